@@ -1,0 +1,28 @@
+#include "Classes/values/StringCorvane.h"
+
+namespace tallo {
+
+namespace {
+
+// Length of the UTF-8 sequence that starts with `lead`; a stray continuation
+// or invalid byte counts as one character so broken text still indexes.
+size_t sequenceLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if ((lead & 0xE0) == 0xC0) return 2;
+    if ((lead & 0xF0) == 0xE0) return 3;
+    if ((lead & 0xF8) == 0xF0) return 4;
+    return 1;
+}
+
+}  // namespace
+
+std::string stringAtIndex(std::string_view text, unsigned index) {
+    size_t pos = 0;
+    for (unsigned i = 0; i < index && pos < text.size(); ++i) pos += sequenceLength(static_cast<unsigned char>(text[pos]));
+    if (pos >= text.size()) return {};
+    size_t length = sequenceLength(static_cast<unsigned char>(text[pos]));
+    if (pos + length > text.size()) length = text.size() - pos;
+    return std::string(text.substr(pos, length));
+}
+
+}  // namespace tallo

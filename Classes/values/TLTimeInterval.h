@@ -1,0 +1,62 @@
+#pragma once
+// TLTimeInterval: a span of whole days between two instants, both inclusive,
+// of one of fourteen types computed from its start date S (W is the first day
+// of S's week by the locale, S's time of day kept):
+//
+//   0  S … S + 1 month (same day number; 31 Jan → 3 Mar in a common year)
+//   1  S … S + 1 year (29 Feb → 1 Mar)     2  S … the end already set
+//   3  S in 2000 … S in 4000               4  W − 7 days … W
+//   5  W … W + 7 days                      6  W − 14 days … W
+//   7  the month before S's month          8  S's month
+//   9  first of S's month … S              10 the quarter before S's quarter
+//   11 S's quarter                         12 the year before S's year
+//   13 S's year                            other: as type 2
+//
+// Setting a type widens both ends to whole days: start 00:00:00, end
+// 23:59:59. With S = 15 March 2011 10:30: type 0 is 15 Mar 00:00:00 … 15 Apr
+// 23:59:59; type 8 is 1 Mar … 31 Mar 23:59:59; type 11 is 1 Jan … 31 Mar.
+
+#include <cstdint>
+#include <optional>
+
+#include "Platform/foundation/Date.h"
+#include "Platform/foundation/DateComponents.h"
+
+namespace tallo {
+
+class TLTimeInterval {
+public:
+    // Starts now, no end, type 0 (no type applied yet).
+    TLTimeInterval();
+
+    // Stores the type and recomputes both ends from the start date.
+    void setType(int32_t type);
+    int32_t type() const { return type_; }
+
+    // 00:00:00 on day 1 of the month … 23:59:59 on its last day; the type
+    // is not changed. Month 12 ends on 31 December.
+    void setMonthIntervalFromYear(uint32_t year, uint32_t month);
+    // Moves `components` to the last day of their month: month + 1, day 0,
+    // which the calendar reads as the last day of the month before.
+    static void setLastDayOfMonthToComponents(DateComponents& components);
+
+    // End minus start in whole seconds, truncated; 0 without an end.
+    int32_t inSeconds() const;
+    // The later start to the earlier end; when those do not overlap, a
+    // zero-length interval at that end. Type 0.
+    TLTimeInterval intersectionWithInterval(const TLTimeInterval& other) const;
+    // start ≤ date ≤ end.
+    bool containsDate(Date date) const;
+
+    Date startDate() const { return startDate_; }
+    void setStartDate(Date date) { startDate_ = date; }
+    std::optional<Date> endDate() const { return endDate_; }
+    void setEndDate(std::optional<Date> date) { endDate_ = date; }
+
+private:
+    Date startDate_;
+    std::optional<Date> endDate_;
+    int32_t type_ = 0;
+};
+
+}  // namespace tallo

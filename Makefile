@@ -1,0 +1,38 @@
+# The two commands of the README, and the rest.
+#   make run     build and start Tallo
+#   make test    install what is missing, build the test configuration, run every test
+#   make bench   build the release configuration and run the benchmarks
+#   make fuzz    build the fuzz targets with clang and run each for FUZZ_SECONDS
+
+FUZZ_SECONDS ?= 60
+ARGS ?=
+
+.PHONY: run test bench fuzz bootstrap clean
+
+bootstrap:
+	@bash scripts/bootstrap.sh
+
+run: bootstrap
+	cmake --preset release >/dev/null
+	cmake --build --preset release --target tallo
+	./build/release/tallo $(ARGS)
+
+test: bootstrap
+	cmake --preset test
+	cmake --build --preset test
+	ctest --preset test
+
+bench: bootstrap
+	cmake --preset release >/dev/null
+	cmake --build --preset release
+	@set -e; for b in build/release/bench/*Bench; do echo "== $$b"; $$b --benchmark_counters_tabular=true; done
+
+fuzz: bootstrap
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz
+	@set -e; for f in build/fuzz/tests/fuzz/*Fuzz; do \
+	  name=$$(basename $$f); mkdir -p tests/fuzz/corpus/$$name; \
+	  echo "== $$name"; $$f -max_total_time=$(FUZZ_SECONDS) tests/fuzz/corpus/$$name; done
+
+clean:
+	rm -rf build

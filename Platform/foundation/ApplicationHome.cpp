@@ -1,0 +1,41 @@
+#include "Platform/foundation/ApplicationHome.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace tallo {
+
+namespace fs = std::filesystem;
+
+ApplicationHome ApplicationHome::resolve(const std::string& commandLineHome) {
+    if (!commandLineHome.empty()) return ApplicationHome(fs::absolute(commandLineHome).string());
+    if (const char* env = std::getenv("TALLO_HOME"); env != nullptr && *env != '\0') {
+        return ApplicationHome(fs::absolute(env).string());
+    }
+    const char* userHome = std::getenv("HOME");
+    fs::path base = (userHome != nullptr && *userHome != '\0') ? fs::path(userHome) : fs::current_path();
+    return ApplicationHome((base / ".local" / "share" / "tallo").string());
+}
+
+std::string ApplicationHome::documentsPath() const { return (fs::path(path_) / "Documents").string(); }
+std::string ApplicationHome::preferencesPath() const {
+    return (fs::path(path_) / "Library" / "Preferences").string();
+}
+std::string ApplicationHome::cachesPath() const { return (fs::path(path_) / "Library" / "Caches").string(); }
+
+bool ApplicationHome::createFolders(std::string* error) const {
+    for (const std::string& folder : {documentsPath(), preferencesPath(), cachesPath()}) {
+        std::error_code code;
+        fs::create_directories(folder, code);
+        if (code) {
+            if (error != nullptr) *error = "cannot create " + folder + ": " + code.message();
+            return false;
+        }
+    }
+    return true;
+}
+
+const char* ApplicationHome::version() { return TALLO_VERSION; }
+
+}  // namespace tallo

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tallo needs to build, test and benchmark.
+# Idempotent: installs only what is missing, and runs `apt-get update` at most
+# once, only when something has to be installed.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  g++ cmake ninja-build make pkg-config clang libclang-rt-14-dev
+  # libraries (DESIGN.md section 2)
+  libicu-dev libsqlite3-dev sqlite3 zlib1g-dev libplist-dev
+  libboost1.81-dev libboost-json1.81-dev
+  libcurl4-openssl-dev libical-dev libavahi-client-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  # locales the tests pin
+  locales
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg -s "$p" >/dev/null 2>&1 || ! dpkg -s "$p" | grep -q '^Status: install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]})); then
+  echo "bootstrap: installing ${missing[*]}"
+  SUDO=""
+  if [[ $(id -u) -ne 0 ]]; then SUDO="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
