@@ -17,24 +17,13 @@
 #include <optional>
 #include <string>
 
+#include "Classes/values/TLDecNumHand2Places.h"
 #include "Platform/foundation/Decimal.h"
 
 namespace {
 
 using tallo::Decimal;
 using Float50 = boost::multiprecision::cpp_dec_float_50;
-
-// The two-place behaviour of net worth and budget totals: scale 2, rounding
-// toward +infinity, errors let the result stand.
-class TwoPlacesUp : public tallo::DecimalBehavior {
-public:
-    int16_t scale() const override { return 2; }
-    tallo::RoundingMode roundingMode() const override { return tallo::RoundingMode::Up; }
-    std::optional<Decimal> exceptionDuringOperation(tallo::DecimalOperation, tallo::DecimalError, const Decimal&,
-                                                    const Decimal*) override {
-        return std::nullopt;
-    }
-};
 
 Decimal decimal(const char* text) { return *Decimal::fromString(text); }
 
@@ -111,13 +100,13 @@ void MultiplyFloat50(benchmark::State& state) {
 // ------------------------------------------- divide, two places upward
 
 void DivideTwoPlacesDecimal(benchmark::State& state) {
-    TwoPlacesUp behavior;
+    tallo::DecimalBehavior* behavior = tallo::TLDecNumHand2Places::sharedInstance();
     Decimal balance = decimal("1234.56");
     Decimal rate = decimal("1.0837");
     for (auto _ : state) {
         benchmark::DoNotOptimize(balance);
         benchmark::DoNotOptimize(rate);
-        Decimal quotient = balance.divide(rate, &behavior);
+        Decimal quotient = balance.divide(rate, behavior);
         benchmark::DoNotOptimize(quotient);
     }
 }
@@ -181,11 +170,11 @@ void DivideFullFloat50(benchmark::State& state) {
 // ------------------------------------------ round to two places upward
 
 void RoundTwoPlacesDecimal(benchmark::State& state) {
-    TwoPlacesUp behavior;
+    tallo::DecimalBehavior* behavior = tallo::TLDecNumHand2Places::sharedInstance();
     Decimal product = decimal("1337.892672");
     for (auto _ : state) {
         benchmark::DoNotOptimize(product);
-        Decimal rounded = product.round(&behavior);
+        Decimal rounded = product.round(behavior);
         benchmark::DoNotOptimize(rounded);
     }
 }

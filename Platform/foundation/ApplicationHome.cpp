@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
+#include <optional>
 #include <system_error>
 
 namespace tallo {
@@ -34,6 +36,22 @@ bool ApplicationHome::createFolders(std::string* error) const {
         }
     }
     return true;
+}
+
+namespace {
+std::mutex gCurrentMutex;
+std::optional<ApplicationHome> gCurrent;
+}  // namespace
+
+ApplicationHome ApplicationHome::current() {
+    std::lock_guard lock(gCurrentMutex);
+    if (!gCurrent) gCurrent = resolve();
+    return *gCurrent;
+}
+
+void ApplicationHome::setCurrent(const ApplicationHome& home) {
+    std::lock_guard lock(gCurrentMutex);
+    gCurrent = home;
 }
 
 const char* ApplicationHome::version() { return TALLO_VERSION; }

@@ -14,6 +14,10 @@ class ApplicationHome {
 public:
     // `commandLineHome` empty means "not given on the command line".
     static ApplicationHome resolve(const std::string& commandLineHome = {});
+    // The home the program uses: set once at launch (tests set a temporary
+    // one); resolve() with no command-line home until then.
+    static ApplicationHome current();
+    static void setCurrent(const ApplicationHome& home);
     explicit ApplicationHome(std::string path) : path_(std::move(path)) {}
 
     const std::string& path() const { return path_; }

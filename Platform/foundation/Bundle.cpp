@@ -28,10 +28,15 @@ void Bundle::setResourcePath(const std::string& path) {
 }
 
 std::optional<std::string> Bundle::pathForResource(const std::string& name, const std::string& type) {
-    std::filesystem::path file = std::filesystem::path(resourcePath()) / (type.empty() ? name : name + "." + type);
-    std::error_code code;
-    if (!std::filesystem::is_regular_file(file, code)) return std::nullopt;
-    return file.string();
+    std::string fileName = type.empty() ? name : name + "." + type;
+    // Resources made by the build (the compiled model) live in the build
+    // tree, next to the program, after the source tree's own resources.
+    for (const std::string& folder : {resourcePath(), std::string(TALLO_BUILD_RESOURCES)}) {
+        std::filesystem::path file = std::filesystem::path(folder) / fileName;
+        std::error_code code;
+        if (std::filesystem::is_regular_file(file, code)) return file.string();
+    }
+    return std::nullopt;
 }
 
 }  // namespace tallo

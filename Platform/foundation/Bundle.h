@@ -14,7 +14,8 @@ public:
     static std::string resourcePath();
     static void setResourcePath(const std::string& path);
     // The path of "<name>.<type>" in the resources when that file exists
-    // ("DTCL", "tclf" → ".../Resources/DTCL.tclf"); nothing otherwise.
+    // ("DTCL", "tclf" → ".../Resources/DTCL.tclf"), else among the resources
+    // the build made (the compiled model "Database2", "mom"); nothing otherwise.
     static std::optional<std::string> pathForResource(const std::string& name, const std::string& type);
 };
 

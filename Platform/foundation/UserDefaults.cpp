@@ -132,7 +132,7 @@ bool writeAtomically(const std::string& path, const std::string& bytes, std::str
 UserDefaults& UserDefaults::standardUserDefaults() {
     auto& slot = standardSlot();
     if (!slot) {
-        auto home = ApplicationHome::resolve();
+        auto home = ApplicationHome::current();
         slot = std::make_unique<UserDefaults>((fs::path(home.preferencesPath()) / "Tallo.plist").string());
     }
     return *slot;

@@ -31,7 +31,7 @@ public:
     using Value = std::variant<bool, long long, double, std::string, Date, Data>;
 
     // The program's defaults: "<home>/Library/Preferences/Tallo.plist" of the
-    // application home in use (see ApplicationHome), opened on first use.
+    // current application home (ApplicationHome::current), opened on first use.
     static UserDefaults& standardUserDefaults();
     // Points the standard defaults at another file (the launch with --home,
     // and tests), dropping what was loaded.

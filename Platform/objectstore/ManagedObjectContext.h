@@ -1,0 +1,93 @@
+#pragma once
+// ManagedObjectContext: the one place objects live. It loads the whole store
+// when built (an identity map: one object per row), inserts and deletes,
+// answers fetches from memory (seeing unsaved changes, never deleted
+// objects), saves only the changed rows as one unit, and rolls back to the
+// last saved state.
+//
+//   insert      runs the class's awakeFromInsert
+//   delete      marks the object; processPendingChanges (called by save,
+//               fetches and TLDatabase::deleteObject) runs prepareForDeletion
+//               and the delete rules: cascade deletes the targets, nullify
+//               removes the object from its inverses, deny refuses the save
+//   save        writes inserts, updates, deletions and join-table pairs in
+//               one store transaction; on failure nothing is written and the
+//               context keeps its changes
+//   rollback    every object back to its last saved state: inserted objects
+//               gone (freed), deleted ones back, attributes, relationships and
+//               inverses as they were
+//   reset       forgets every object (all are freed) and loads again
+//
+// Main thread only.
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "Platform/objectstore/FetchRequest.h"
+#include "Platform/objectstore/ManagedObject.h"
+#include "Platform/objectstore/Model.h"
+#include "Platform/objectstore/PersistentStore.h"
+
+namespace tallo {
+
+class ManagedObjectContext {
+public:
+    // Makes the object of an entity's class (the generated class registry).
+    using ObjectFactory = std::function<std::unique_ptr<ManagedObject>(const EntityDescription&)>;
+    using ChangeListener = std::function<void(const std::set<const EntityDescription*>& changedEntities)>;
+
+    // Without a store the context lives in memory only and save always succeeds.
+    ManagedObjectContext(std::shared_ptr<const Model> model, ObjectFactory factory,
+                         std::unique_ptr<PersistentStore> store = nullptr);
+    ~ManagedObjectContext();
+    ManagedObjectContext(const ManagedObjectContext&) = delete;
+    ManagedObjectContext& operator=(const ManagedObjectContext&) = delete;
+
+    // Loads every row of the store. False (and `error`) when the store cannot
+    // be read; the context is then empty.
+    bool load(std::string* error = nullptr);
+
+    const Model& model() const { return *model_; }
+
+    // Nothing for an unknown entity name.
+    ManagedObject* insertNewObjectForEntityForName(std::string_view entityName);
+    void deleteObject(ManagedObject* object);
+    void processPendingChanges();
+    bool hasChanges() const;
+    bool save(std::string* error = nullptr);
+    void rollback();
+    void reset();
+
+    std::vector<ManagedObject*> executeFetchRequest(const FetchRequest& request);
+    size_t countForFetchRequest(const FetchRequest& request);
+
+    // Called after changes to objects of the named entities were processed,
+    // saved or rolled back (fetched-results controllers refetch on it).
+    int addChangeListener(ChangeListener listener);
+    void removeChangeListener(int token);
+
+    // Alive as long as the context: holders of a weak_ptr to it can tell
+    // whether the context still exists before touching it.
+    std::shared_ptr<void> lifetimeToken() const { return lifetime_; }
+
+    // Every live object, for dumps and checks: in entity order, then creation order.
+    std::vector<ManagedObject*> allObjects() const;
+
+private:
+    friend class ManagedObject;
+    friend class ContextLoader;
+    // Called by an object before it changes: takes its snapshot at the first
+    // change after a save and remembers which entity changed.
+    void noteChange(ManagedObject* object);
+    struct Impl;
+    std::shared_ptr<const Model> model_;
+    std::unique_ptr<Impl> impl_;
+    std::shared_ptr<void> lifetime_ = std::make_shared<int>(0);
+};
+
+}  // namespace tallo

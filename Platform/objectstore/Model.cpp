@@ -1,0 +1,465 @@
+#include "Platform/objectstore/Model.h"
+
+#include <plist/plist.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+namespace tallo {
+
+namespace {
+
+struct TypeName {
+    AttributeType type;
+    const char* name;
+};
+constexpr TypeName kTypeNames[] = {
+    {AttributeType::String, "string"},       {AttributeType::Date, "date"},
+    {AttributeType::Decimal, "decimal"},     {AttributeType::Integer16, "integer16"},
+    {AttributeType::Integer32, "integer32"}, {AttributeType::Integer64, "integer64"},
+    {AttributeType::Boolean, "boolean"},     {AttributeType::Double, "double"},
+    {AttributeType::Data, "data"},
+};
+
+struct RuleName {
+    DeleteRule rule;
+    const char* name;
+};
+constexpr RuleName kRuleNames[] = {
+    {DeleteRule::Nullify, "nullify"},
+    {DeleteRule::Cascade, "cascade"},
+    {DeleteRule::Deny, "deny"},
+    {DeleteRule::NoAction, "noaction"},
+};
+
+std::optional<AttributeType> typeNamed(std::string_view name) {
+    for (const auto& entry : kTypeNames) {
+        if (name == entry.name) return entry.type;
+    }
+    return std::nullopt;
+}
+
+std::optional<DeleteRule> ruleNamed(std::string_view name) {
+    for (const auto& entry : kRuleNames) {
+        if (name == entry.name) return entry.rule;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> words(const std::string& line) {
+    std::vector<std::string> out;
+    std::istringstream in(line);
+    std::string word;
+    while (in >> word) out.push_back(word);
+    return out;
+}
+
+bool isIdentifier(const std::string& text) {
+    if (text.empty() || !(std::isalpha(static_cast<unsigned char>(text[0])) || text[0] == '_')) return false;
+    for (char c : text) {
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_')) return false;
+    }
+    return true;
+}
+
+// ---- binary model file helpers (libplist) ----
+
+struct PlistDeleter {
+    void operator()(void* node) const {
+        if (node != nullptr) plist_free(static_cast<plist_t>(node));
+    }
+};
+using PlistPtr = std::unique_ptr<void, PlistDeleter>;
+
+std::optional<std::string> stringItem(plist_t dict, const char* key) {
+    plist_t node = plist_dict_get_item(dict, key);
+    if (node == nullptr || plist_get_node_type(node) != PLIST_STRING) return std::nullopt;
+    char* text = nullptr;
+    plist_get_string_val(node, &text);
+    std::string value = text != nullptr ? text : "";
+    std::free(text);
+    return value;
+}
+
+std::optional<uint64_t> integerItem(plist_t dict, const char* key) {
+    plist_t node = plist_dict_get_item(dict, key);
+    if (node == nullptr || plist_get_node_type(node) != PLIST_UINT) return std::nullopt;
+    uint64_t value = 0;
+    plist_get_uint_val(node, &value);
+    return value;
+}
+
+std::optional<bool> boolItem(plist_t dict, const char* key) {
+    plist_t node = plist_dict_get_item(dict, key);
+    if (node == nullptr || plist_get_node_type(node) != PLIST_BOOLEAN) return std::nullopt;
+    uint8_t value = 0;
+    plist_get_bool_val(node, &value);
+    return value != 0;
+}
+
+plist_t arrayItem(plist_t dict, const char* key) {
+    plist_t node = plist_dict_get_item(dict, key);
+    if (node == nullptr || plist_get_node_type(node) != PLIST_ARRAY) return nullptr;
+    return node;
+}
+
+}  // namespace
+
+const char* attributeTypeName(AttributeType type) {
+    for (const auto& entry : kTypeNames) {
+        if (entry.type == type) return entry.name;
+    }
+    return "?";
+}
+
+const char* deleteRuleName(DeleteRule rule) {
+    for (const auto& entry : kRuleNames) {
+        if (entry.rule == rule) return entry.name;
+    }
+    return "?";
+}
+
+const EntityDescription* EntityDescription::rootEntity() const {
+    const EntityDescription* entity = this;
+    while (entity->parent_ != nullptr) entity = entity->parent_;
+    return entity;
+}
+
+bool EntityDescription::isKindOfEntity(const EntityDescription* other) const {
+    for (const EntityDescription* entity = this; entity != nullptr; entity = entity->parent_) {
+        if (entity == other) return true;
+    }
+    return false;
+}
+
+const AttributeDescription* EntityDescription::attributeNamed(std::string_view name) const {
+    for (const AttributeDescription* attribute : attributes_) {
+        if (attribute->name == name) return attribute;
+    }
+    return nullptr;
+}
+
+const RelationshipDescription* EntityDescription::relationshipNamed(std::string_view name) const {
+    for (const RelationshipDescription* relationship : relationships_) {
+        if (relationship->name == name) return relationship;
+    }
+    return nullptr;
+}
+
+const EntityDescription* Model::entityNamed(std::string_view name) const {
+    auto found = byName_.find(name);
+    return found != byName_.end() ? found->second : nullptr;
+}
+
+std::shared_ptr<const Model> Model::parseDeclaration(std::string_view text, std::string* error) {
+    auto fail = [&](int line, const std::string& message) -> std::shared_ptr<const Model> {
+        if (error != nullptr) *error = "line " + std::to_string(line) + ": " + message;
+        return nullptr;
+    };
+    std::shared_ptr<Model> model(new Model());
+    EntityDescription* current = nullptr;
+    bool sawHeader = false;
+    std::istringstream in{std::string(text)};
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (auto hash = line.find('#'); hash != std::string::npos) line.resize(hash);
+        std::vector<std::string> w = words(line);
+        if (w.empty()) continue;
+        if (w[0] == "model") {
+            if (sawHeader) return fail(number, "a second model line");
+            if (w.size() != 4 || w[2] != "version" || !isIdentifier(w[1])) {
+                return fail(number, "expected 'model NAME version N'");
+            }
+            model->name_ = w[1];
+            try {
+                model->version_ = std::stoi(w[3]);
+            } catch (...) {
+                return fail(number, "the version must be a number");
+            }
+            sawHeader = true;
+        } else if (w[0] == "entity") {
+            if (!sawHeader) return fail(number, "the model line must come first");
+            // entity NAME CLASS [: PARENT] [plain]
+            if (w.size() < 3 || !isIdentifier(w[1]) || !isIdentifier(w[2])) {
+                return fail(number, "expected 'entity NAME CLASS [: PARENT] [plain]'");
+            }
+            if (model->byName_.count(w[1]) != 0) return fail(number, "entity " + w[1] + " declared twice");
+            auto entity = std::make_unique<EntityDescription>();
+            entity->name_ = w[1];
+            entity->className_ = w[2];
+            size_t i = 3;
+            if (i + 1 < w.size() + 1 && i < w.size() && w[i] == ":") {
+                if (i + 1 >= w.size() || !isIdentifier(w[i + 1])) return fail(number, "expected a parent entity after ':'");
+                entity->parentName_ = w[i + 1];
+                i += 2;
+            }
+            if (i < w.size() && w[i] == "plain") {
+                entity->plain_ = true;
+                ++i;
+            }
+            if (i != w.size()) return fail(number, "unexpected '" + w[i] + "'");
+            current = entity.get();
+            model->byName_[entity->name_] = entity.get();
+            model->entities_.push_back(std::move(entity));
+        } else {
+            if (current == nullptr) return fail(number, "a property outside an entity");
+            if (!isIdentifier(w[0])) return fail(number, "bad property name '" + w[0] + "'");
+            if (current->attributeNamed(w[0]) != nullptr || current->relationshipNamed(w[0]) != nullptr) {
+                return fail(number, "property " + w[0] + " declared twice");
+            }
+            for (const auto& own : current->ownAttributes_) {
+                if (own->name == w[0]) return fail(number, "property " + w[0] + " declared twice");
+            }
+            for (const auto& own : current->ownRelationships_) {
+                if (own->name == w[0]) return fail(number, "property " + w[0] + " declared twice");
+            }
+            if (w.size() >= 2 && (w[1] == "->" || w[1] == "->>")) {
+                // NAME -> DEST.INVERSE [RULE]
+                if (w.size() < 3 || w.size() > 4) return fail(number, "expected 'NAME -> ENTITY.INVERSE [rule]'");
+                auto dot = w[2].find('.');
+                if (dot == std::string::npos || !isIdentifier(w[2].substr(0, dot)) || !isIdentifier(w[2].substr(dot + 1))) {
+                    return fail(number, "expected ENTITY.INVERSE after the arrow");
+                }
+                auto relationship = std::make_unique<RelationshipDescription>();
+                relationship->name = w[0];
+                relationship->isToMany = w[1] == "->>";
+                relationship->destinationName = w[2].substr(0, dot);
+                relationship->inverseName = w[2].substr(dot + 1);
+                if (w.size() == 4) {
+                    auto rule = ruleNamed(w[3]);
+                    if (!rule) return fail(number, "unknown delete rule '" + w[3] + "'");
+                    relationship->deleteRule = *rule;
+                }
+                current->ownRelationships_.push_back(std::move(relationship));
+            } else {
+                // NAME TYPE [transient]
+                if (w.size() < 2 || w.size() > 3) return fail(number, "expected 'NAME TYPE [transient]'");
+                auto type = typeNamed(w[1]);
+                if (!type) return fail(number, "unknown attribute type '" + w[1] + "'");
+                auto attribute = std::make_unique<AttributeDescription>();
+                attribute->name = w[0];
+                attribute->type = *type;
+                if (w.size() == 3) {
+                    if (w[2] != "transient") return fail(number, "unexpected '" + w[2] + "'");
+                    attribute->isTransient = true;
+                }
+                current->ownAttributes_.push_back(std::move(attribute));
+            }
+        }
+    }
+    if (!sawHeader) return fail(number, "no model line");
+    if (!model->resolve(error)) return nullptr;
+    return model;
+}
+
+bool Model::resolve(std::string* error) {
+    auto fail = [&](const std::string& message) {
+        if (error != nullptr) *error = message;
+        return false;
+    };
+    for (auto& entity : entities_) {
+        if (entity->parentName_.empty()) continue;
+        auto found = byName_.find(entity->parentName_);
+        if (found == byName_.end()) return fail("entity " + entity->name_ + ": unknown parent " + entity->parentName_);
+        entity->parent_ = found->second;
+        found->second->children_.push_back(entity.get());
+    }
+    for (auto& entity : entities_) {
+        int depth = 0;
+        for (const EntityDescription* e = entity.get(); e != nullptr; e = e->parent_) {
+            if (++depth > static_cast<int>(entities_.size())) return fail("entity " + entity->name_ + ": inheritance cycle");
+        }
+    }
+    // Slots: parents first, so an inherited property has the same slot in
+    // every sub-entity.
+    std::function<void(EntityDescription*)> layOut = [&](EntityDescription* entity) {
+        if (entity->parent_ != nullptr) {
+            entity->attributes_ = entity->parent_->attributes_;
+            entity->relationships_ = entity->parent_->relationships_;
+            entity->valueSlots_ = entity->parent_->valueSlots_;
+            entity->setSlots_ = entity->parent_->setSlots_;
+        }
+        for (auto& attribute : entity->ownAttributes_) {
+            attribute->slot = entity->valueSlots_++;
+            entity->attributes_.push_back(attribute.get());
+        }
+        for (auto& relationship : entity->ownRelationships_) {
+            relationship->owner = entity;
+            relationship->slot = relationship->isToMany ? entity->setSlots_++ : entity->valueSlots_++;
+            entity->relationships_.push_back(relationship.get());
+        }
+        for (const EntityDescription* child : entity->children_) layOut(const_cast<EntityDescription*>(child));
+    };
+    for (auto& entity : entities_) {
+        if (entity->parent_ == nullptr) layOut(entity.get());
+    }
+    for (auto& entity : entities_) {
+        for (auto& relationship : entity->ownRelationships_) {
+            std::string where = entity->name_ + "." + relationship->name;
+            auto destination = byName_.find(relationship->destinationName);
+            if (destination == byName_.end()) return fail(where + ": unknown entity " + relationship->destinationName);
+            relationship->destination = destination->second;
+            const RelationshipDescription* inverse = destination->second->relationshipNamed(relationship->inverseName);
+            if (inverse == nullptr) {
+                return fail(where + ": " + relationship->destinationName + " has no relationship " + relationship->inverseName);
+            }
+            if (inverse->destinationName != entity->name_ || inverse->inverseName != relationship->name) {
+                return fail(where + ": the inverse " + relationship->destinationName + "." + inverse->name +
+                            " does not point back");
+            }
+            relationship->inverse = inverse;
+        }
+    }
+    // The version hash: every entity, property, type and rule, in order.
+    std::string canonical = name_ + ";";
+    for (const auto& entity : entities_) {
+        canonical += entity->name_ + ":" + entity->className_ + ":" + entity->parentName_ + (entity->plain_ ? ":plain" : "") + "{";
+        for (const auto& a : entity->ownAttributes_) {
+            canonical += a->name + " " + attributeTypeName(a->type) + (a->isTransient ? " transient" : "") + ";";
+        }
+        for (const auto& r : entity->ownRelationships_) {
+            canonical += r->name + (r->isToMany ? " ->> " : " -> ") + r->destinationName + "." + r->inverseName + " " +
+                         deleteRuleName(r->deleteRule) + ";";
+        }
+        canonical += "}";
+    }
+    // FNV-1a, 64 bits, as hex: stable across runs and machines.
+    uint64_t hash = 1469598103934665603ull;
+    for (unsigned char c : canonical) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    versionHash_ = text;
+    return true;
+}
+
+Bytes Model::modelData() const {
+    PlistPtr root(plist_new_dict());
+    plist_dict_set_item(root.get(), "name", plist_new_string(name_.c_str()));
+    plist_dict_set_item(root.get(), "version", plist_new_uint(static_cast<uint64_t>(version_)));
+    plist_dict_set_item(root.get(), "versionHash", plist_new_string(versionHash_.c_str()));
+    plist_t entities = plist_new_array();
+    for (const auto& entity : entities_) {
+        plist_t e = plist_new_dict();
+        plist_dict_set_item(e, "name", plist_new_string(entity->name_.c_str()));
+        plist_dict_set_item(e, "className", plist_new_string(entity->className_.c_str()));
+        plist_dict_set_item(e, "parent", plist_new_string(entity->parentName_.c_str()));
+        plist_dict_set_item(e, "plain", plist_new_bool(entity->plain_ ? 1 : 0));
+        plist_t attributes = plist_new_array();
+        for (const auto& a : entity->ownAttributes_) {
+            plist_t item = plist_new_dict();
+            plist_dict_set_item(item, "name", plist_new_string(a->name.c_str()));
+            plist_dict_set_item(item, "type", plist_new_string(attributeTypeName(a->type)));
+            plist_dict_set_item(item, "transient", plist_new_bool(a->isTransient ? 1 : 0));
+            plist_array_append_item(attributes, item);
+        }
+        plist_dict_set_item(e, "attributes", attributes);
+        plist_t relationships = plist_new_array();
+        for (const auto& r : entity->ownRelationships_) {
+            plist_t item = plist_new_dict();
+            plist_dict_set_item(item, "name", plist_new_string(r->name.c_str()));
+            plist_dict_set_item(item, "destination", plist_new_string(r->destinationName.c_str()));
+            plist_dict_set_item(item, "inverse", plist_new_string(r->inverseName.c_str()));
+            plist_dict_set_item(item, "toMany", plist_new_bool(r->isToMany ? 1 : 0));
+            plist_dict_set_item(item, "deleteRule", plist_new_string(deleteRuleName(r->deleteRule)));
+            plist_array_append_item(relationships, item);
+        }
+        plist_dict_set_item(e, "relationships", relationships);
+        plist_array_append_item(entities, e);
+    }
+    plist_dict_set_item(root.get(), "entities", entities);
+    char* encoded = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(root.get(), &encoded, &length);
+    Bytes data(encoded, encoded + length);
+    plist_to_bin_free(encoded);
+    return data;
+}
+
+std::shared_ptr<const Model> Model::fromModelData(const Bytes& data, std::string* error) {
+    auto fail = [&](const std::string& message) -> std::shared_ptr<const Model> {
+        if (error != nullptr) *error = "not a model file: " + message;
+        return nullptr;
+    };
+    if (data.size() < 8 || std::string(data.begin(), data.begin() + 6) != "bplist") return fail("not a binary property list");
+    plist_t rootNode = nullptr;
+    plist_from_bin(reinterpret_cast<const char*>(data.data()), static_cast<uint32_t>(data.size()), &rootNode);
+    PlistPtr root(rootNode);
+    if (rootNode == nullptr || plist_get_node_type(rootNode) != PLIST_DICT) return fail("no dictionary");
+    auto name = stringItem(rootNode, "name");
+    auto version = integerItem(rootNode, "version");
+    plist_t entities = arrayItem(rootNode, "entities");
+    if (!name || !version || entities == nullptr) return fail("name, version or entities missing");
+    // Rebuild the declaration text and read it with the one parser, so both
+    // forms obey the same checks. A word with white space in it could smuggle
+    // extra declarations into that text, so such names are refused first.
+    auto word = [](const std::optional<std::string>& text) {
+        if (!text) return false;
+        for (char c : *text) {
+            if (std::isspace(static_cast<unsigned char>(c)) || c == '#') return false;
+        }
+        return true;
+    };
+    std::string text = "model " + *name + " version " + std::to_string(*version) + "\n";
+    for (uint32_t i = 0; i < plist_array_get_size(entities); ++i) {
+        plist_t e = plist_array_get_item(entities, i);
+        if (plist_get_node_type(e) != PLIST_DICT) return fail("entity " + std::to_string(i) + " is not a dictionary");
+        auto entityName = stringItem(e, "name");
+        auto className = stringItem(e, "className");
+        auto parent = stringItem(e, "parent");
+        auto plain = boolItem(e, "plain");
+        plist_t attributes = arrayItem(e, "attributes");
+        plist_t relationships = arrayItem(e, "relationships");
+        if (!word(entityName) || !word(className) || !word(parent) || !plain || attributes == nullptr ||
+            relationships == nullptr) {
+            return fail("entity " + std::to_string(i) + " is incomplete");
+        }
+        text += "entity " + *entityName + " " + *className + (parent->empty() ? "" : " : " + *parent) +
+                (*plain ? " plain" : "") + "\n";
+        for (uint32_t j = 0; j < plist_array_get_size(attributes); ++j) {
+            plist_t a = plist_array_get_item(attributes, j);
+            if (plist_get_node_type(a) != PLIST_DICT) return fail("attribute is not a dictionary");
+            auto attributeName = stringItem(a, "name");
+            auto type = stringItem(a, "type");
+            auto transient = boolItem(a, "transient");
+            if (!word(attributeName) || !word(type) || !transient) return fail("attribute is incomplete");
+            text += "  " + *attributeName + " " + *type + (*transient ? " transient" : "") + "\n";
+        }
+        for (uint32_t j = 0; j < plist_array_get_size(relationships); ++j) {
+            plist_t r = plist_array_get_item(relationships, j);
+            if (plist_get_node_type(r) != PLIST_DICT) return fail("relationship is not a dictionary");
+            auto relationshipName = stringItem(r, "name");
+            auto destination = stringItem(r, "destination");
+            auto inverse = stringItem(r, "inverse");
+            auto toMany = boolItem(r, "toMany");
+            auto rule = stringItem(r, "deleteRule");
+            if (!word(relationshipName) || !word(destination) || !word(inverse) || !toMany || !word(rule)) {
+                return fail("relationship is incomplete");
+            }
+            text += "  " + *relationshipName + (*toMany ? " ->> " : " -> ") + *destination + "." + *inverse + " " + *rule + "\n";
+        }
+    }
+    // Names in the file are checked by the parser, so a name with spaces or
+    // newlines cannot smuggle in extra declarations.
+    std::string parseError;
+    auto model = parseDeclaration(text, &parseError);
+    if (!model) return fail(parseError);
+    return model;
+}
+
+std::shared_ptr<const Model> Model::loadFile(const std::string& path, std::string* error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        if (error != nullptr) *error = "cannot read " + path;
+        return nullptr;
+    }
+    Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return fromModelData(data, error);
+}
+
+}  // namespace tallo

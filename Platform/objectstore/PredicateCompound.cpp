@@ -1,0 +1,60 @@
+#include "Platform/objectstore/PredicateCompound.h"
+
+namespace tallo::predicate {
+
+CompoundPredicate::CompoundPredicate(Kind kind, std::vector<std::unique_ptr<PredicateNode>> children)
+    : kind_(kind), children_(std::move(children)) {}
+
+bool CompoundPredicate::evaluateIn(const Scope& scope) const {
+    switch (kind_) {
+        case Kind::Not: return !children_.front()->evaluateIn(scope);
+        case Kind::And:
+            for (const auto& child : children_) {
+                if (!child->evaluateIn(scope)) return false;
+            }
+            return true;
+        case Kind::Or:
+            for (const auto& child : children_) {
+                if (child->evaluateIn(scope)) return true;
+            }
+            return false;
+    }
+    return false;
+}
+
+Precedence CompoundPredicate::precedence() const {
+    switch (kind_) {
+        case Kind::And: return Precedence::And;
+        case Kind::Or: return Precedence::Or;
+        case Kind::Not: return Precedence::Not;
+    }
+    return Precedence::Primary;
+}
+
+// Every AND or OR inside another join is put in parentheses, even where
+// precedence would not need them, so that "a OR (b AND c)" reads as meant.
+std::string CompoundPredicate::description() const {
+    auto child = [](const PredicateNode& node) {
+        bool join = node.precedence() == Precedence::And || node.precedence() == Precedence::Or;
+        return join ? "(" + node.description() + ")" : node.description();
+    };
+    if (kind_ == Kind::Not) return "NOT " + child(*children_.front());
+    std::string text;
+    for (const auto& node : children_) {
+        if (!text.empty()) text += kind_ == Kind::And ? " AND " : " OR ";
+        text += child(*node);
+    }
+    return text;
+}
+
+std::vector<Predicate::KeyEqualsObject> CompoundPredicate::keyEqualsObjectTerms() const {
+    if (kind_ != Kind::And) return {};
+    std::vector<KeyEqualsObject> terms;
+    for (const auto& node : children_) {
+        auto more = node->keyEqualsObjectTerms();
+        terms.insert(terms.end(), more.begin(), more.end());
+    }
+    return terms;
+}
+
+}  // namespace tallo::predicate

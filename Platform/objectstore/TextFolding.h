@@ -1,0 +1,15 @@
+#pragma once
+// TextFolding: text made comparable regardless of case and/or accents, for
+// [c]/[d] predicates and case-insensitive sorting. ICU full case folding;
+// accents are removed by decomposing (NFD) and dropping the combining marks.
+//   foldText("Café Müller", true, true) == "cafe muller"
+//   foldText("STRASSE", true, false) == foldText("straße", true, false)
+
+#include <string>
+#include <string_view>
+
+namespace tallo {
+
+std::string foldText(std::string_view text, bool caseInsensitive, bool diacriticInsensitive);
+
+}  // namespace tallo

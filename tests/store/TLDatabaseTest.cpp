@@ -1,0 +1,171 @@
+#include "Classes/store/TLDatabase.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "Classes/store/TLAccount.h"
+#include "Classes/store/TLBudget.h"
+#include "Classes/store/TLCategory.h"
+#include "Classes/store/TLCurrency.h"
+#include "Classes/store/TLImageRecord.h"
+#include "Classes/store/TLScheduler.h"
+#include "Classes/store/TLSecurityInfo.h"
+#include "Classes/store/TLSplit.h"
+#include "Classes/store/TLTransaction.h"
+#include "tests/store/StoreTestSupport.h"
+#include "tests/support/StoreDump.h"
+
+namespace tallo {
+namespace {
+
+using test::localDate;
+
+class TLDatabaseTest : public test::StoreTest {
+protected:
+    TLCurrency* currency(const char* code, bool isDefault) {
+        auto* c = create<TLCurrency>();
+        c->setCode(code);
+        c->setDefault(isDefault);
+        return c;
+    }
+
+    TLAccount* account(const char* name, int type, int order) {
+        auto* a = create<TLAccount>();
+        a->setName(name);
+        a->setType(type);
+        a->setOrder(order);
+        return a;
+    }
+};
+
+TEST_F(TLDatabaseTest, NewObjectsCarryTheirInsertionDefaults) {
+    test::ScopedClock clock(localDate(2011, 3, 9, 15, 7, 42));
+    TLCurrency* euro = currency("EUR", true);
+    currency("USD", false);
+    auto* transaction = create<TLTransaction>();
+    EXPECT_EQ(transaction->type(), 0);
+    EXPECT_EQ(transaction->currency(), euro);
+    EXPECT_EQ(transaction->transactionDate(), transaction->creationDate());
+    EXPECT_EQ(transaction->creationDate(), localDate(2011, 3, 9, 15, 7, 42));
+    EXPECT_FALSE(transaction->isSchedulerHelper_);
+    EXPECT_EQ(create<TLAccount>()->currency(), euro);
+    auto* split = create<TLSplit>();
+    EXPECT_EQ(split->amount(), Decimal::zero());
+    auto* schedule = create<TLScheduler>();
+    EXPECT_EQ(schedule->nextDate(), schedule->creationDate());
+
+    // The identifier: entity, the time on the 12-hour clock, an upper-case UUID.
+    std::regex form("TL-A-Split-2011-0309-030742-[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
+    EXPECT_TRUE(std::regex_match(*split->uuid(), form)) << *split->uuid();
+    EXPECT_NE(*split->uuid(), *create<TLSplit>()->uuid());
+    {
+        test::ScopedClock night(localDate(2011, 3, 9, 3, 7, 42));
+        EXPECT_EQ(create<TLSplit>()->uuid()->substr(0, 28), "TL-A-Split-2011-0309-030742-");
+    }
+    // Every budget is the budget.
+    EXPECT_EQ(create<TLBudget>()->uuid(), "budget");
+    EXPECT_EQ(create<TLBudget>()->uuid(), "budget");
+}
+
+TEST_F(TLDatabaseTest, ImageRecordsHaveNoIdentifierAndNoGenericCopying) {
+    ManagedObject* image = db().createObjectForEntity("ImageRecord");
+    EXPECT_EQ(dynamic_cast<TLManagedObject*>(image), nullptr);
+    EXPECT_FALSE(image->entity().attributeNamed("uuid"));
+}
+
+TEST_F(TLDatabaseTest, AccountListsHideType20AndFollowTheirOrder) {
+    account("Savings", 0, 2);
+    account("Hidden", 20, 0);
+    TLAccount* brokerage = account("Brokerage", 3, 1);
+    TLAccount* wallet = account("Wallet", 1, 3);
+    std::vector<std::string> names;
+    for (TLAccount* a : db().getAccounts()) names.push_back(*a->name());
+    EXPECT_EQ(names, (std::vector<std::string>{"Brokerage", "Savings", "Wallet"}));
+    // The default account skips investment and loan accounts.
+    EXPECT_EQ(*db().getDefaultAccount()->name(), "Savings");
+    EXPECT_TRUE(brokerage->isNotSupported());
+    EXPECT_FALSE(wallet->isNotSupported());
+}
+
+TEST_F(TLDatabaseTest, CategoriesAreFoundByNameWithoutCaseOrAccents) {
+    auto* cafe = create<TLCategory>();
+    cafe->setName("Café");
+    auto* rent = create<TLCategory>();
+    rent->setName("Rent");
+    EXPECT_EQ(db().getCategoryWithName("CAFE"), cafe);
+    EXPECT_EQ(db().getCategoryWithName("r?nt"), rent);
+    EXPECT_EQ(db().getCategoryWithName("Groceries"), nullptr);
+}
+
+TEST_F(TLDatabaseTest, SecurityInfoIsMadeOnceAndSurvivesAReload) {
+    TLSecurityInfo* info = db().securityInfo();
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(db().securityInfo(), info);
+    info->setPasscode("1234");
+    db().save();
+    db().reloadData();
+    EXPECT_EQ(db().getAllObjectsWithEntityName("SecurityInfo").size(), 1u);
+    EXPECT_EQ(db().securityInfo()->passcode(), "1234");
+}
+
+TEST_F(TLDatabaseTest, ReloadForgetsUnsavedWorkAndReadsTheFileAgain) {
+    currency("EUR", true);
+    db().save();
+    account("Unsaved", 0, 0);
+    ManagedObjectContext* before = db().context();
+    db().reloadData();
+    EXPECT_TRUE(db().getAccounts().empty());
+    EXPECT_EQ(db().getAllObjectsWithEntityName("Currency").size(), 1u);
+    (void)before;  // belongs to the dropped context: never touched again
+}
+
+TEST_F(TLDatabaseTest, ReloadPicksUpAStoreReplacedOnDisk) {
+    currency("EUR", true);
+    db().save();
+    std::string file = db().urlToSqliteFile();
+    std::filesystem::copy_file(file, folder_.path() + "/one-currency.sqlite");
+    currency("USD", false);
+    db().save();
+    EXPECT_EQ(db().getAllObjectsWithEntityName("Currency").size(), 2u);
+    // The file is replaced (as sync does) and the store reloaded.
+    std::filesystem::copy_file(folder_.path() + "/one-currency.sqlite", file,
+                               std::filesystem::copy_options::overwrite_existing);
+    int hooks = 0;
+    db().addReloadHook([&] { ++hooks; });
+    db().reloadData();
+    EXPECT_EQ(hooks, 1);
+    EXPECT_EQ(db().getAllObjectsWithEntityName("Currency").size(), 1u);
+}
+
+TEST_F(TLDatabaseTest, SavingWithNothingChangedDoesNotTouchTheFile) {
+    currency("EUR", true);
+    db().save();
+    struct stat before {};
+    ASSERT_EQ(::stat(db().urlToSqliteFile().c_str(), &before), 0);
+    std::ifstream in(db().urlToSqliteFile(), std::ios::binary);
+    std::string bytesBefore((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    db().save();
+    struct stat after {};
+    ASSERT_EQ(::stat(db().urlToSqliteFile().c_str(), &after), 0);
+    EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
+    EXPECT_EQ(before.st_mtim.tv_sec, after.st_mtim.tv_sec);
+}
+
+TEST_F(TLDatabaseTest, AForeignFileIsLeftAloneAndASaveEndsTheProcess) {
+    std::filesystem::create_directories(db().applicationDocumentsDirectory());
+    std::string file = db().urlToSqliteFile();
+    std::ofstream(file) << "my tax notes, not a store";
+    EXPECT_FALSE(db().hasPersistentStore());
+    EXPECT_NE(db().storeError(), "");
+    account("Cash", 1, 0);
+    EXPECT_EXIT(db().save(), ::testing::ExitedWithCode(255), "saving the store failed");
+    std::ifstream in(file);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "my tax notes, not a store");
+}
+
+}  // namespace
+}  // namespace tallo
