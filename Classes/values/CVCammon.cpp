@@ -1,5 +1,7 @@
 #include "Classes/values/CVCammon.h"
 
+#include "Platform/foundation/UUID.h"
+
 namespace tallo {
 
 Decimal CVCammon::negativeDecimalNumberFrom(const Decimal& value) { return Decimal::zero().subtract(value); }
@@ -7,6 +9,8 @@ Decimal CVCammon::negativeDecimalNumberFrom(const Decimal& value) { return Decim
 Decimal CVCammon::absoluteDecimalNumberFrom(const Decimal& value) {
     return isNegative(value) ? negativeDecimalNumberFrom(value) : value;
 }
+
+std::string CVCammon::generateUniqueID() { return UUID::createString(); }
 
 bool CVCammon::isNegative(const Decimal& value) { return value.floatValue() < 0.0f; }
 

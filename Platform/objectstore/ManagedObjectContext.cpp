@@ -1,6 +1,7 @@
 #include "Platform/objectstore/ManagedObjectContext.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <unordered_map>
 
@@ -34,12 +35,19 @@ struct ManagedObjectContext::Impl {
 
     Table& tableOf(const EntityDescription& entity) { return tables[entity.rootEntity()]; }
 
-    std::unique_ptr<ManagedObject> make(const EntityDescription& entity, int64_t primaryKey) {
+    // A new object of the entity's class; `values` are its value slots
+    // (all nil when not given).
+    std::unique_ptr<ManagedObject> make(const EntityDescription& entity, int64_t primaryKey,
+                                        std::vector<Value>* values = nullptr) {
         std::unique_ptr<ManagedObject> object = factory(entity);
         object->entity_ = &entity;
         object->context_ = owner;
         object->primaryKey_ = primaryKey;
-        object->values_.resize(static_cast<size_t>(entity.valueSlotCount()));
+        if (values != nullptr) {
+            object->values_ = std::move(*values);
+        } else {
+            object->values_.resize(static_cast<size_t>(entity.valueSlotCount()));
+        }
         object->sets_.resize(static_cast<size_t>(entity.setSlotCount()));
         return object;
     }
@@ -90,9 +98,8 @@ public:
             if (error != nullptr) *error = entity.name() + " rows are not in key order at " + std::to_string(primaryKey);
             return false;
         }
-        auto object = impl_.make(entity, primaryKey);
+        auto object = impl_.make(entity, primaryKey, &values);
         object->state_ = ManagedObject::State::Saved;
-        object->values_ = std::move(values);
         table.nextPrimaryKey = primaryKey + 1;
         table.objects.push_back(std::move(object));
         return true;
@@ -386,6 +393,7 @@ std::vector<ManagedObject*> ManagedObjectContext::executeFetchRequest(const Fetc
     // Candidates: an inverse set when the predicate pins a to-one key to an
     // object, every object of the table otherwise.
     const ObjectSet* narrowed = nullptr;
+    bool narrowedIsWhole = false;
     if (request.predicate) {
         for (const auto& term : request.predicate->keyEqualsObjectTerms()) {
             const RelationshipDescription* relationship = entity->relationshipNamed(term.key);
@@ -393,13 +401,16 @@ std::vector<ManagedObject*> ManagedObjectContext::executeFetchRequest(const Fetc
             if (term.object == nullptr || term.object->context_ != this) continue;
             if (!term.object->entity().isKindOfEntity(relationship->destination)) return {};
             const ObjectSet& set = term.object->toMany(relationship->inverse->slot);
-            if (narrowed == nullptr || set.size() < narrowed->size()) narrowed = &set;
+            if (narrowed == nullptr || set.size() < narrowed->size()) {
+                narrowed = &set;
+                narrowedIsWhole = term.isWholePredicate;
+            }
         }
     }
     std::vector<ManagedObject*> result;
     auto consider = [&](ManagedObject* o) {
         if (o->deleted_ || !matchesEntity(o)) return;
-        if (request.predicate && !request.predicate->evaluate(o)) return;
+        if (request.predicate && !narrowedIsWhole && !request.predicate->evaluate(o)) return;
         result.push_back(o);
     };
     if (narrowed != nullptr) {
@@ -412,28 +423,68 @@ std::vector<ManagedObject*> ManagedObjectContext::executeFetchRequest(const Fetc
     }
 
     if (!request.sortDescriptors.empty()) {
-        // Sort keys are read once per object, not once per comparison.
-        struct Keyed {
-            ManagedObject* object;
-            std::vector<Value> keys;
-        };
-        std::vector<Keyed> keyed;
-        keyed.reserve(result.size());
-        for (ManagedObject* o : result) {
-            Keyed k{o, {}};
-            for (const SortDescriptor& d : request.sortDescriptors) {
-                Value v = o->valueForKeyPath(d.keyPath);
-                if (d.comparison == SortDescriptor::Comparison::CaseInsensitiveCompare && v.asString() != nullptr) {
-                    v = Value(foldText(*v.asString(), true, false));
-                }
-                k.keys.push_back(std::move(v));
-            }
-            keyed.push_back(std::move(k));
+        // Sort keys are read once per object into one flat table (row i,
+        // column j at i * columns + j), then row numbers are sorted. A plain
+        // attribute of the entity is read straight from its slot (the same in
+        // every sub-entity); key paths go through valueForKeyPath.
+        const size_t columns = request.sortDescriptors.size();
+        std::vector<int> slots;
+        for (const SortDescriptor& d : request.sortDescriptors) {
+            const AttributeDescription* attribute = entity->attributeNamed(d.keyPath);
+            slots.push_back(attribute != nullptr ? attribute->slot : -1);
         }
-        auto less = [&](const Keyed& a, const Keyed& b) {
-            for (size_t i = 0; i < request.sortDescriptors.size(); ++i) {
-                const Value& x = a.keys[i];
-                const Value& y = b.keys[i];
+        // One date attribute (a register by date) is read straight into plain
+        // seconds, nil first; anything else goes through Values.
+        std::vector<double> seconds;
+        bool datesOnly = columns == 1 && slots[0] >= 0;
+        if (datesOnly) {
+            seconds.reserve(result.size());
+            for (ManagedObject* o : result) {
+                const Value& key = o->values_[static_cast<size_t>(slots[0])];
+                if (key.isNull()) {
+                    seconds.push_back(-std::numeric_limits<double>::infinity());
+                } else if (auto date = key.asDate()) {
+                    seconds.push_back(date->timeIntervalSince1970());
+                } else {
+                    datesOnly = false;
+                    break;
+                }
+            }
+        }
+        std::vector<Value> keys;
+        if (!datesOnly) {
+            keys.reserve(result.size() * columns);
+            for (ManagedObject* o : result) {
+                for (size_t c = 0; c < columns; ++c) {
+                    const SortDescriptor& d = request.sortDescriptors[c];
+                    Value v = slots[c] >= 0 ? o->values_[static_cast<size_t>(slots[c])] : o->valueForKeyPath(d.keyPath);
+                    if (d.comparison == SortDescriptor::Comparison::CaseInsensitiveCompare && v.asString() != nullptr) {
+                        v = Value(foldText(*v.asString(), true, false));
+                    }
+                    keys.push_back(std::move(v));
+                }
+            }
+        }
+        std::vector<size_t> rows(result.size());
+        for (size_t r = 0; r < rows.size(); ++r) rows[r] = r;
+        size_t wanted = request.fetchLimit == 0 ? rows.size() : std::min(rows.size(), request.fetchOffset + request.fetchLimit);
+        if (datesOnly) {
+            bool ascending = request.sortDescriptors[0].ascending;
+            auto byDate = [&](size_t a, size_t b) {
+                if (seconds[a] != seconds[b]) return ascending ? seconds[a] < seconds[b] : seconds[a] > seconds[b];
+                return result[a]->primaryKey() < result[b]->primaryKey();
+            };
+            if (wanted < rows.size()) {
+                std::partial_sort(rows.begin(), rows.begin() + static_cast<long>(wanted), rows.end(), byDate);
+                rows.resize(wanted);
+            } else {
+                std::sort(rows.begin(), rows.end(), byDate);
+            }
+        }
+        auto less = [&](size_t a, size_t b) {
+            for (size_t c = 0; c < columns; ++c) {
+                const Value& x = keys[a * columns + c];
+                const Value& y = keys[b * columns + c];
                 std::strong_ordering order = std::strong_ordering::equal;
                 if (x.isNull() != y.isNull()) {
                     order = x.isNull() ? std::strong_ordering::less : std::strong_ordering::greater;
@@ -441,19 +492,20 @@ std::vector<ManagedObject*> ManagedObjectContext::executeFetchRequest(const Fetc
                     order = *compared;
                 }
                 if (order == 0) continue;
-                return request.sortDescriptors[i].ascending ? order < 0 : order > 0;
+                return request.sortDescriptors[c].ascending ? order < 0 : order > 0;
             }
-            return a.object->primaryKey() < b.object->primaryKey();  // creation order breaks ties
+            return result[a]->primaryKey() < result[b]->primaryKey();  // creation order breaks ties
         };
-        size_t wanted = request.fetchLimit == 0 ? keyed.size() : std::min(keyed.size(), request.fetchOffset + request.fetchLimit);
-        if (wanted < keyed.size()) {
-            std::partial_sort(keyed.begin(), keyed.begin() + static_cast<long>(wanted), keyed.end(), less);
-            keyed.resize(wanted);
-        } else {
-            std::sort(keyed.begin(), keyed.end(), less);
+        if (!datesOnly && wanted < rows.size()) {
+            std::partial_sort(rows.begin(), rows.begin() + static_cast<long>(wanted), rows.end(), less);
+            rows.resize(wanted);
+        } else if (!datesOnly) {
+            std::sort(rows.begin(), rows.end(), less);
         }
-        result.clear();
-        for (const Keyed& k : keyed) result.push_back(k.object);
+        std::vector<ManagedObject*> sorted;
+        sorted.reserve(rows.size());
+        for (size_t r : rows) sorted.push_back(result[r]);
+        result = std::move(sorted);
     }
     if (request.fetchOffset > 0) {
         if (request.fetchOffset >= result.size()) return {};

@@ -134,17 +134,13 @@ bool EntityDescription::isKindOfEntity(const EntityDescription* other) const {
 }
 
 const AttributeDescription* EntityDescription::attributeNamed(std::string_view name) const {
-    for (const AttributeDescription* attribute : attributes_) {
-        if (attribute->name == name) return attribute;
-    }
-    return nullptr;
+    auto found = attributesByName_.find(name);
+    return found != attributesByName_.end() ? found->second : nullptr;
 }
 
 const RelationshipDescription* EntityDescription::relationshipNamed(std::string_view name) const {
-    for (const RelationshipDescription* relationship : relationships_) {
-        if (relationship->name == name) return relationship;
-    }
-    return nullptr;
+    auto found = relationshipsByName_.find(name);
+    return found != relationshipsByName_.end() ? found->second : nullptr;
 }
 
 const EntityDescription* Model::entityNamed(std::string_view name) const {
@@ -290,6 +286,10 @@ bool Model::resolve(std::string* error) {
             relationship->owner = entity;
             relationship->slot = relationship->isToMany ? entity->setSlots_++ : entity->valueSlots_++;
             entity->relationships_.push_back(relationship.get());
+        }
+        for (const AttributeDescription* attribute : entity->attributes_) entity->attributesByName_[attribute->name] = attribute;
+        for (const RelationshipDescription* relationship : entity->relationships_) {
+            entity->relationshipsByName_[relationship->name] = relationship;
         }
         for (const EntityDescription* child : entity->children_) layOut(const_cast<EntityDescription*>(child));
     };

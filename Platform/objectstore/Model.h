@@ -35,6 +35,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "Platform/objectstore/Value.h"
@@ -105,6 +106,9 @@ private:
     std::vector<std::unique_ptr<RelationshipDescription>> ownRelationships_;
     std::vector<const AttributeDescription*> attributes_;
     std::vector<const RelationshipDescription*> relationships_;
+    // By name, for the lookups every key-value access makes.
+    std::unordered_map<std::string_view, const AttributeDescription*> attributesByName_;
+    std::unordered_map<std::string_view, const RelationshipDescription*> relationshipsByName_;
     int valueSlots_ = 0;
     int setSlots_ = 0;
 };

@@ -74,6 +74,9 @@ public:
     struct KeyEqualsObject {
         std::string key;
         ManagedObject* object;
+        // The predicate is this one term and nothing else: every object of
+        // the inverse set satisfies it, so no evaluation is needed.
+        bool isWholePredicate = false;
     };
     virtual std::vector<KeyEqualsObject> keyEqualsObjectTerms() const = 0;
 };

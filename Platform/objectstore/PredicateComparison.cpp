@@ -182,7 +182,7 @@ std::vector<Predicate::KeyEqualsObject> ComparisonPredicate::keyEqualsObjectTerm
         const std::string* name = key.singleKeyOfSelf();
         const Value* value = object.constantValue();
         if (name == nullptr || value == nullptr || value->kind() != Value::Kind::Object) return {};
-        return {KeyEqualsObject{*name, value->asObject()}};
+        return {KeyEqualsObject{*name, value->asObject(), true}};
     };
     auto terms = term(*left_, *right_);
     return terms.empty() ? term(*right_, *left_) : terms;

@@ -51,8 +51,10 @@ std::vector<Predicate::KeyEqualsObject> CompoundPredicate::keyEqualsObjectTerms(
     if (kind_ != Kind::And) return {};
     std::vector<KeyEqualsObject> terms;
     for (const auto& node : children_) {
-        auto more = node->keyEqualsObjectTerms();
-        terms.insert(terms.end(), more.begin(), more.end());
+        for (KeyEqualsObject term : node->keyEqualsObjectTerms()) {
+            term.isWholePredicate = false;  // other conditions stand beside it
+            terms.push_back(term);
+        }
     }
     return terms;
 }

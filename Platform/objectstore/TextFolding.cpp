@@ -25,23 +25,29 @@ std::string foldText(std::string_view text, bool caseInsensitive, bool diacritic
         return out;
     }
     icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-    if (diacriticInsensitive) {
-        UErrorCode status = U_ZERO_ERROR;
-        const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
-        if (U_SUCCESS(status)) {
-            icu::UnicodeString decomposed = nfd->normalize(unicode, status);
-            if (U_SUCCESS(status)) {
-                icu::UnicodeString bare;
-                for (int32_t i = 0; i < decomposed.length();) {
-                    UChar32 c = decomposed.char32At(i);
-                    if (u_charType(c) != U_NON_SPACING_MARK) bare.append(c);
-                    i += U16_LENGTH(c);
-                }
-                unicode = bare;
+    // Case first (so "İ" folds to "i" plus a mark the next step can drop),
+    // then accents off the decomposed form, then composed again, so one text
+    // compares alike however its accents were typed.
+    if (caseInsensitive) unicode.foldCase();
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    if (U_SUCCESS(status)) {
+        icu::UnicodeString decomposed = nfd->normalize(unicode, status);
+        if (diacriticInsensitive && U_SUCCESS(status)) {
+            icu::UnicodeString bare;
+            for (int32_t i = 0; i < decomposed.length();) {
+                UChar32 c = decomposed.char32At(i);
+                if (u_charType(c) != U_NON_SPACING_MARK) bare.append(c);
+                i += U16_LENGTH(c);
             }
+            decomposed = bare;
+        }
+        if (U_SUCCESS(status)) {
+            icu::UnicodeString composed = nfc->normalize(decomposed, status);
+            if (U_SUCCESS(status)) unicode = composed;
         }
     }
-    if (caseInsensitive) unicode.foldCase();
     std::string out;
     unicode.toUTF8String(out);
     return out;

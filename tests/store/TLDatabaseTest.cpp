@@ -23,6 +23,12 @@ namespace {
 
 using test::localDate;
 
+// Keeps a read from being optimised away.
+void touch(const std::optional<std::string>& value) {
+    volatile size_t size = value ? value->size() : 0;
+    (void)size;
+}
+
 class TLDatabaseTest : public test::StoreTest {
 protected:
     TLCurrency* currency(const char* code, bool isDefault) {
@@ -139,6 +145,18 @@ TEST_F(TLDatabaseTest, ReloadPicksUpAStoreReplacedOnDisk) {
     EXPECT_EQ(hooks, 1);
     EXPECT_EQ(db().getAllObjectsWithEntityName("Currency").size(), 1u);
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+// Objects of a dropped context are freed, so a screen that kept one across a
+// reload is caught at its first touch instead of reading stale memory.
+TEST_F(TLDatabaseTest, TouchingAnObjectHeldAcrossAReloadIsCaught) {
+    TLAccount* kept = account("Cash", 1, 0);
+    db().save();
+    db().reloadData();
+    ASSERT_EQ(db().getAccounts().size(), 1u);
+    EXPECT_DEATH(touch(kept->name()), "heap-use-after-free");
+}
+#endif
 
 TEST_F(TLDatabaseTest, SavingWithNothingChangedDoesNotTouchTheFile) {
     currency("EUR", true);

@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "Platform/foundation/Clock.h"
+#include "Platform/foundation/DateFormatter.h"
 #include "Platform/foundation/Locale.h"
 #include "Platform/foundation/TimeZone.h"
 
@@ -78,6 +79,13 @@ TemporaryFolder::TemporaryFolder() {
 TemporaryFolder::~TemporaryFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
+}
+
+std::string local(std::optional<Date> date) {
+    if (!date) return "nil";
+    DateFormatter formatter;
+    formatter.setDateFormat("yyyy-MM-dd HH:mm:ss");
+    return formatter.stringFromDate(*date);
 }
 
 Date localDate(int year, int month, int day, int hour, int minute, int second) {

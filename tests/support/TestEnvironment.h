@@ -7,6 +7,7 @@
 #include <string>
 
 #include <iosfwd>
+#include <optional>
 
 #include "Platform/foundation/Date.h"
 #include "Platform/foundation/DateComponents.h"
@@ -58,5 +59,8 @@ private:
 
 // The instant of a local wall-clock time in the pinned time zone.
 Date localDate(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+// A date as local wall-clock text in the current zone, "2011-03-15 10:30:00"
+// ("nil" for nothing), so failures read at a glance.
+std::string local(std::optional<Date> date);
 
 }  // namespace tallo::test

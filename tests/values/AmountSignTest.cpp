@@ -55,5 +55,14 @@ TEST(TwoPlaceRounding, ErrorsLetTheComputedResultStand) {
     EXPECT_TRUE(result.isNaN());
 }
 
+TEST(CVCammon, BareIdentifiersAreFreshUpperCaseUUIDs) {
+    std::string first = CVCammon::generateUniqueID();
+    ASSERT_EQ(first.size(), 36u);
+    EXPECT_EQ(first[8], '-');
+    EXPECT_EQ(first[14], '4');  // a random (version 4) UUID
+    EXPECT_EQ(first.find_first_of("abcdef"), std::string::npos);
+    EXPECT_NE(first, CVCammon::generateUniqueID());
+}
+
 }  // namespace
 }  // namespace tallo

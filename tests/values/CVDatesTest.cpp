@@ -12,13 +12,7 @@ namespace {
 
 using test::localDate;
 
-// A date as local wall-clock text, so failures read at a glance.
-std::string local(std::optional<Date> date) {
-    if (!date) return "nil";
-    DateFormatter formatter;
-    formatter.setDateFormat("yyyy-MM-dd HH:mm:ss");
-    return formatter.stringFromDate(*date);
-}
+using test::local;
 
 TEST(CVDates, ComponentsOfADate) {
     Date date = localDate(2011, 3, 15, 10, 30);

@@ -14,12 +14,7 @@ namespace {
 
 using test::localDate;
 
-std::string local(std::optional<Date> date) {
-    if (!date) return "nil";
-    DateFormatter formatter;
-    formatter.setDateFormat("yyyy-MM-dd HH:mm:ss");
-    return formatter.stringFromDate(*date);
-}
+using test::local;
 
 // "start … end" of `type` applied to an interval starting at `start`.
 std::string span(int type, Date start, std::optional<Date> end = std::nullopt) {

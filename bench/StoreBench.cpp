@@ -1,0 +1,325 @@
+// The object store under the operations a person waits for, on generated
+// books of 10k, 100k and 1M transactions, each beside the bare SQLite work on
+// the same file in the same run, so every figure is also a ratio to the
+// floor:
+//   Open          build the context from the file   | read every row with the C API
+//   RegisterPage  "account == %@", newest 25        | the indexed SQL query
+//   Search        one account's searchString        | LIKE
+//                 contains[cd] a word, 25 hits      |
+//   CategoryMonth splits of one category in a month | (none)
+//   SaveOneChange one changed transaction           | one UPDATE in a transaction
+//   SaveFresh     a whole new 100k book             | (none)
+// Peak memory of each benchmark is reported as PeakMiB (the process's
+// resident high-water mark, reset before the benchmark).
+//
+// Books are generated through the store (the entity classes and a save),
+// never with SQL, into a temporary folder, once per run and size.
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+
+#include "Classes/store/TLAccount.h"
+#include "Classes/store/TLCategory.h"
+#include "Classes/store/TLCurrency.h"
+#include "Classes/store/TLDatabase.h"
+#include "Classes/store/TLPayee.h"
+#include "Classes/store/TLSplit.h"
+#include "Classes/store/TLTransaction.h"
+#include "Platform/foundation/ApplicationHome.h"
+
+namespace {
+
+using namespace tallo;
+
+constexpr double kStart = 1230768000;  // 1 January 2009
+const char* kWords[] = {"coffee", "groceries", "rent", "fuel", "lunch", "books", "cinema", "pharmacy",
+                        "hardware", "insurance", "gift", "taxi", "bakery", "market", "repair", "phone"};
+
+// Peak resident memory since the last reset, in MiB.
+void resetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+double peakMemoryMiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    }
+    return 0;
+}
+
+std::string benchRoot() {
+    static std::string root = [] {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tallo-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        std::atexit([] {});
+        return pattern;
+    }();
+    return root;
+}
+
+// Makes the current application home the one of a book of `n` transactions,
+// generating the book the first time.
+void useBook(size_t n, bool fresh = false) {
+    static std::map<size_t, bool> made;
+    std::string home = benchRoot() + "/book-" + std::to_string(n) + (fresh ? "-fresh" : "");
+    ApplicationHome::setCurrent(ApplicationHome(home));
+    TLDatabase::resetSharedDatabase();
+    if (made[n] && !fresh) return;
+    std::filesystem::remove_all(home);
+    std::filesystem::create_directories(home + "/Documents");
+    TLDatabase& db = TLDatabase::sharedDatabase();
+    std::mt19937 random(static_cast<unsigned>(n));
+    std::vector<TLCurrency*> currencies;
+    for (const char* code : {"USD", "EUR", "GBP"}) {
+        auto* c = static_cast<TLCurrency*>(db.createObjectForEntity("Currency"));
+        c->setCode(code);
+        c->setDefault(currencies.empty());
+        currencies.push_back(c);
+    }
+    std::vector<TLAccount*> accounts;
+    for (int i = 0; i < 20; ++i) {
+        auto* a = static_cast<TLAccount*>(db.createObjectForEntity("Account"));
+        a->setName("Account " + std::to_string(i));
+        a->setType(i % 6);
+        a->setOrder(i);
+        a->setCurrency(currencies[static_cast<size_t>(i) % 3]);
+        accounts.push_back(a);
+    }
+    std::vector<TLCategory*> categories;
+    for (int m = 0; m < 15; ++m) {
+        auto* master = static_cast<TLCategory*>(db.createObjectForEntity("Category"));
+        master->setName("Master " + std::to_string(m));
+        categories.push_back(master);
+        for (int s = 0; s < 9; ++s) {
+            auto* sub = static_cast<TLCategory*>(db.createObjectForEntity("Category"));
+            sub->setName("Sub " + std::to_string(m) + "." + std::to_string(s));
+            sub->setMastercat(master);
+            categories.push_back(sub);
+        }
+    }
+    std::vector<TLPayee*> payees;
+    for (int p = 0; p < 500; ++p) {
+        auto* payee = static_cast<TLPayee*>(db.createObjectForEntity("Payee"));
+        payee->setRepresentationString("Payee " + std::to_string(p));
+        payees.push_back(payee);
+    }
+    for (size_t i = 0; i < n; ++i) {
+        auto* t = static_cast<TLTransaction*>(db.createObjectForEntity("Transaction"));
+        TLAccount* account = accounts[random() % accounts.size()];
+        t->setAccount(account);
+        t->setCurrency(account->currency());
+        t->setTransactionDate(Date(kStart + static_cast<double>(random() % (3 * 365 * 86400))));
+        TLPayee* payee = payees[random() % payees.size()];
+        t->setPayee(payee);
+        std::string word = kWords[random() % std::size(kWords)];
+        t->setComments(word);
+        t->setSearchString(*payee->representationString() + " " + word);
+        long long cents = 0;
+        int splits = 1 + static_cast<int>(random() % 3);
+        for (int s = 0; s < splits; ++s) {
+            auto* split = static_cast<TLSplit*>(db.createObjectForEntity("Split"));
+            long long amount = 100 + static_cast<long long>(random() % 50000);
+            cents += amount;
+            split->setAmount(Decimal(static_cast<unsigned __int128>(amount), -2, false));
+            split->setCategory(categories[random() % categories.size()]);
+            split->setTransaction(t);
+        }
+        t->setType(0);
+        t->setTotalamount(Decimal(static_cast<unsigned __int128>(cents), -2, true));
+    }
+    if (!fresh) {
+        db.save();
+        made[n] = true;
+    }
+}
+
+TLAccount* firstAccount() { return TLDatabase::sharedDatabase().getAccounts().front(); }
+
+// ---------------------------------------------------------------- open
+
+void Open(benchmark::State& state) {
+    size_t n = static_cast<size_t>(state.range(0));
+    useBook(n);
+    resetPeakMemory();
+    for (auto _ : state) {
+        state.PauseTiming();  // freeing the previous context is not part of opening
+        TLDatabase::sharedDatabase().reloadData();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(TLDatabase::sharedDatabase().context());
+    }
+    state.counters["PeakMiB"] = peakMemoryMiB();
+}
+
+void OpenBare(benchmark::State& state) {
+    size_t n = static_cast<size_t>(state.range(0));
+    useBook(n);
+    std::string file = TLDatabase::sharedDatabase().urlToSqliteFile();
+    TLDatabase::resetSharedDatabase();
+    resetPeakMemory();
+    for (auto _ : state) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* tables = nullptr;
+        sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &tables, nullptr);
+        size_t cells = 0;
+        while (sqlite3_step(tables) == SQLITE_ROW) {
+            std::string query = std::string("SELECT * FROM ") + reinterpret_cast<const char*>(sqlite3_column_text(tables, 0));
+            sqlite3_stmt* rows = nullptr;
+            sqlite3_prepare_v2(db, query.c_str(), -1, &rows, nullptr);
+            while (sqlite3_step(rows) == SQLITE_ROW) {
+                for (int c = 0; c < sqlite3_column_count(rows); ++c) {
+                    if (sqlite3_column_type(rows, c) == SQLITE_TEXT) benchmark::DoNotOptimize(sqlite3_column_text(rows, c));
+                    ++cells;
+                }
+            }
+            sqlite3_finalize(rows);
+        }
+        sqlite3_finalize(tables);
+        sqlite3_close(db);
+        benchmark::DoNotOptimize(cells);
+    }
+    state.counters["PeakMiB"] = peakMemoryMiB();
+}
+
+// ---------------------------------------------------------------- register page
+
+void RegisterPage(benchmark::State& state) {
+    useBook(static_cast<size_t>(state.range(0)));
+    TLAccount* account = firstAccount();
+    for (auto _ : state) {
+        auto predicate = Predicate::parse("account == %@", {Value(static_cast<ManagedObject*>(account))});
+        auto page = TLDatabase::sharedDatabase().fetchEntityCustom("Transaction", predicate, {{"transactionDate", false}}, 25);
+        benchmark::DoNotOptimize(page);
+    }
+}
+
+sqlite3* openBare() {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(TLDatabase::sharedDatabase().urlToSqliteFile().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    return db;
+}
+
+// Runs `sql` with the first account's key bound, stepping through every row.
+void runBareAccountQuery(benchmark::State& state, const char* sql) {
+    useBook(static_cast<size_t>(state.range(0)));
+    int64_t account = firstAccount()->primaryKey();
+    sqlite3* db = openBare();
+    sqlite3_stmt* query = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &query, nullptr);
+    for (auto _ : state) {
+        sqlite3_bind_int64(query, 1, account);
+        int rows = 0;
+        while (sqlite3_step(query) == SQLITE_ROW) ++rows;
+        sqlite3_reset(query);
+        benchmark::DoNotOptimize(rows);
+    }
+    sqlite3_finalize(query);
+    sqlite3_close(db);
+}
+
+void RegisterPageBare(benchmark::State& state) {
+    runBareAccountQuery(state, "SELECT * FROM ZTRANSACTION WHERE ZACCOUNT = ? ORDER BY ZTRANSACTIONDATE DESC LIMIT 25");
+}
+
+// ---------------------------------------------------------------- search
+
+void Search(benchmark::State& state) {
+    useBook(static_cast<size_t>(state.range(0)));
+    TLAccount* account = firstAccount();
+    for (auto _ : state) {
+        auto predicate = Predicate::parse("account == %@ AND searchString contains[cd] %@",
+                                          {Value(static_cast<ManagedObject*>(account)), Value("COFFEE")});
+        auto hits = TLDatabase::sharedDatabase().fetchEntityCustom("Transaction", predicate, {{"transactionDate", false}}, 25);
+        benchmark::DoNotOptimize(hits);
+    }
+}
+
+void SearchBare(benchmark::State& state) {
+    runBareAccountQuery(state,
+                        "SELECT * FROM ZTRANSACTION WHERE ZACCOUNT = ? AND ZSEARCHSTRING LIKE '%coffee%' "
+                        "ORDER BY ZTRANSACTIONDATE DESC LIMIT 25");
+}
+
+// ---------------------------------------------------------------- category month
+
+void CategoryMonth(benchmark::State& state) {
+    useBook(static_cast<size_t>(state.range(0)));
+    ManagedObject* category = TLDatabase::sharedDatabase().getCategoryWithName("Sub 3.4");
+    Date from(kStart + 400 * 86400), to(kStart + 430 * 86400);
+    for (auto _ : state) {
+        auto predicate = Predicate::parse(
+            "category == %@ AND transaction.transactionDate >= %@ AND transaction.transactionDate <= %@",
+            {Value(category), Value(from), Value(to)});
+        auto splits = TLDatabase::sharedDatabase().fetchEntityCustom("Split", predicate);
+        benchmark::DoNotOptimize(splits);
+    }
+}
+
+// ---------------------------------------------------------------- saves
+
+void SaveOneChange(benchmark::State& state) {
+    useBook(static_cast<size_t>(state.range(0)));
+    TLAccount* account = firstAccount();
+    auto* transaction = static_cast<TLTransaction*>(*account->transactions().begin());
+    int round = 0;
+    for (auto _ : state) {
+        transaction->setComments("edited " + std::to_string(++round));
+        TLDatabase::sharedDatabase().save();
+    }
+}
+
+void SaveOneChangeBare(benchmark::State& state) {
+    useBook(static_cast<size_t>(state.range(0)));
+    int64_t key = (*firstAccount()->transactions().begin())->primaryKey();
+    std::string file = TLDatabase::sharedDatabase().urlToSqliteFile();
+    TLDatabase::resetSharedDatabase();
+    sqlite3* db = nullptr;
+    sqlite3_open(file.c_str(), &db);
+    sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;", nullptr, nullptr, nullptr);
+    sqlite3_stmt* update = nullptr;
+    sqlite3_prepare_v2(db, "UPDATE ZTRANSACTION SET ZCOMMENTS = ? WHERE Z_PK = ?", -1, &update, nullptr);
+    int round = 0;
+    for (auto _ : state) {
+        std::string text = "edited " + std::to_string(++round);
+        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        sqlite3_bind_text(update, 1, text.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int64(update, 2, key);
+        sqlite3_step(update);
+        sqlite3_reset(update);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    sqlite3_finalize(update);
+    sqlite3_close(db);
+}
+
+void SaveFresh(benchmark::State& state) {
+    size_t n = static_cast<size_t>(state.range(0));
+    resetPeakMemory();
+    for (auto _ : state) {
+        state.PauseTiming();
+        useBook(n, true);
+        state.ResumeTiming();
+        TLDatabase::sharedDatabase().save();
+    }
+    state.counters["PeakMiB"] = peakMemoryMiB();
+}
+
+}  // namespace
+
+#define SIZES ->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)
+BENCHMARK(Open) SIZES->Iterations(3);
+BENCHMARK(OpenBare) SIZES->Iterations(3);
+BENCHMARK(RegisterPage) SIZES->Unit(benchmark::kMicrosecond);
+BENCHMARK(RegisterPageBare) SIZES->Unit(benchmark::kMicrosecond);
+BENCHMARK(Search) SIZES;
+BENCHMARK(SearchBare) SIZES;
+BENCHMARK(CategoryMonth) SIZES;
+BENCHMARK(SaveOneChange) SIZES;
+BENCHMARK(SaveOneChangeBare) SIZES;
+BENCHMARK(SaveFresh)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
