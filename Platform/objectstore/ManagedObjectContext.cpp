@@ -47,6 +47,9 @@ struct ManagedObjectContext::Impl {
             object->values_ = std::move(*values);
         } else {
             object->values_.resize(static_cast<size_t>(entity.valueSlotCount()));
+            for (const AttributeDescription* attribute : entity.attributes()) {
+                if (attribute->defaultValue) object->values_[static_cast<size_t>(attribute->slot)] = *attribute->defaultValue;
+            }
         }
         object->sets_.resize(static_cast<size_t>(entity.setSlotCount()));
         return object;

@@ -47,6 +47,38 @@ std::optional<DeleteRule> ruleNamed(std::string_view name) {
     return std::nullopt;
 }
 
+// A default value written in the declaration: numbers as decimal text,
+// booleans as YES or NO, text as one word. Dates and data have no defaults.
+std::optional<Value> defaultValueFor(AttributeType type, const std::string& text) {
+    switch (type) {
+        case AttributeType::String: return Value(text);
+        case AttributeType::Decimal: {
+            auto value = Decimal::fromString(text);
+            if (!value || value->isNaN()) return std::nullopt;
+            return Value(*value);
+        }
+        case AttributeType::Integer16:
+        case AttributeType::Integer32:
+        case AttributeType::Integer64: {
+            auto value = Decimal::fromString(text);
+            if (!value || value->isNaN() || !(Decimal(value->longLongValue()) == *value)) return std::nullopt;
+            return Value(value->longLongValue());
+        }
+        case AttributeType::Double: {
+            auto value = Decimal::fromString(text);
+            if (!value || value->isNaN()) return std::nullopt;
+            return Value(value->doubleValue());
+        }
+        case AttributeType::Boolean:
+            if (text == "YES") return Value(true);
+            if (text == "NO") return Value(false);
+            return std::nullopt;
+        case AttributeType::Date:
+        case AttributeType::Data: return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 std::vector<std::string> words(const std::string& line) {
     std::vector<std::string> out;
     std::istringstream in(line);
@@ -231,17 +263,29 @@ std::shared_ptr<const Model> Model::parseDeclaration(std::string_view text, std:
                 }
                 current->ownRelationships_.push_back(std::move(relationship));
             } else {
-                // NAME TYPE [transient]
-                if (w.size() < 2 || w.size() > 3) return fail(number, "expected 'NAME TYPE [transient]'");
+                // NAME TYPE [= DEFAULT] [transient]
+                if (w.size() < 2) return fail(number, "expected 'NAME TYPE [= DEFAULT] [transient]'");
                 auto type = typeNamed(w[1]);
                 if (!type) return fail(number, "unknown attribute type '" + w[1] + "'");
                 auto attribute = std::make_unique<AttributeDescription>();
                 attribute->name = w[0];
                 attribute->type = *type;
-                if (w.size() == 3) {
-                    if (w[2] != "transient") return fail(number, "unexpected '" + w[2] + "'");
-                    attribute->isTransient = true;
+                size_t i = 2;
+                if (i < w.size() && w[i] == "=") {
+                    if (i + 1 >= w.size()) return fail(number, "expected a default value after '='");
+                    auto value = defaultValueFor(*type, w[i + 1]);
+                    if (!value) {
+                        return fail(number, "'" + w[i + 1] + "' is not a " + attributeTypeName(*type) + " default");
+                    }
+                    attribute->defaultValue = *value;
+                    attribute->defaultText = w[i + 1];
+                    i += 2;
                 }
+                if (i < w.size() && w[i] == "transient") {
+                    attribute->isTransient = true;
+                    ++i;
+                }
+                if (i != w.size()) return fail(number, "unexpected '" + w[i] + "'");
                 current->ownAttributes_.push_back(std::move(attribute));
             }
         }
@@ -318,7 +362,8 @@ bool Model::resolve(std::string* error) {
     for (const auto& entity : entities_) {
         canonical += entity->name_ + ":" + entity->className_ + ":" + entity->parentName_ + (entity->plain_ ? ":plain" : "") + "{";
         for (const auto& a : entity->ownAttributes_) {
-            canonical += a->name + " " + attributeTypeName(a->type) + (a->isTransient ? " transient" : "") + ";";
+            canonical += a->name + " " + attributeTypeName(a->type) + (a->defaultValue ? " = " + a->defaultText : "") +
+                         (a->isTransient ? " transient" : "") + ";";
         }
         for (const auto& r : entity->ownRelationships_) {
             canonical += r->name + (r->isToMany ? " ->> " : " -> ") + r->destinationName + "." + r->inverseName + " " +
@@ -356,6 +401,7 @@ Bytes Model::modelData() const {
             plist_dict_set_item(item, "name", plist_new_string(a->name.c_str()));
             plist_dict_set_item(item, "type", plist_new_string(attributeTypeName(a->type)));
             plist_dict_set_item(item, "transient", plist_new_bool(a->isTransient ? 1 : 0));
+            if (a->defaultValue) plist_dict_set_item(item, "default", plist_new_string(a->defaultText.c_str()));
             plist_array_append_item(attributes, item);
         }
         plist_dict_set_item(e, "attributes", attributes);
@@ -427,8 +473,11 @@ std::shared_ptr<const Model> Model::fromModelData(const Bytes& data, std::string
             auto attributeName = stringItem(a, "name");
             auto type = stringItem(a, "type");
             auto transient = boolItem(a, "transient");
+            auto defaultText = stringItem(a, "default");
             if (!word(attributeName) || !word(type) || !transient) return fail("attribute is incomplete");
-            text += "  " + *attributeName + " " + *type + (*transient ? " transient" : "") + "\n";
+            if (defaultText && (defaultText->empty() || !word(defaultText))) return fail("attribute default is not one word");
+            text += "  " + *attributeName + " " + *type + (defaultText ? " = " + *defaultText : "") +
+                    (*transient ? " transient" : "") + "\n";
         }
         for (uint32_t j = 0; j < plist_array_get_size(relationships); ++j) {
             plist_t r = plist_array_get_item(relationships, j);

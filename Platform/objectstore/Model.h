@@ -23,8 +23,11 @@
 // noaction (default nullify). "plain" marks a class whose generated accessor
 // class derives straight from ManagedObject instead of TLManagedObject.
 // Attribute types: string, date, decimal, integer16, integer32, integer64,
-// boolean, double, data. An attribute may end in "transient" (kept in memory,
-// never stored).
+// boolean, double, data. An attribute may declare the value a new object
+// starts with ("= 0", "= YES", "= 1.5"; dates and data have none) and may
+// end in "transient" (kept in memory, never stored):
+//       oneFromInTo   decimal = 1
+//       automatic     boolean = YES
 //
 // A sub-entity has every property of its parent first, then its own; a
 // property's `slot` is its position in the object's storage and is the same
@@ -54,6 +57,9 @@ struct AttributeDescription {
     std::string name;
     AttributeType type = AttributeType::String;
     bool isTransient = false;
+    // The value a new object starts with (nil when none is declared).
+    std::optional<Value> defaultValue;
+    std::string defaultText;
     int slot = 0;  // index into the object's attribute and to-one values
 };
 

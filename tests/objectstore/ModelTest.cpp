@@ -25,6 +25,24 @@ TEST(Model, SubEntitiesShareTheirParentsSlots) {
     EXPECT_TRUE(model->entityNamed("Budget")->relationshipNamed("accounts")->isManyToMany());
 }
 
+TEST(Model, DeclaredDefaultsAreWhatNewObjectsStartWith) {
+    auto model = Model::parseDeclaration(
+        "model M version 1\nentity Rate TLRate\n  oneFromInTo decimal = 1\n  automatic boolean = YES\n"
+        "  order integer32 = -2\n  note string\n");
+    ASSERT_NE(model, nullptr);
+    ManagedObjectContext context(model, test::testFactory());
+    ManagedObject* rate = context.insertNewObjectForEntityForName("Rate");
+    EXPECT_EQ(rate->valueForKey("oneFromInTo"), Value(*Decimal::fromString("1")));
+    EXPECT_EQ(rate->valueForKey("automatic"), Value(true));
+    EXPECT_EQ(rate->valueForKey("order"), Value(-2));
+    EXPECT_TRUE(rate->valueForKey("note").isNull());
+    // The defaults travel in the model file and are part of its identity.
+    auto again = Model::fromModelData(model->modelData());
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->versionHash(), model->versionHash());
+    EXPECT_EQ(again->entityNamed("Rate")->attributeNamed("automatic")->defaultValue, Value(true));
+}
+
 TEST(Model, TheBinaryModelFileReadsBackAsTheSameModel) {
     auto model = test::ledgerModel();
     Bytes data = model->modelData();
@@ -64,6 +82,9 @@ TEST(Model, BrokenDeclarationsSayWhere) {
                   "A.b: B has no relationship a"},
              Case{"model M version 1\nentity A TLA : Z\n", "entity A: unknown parent Z"},
              Case{"model M version 1\nentity A TLA\n  b -> A.b sometimes\n", "line 3: unknown delete rule 'sometimes'"},
+             Case{"model M version 1\nentity A TLA\n  n decimal = lots\n", "line 3: 'lots' is not a decimal default"},
+             Case{"model M version 1\nentity A TLA\n  f boolean = maybe\n", "line 3: 'maybe' is not a boolean default"},
+             Case{"model M version 1\nentity A TLA\n  d date = today\n", "line 3: 'today' is not a date default"},
          }) {
         std::string error;
         EXPECT_EQ(Model::parseDeclaration(c.text, &error), nullptr) << c.text;

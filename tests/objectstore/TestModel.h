@@ -15,7 +15,7 @@ inline constexpr const char* kLedgerModel = R"(
 model Ledger version 1
 entity Account TLAccount
   name          string
-  balance       decimal
+  balance       decimal = 0
   order         integer32
   closed        boolean
   transactions  ->> Transaction.account          cascade

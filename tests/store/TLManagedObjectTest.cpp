@@ -41,7 +41,7 @@ TEST_F(TLManagedObjectTest, CopyValuesTakesAttributesAndRelationshipsButNotTheEx
     EXPECT_EQ(mirror->payee(), payee);
     EXPECT_EQ(mirror->uuid(), mirrorId);
     EXPECT_EQ(mirror->account(), nullptr);
-    EXPECT_FALSE(mirror->totalamount().has_value());
+    EXPECT_EQ(mirror->totalamount(), Decimal::zero());  // its own default, not the origin's -12.5
     EXPECT_EQ(origin->splits().size(), 2u);  // excepted to-many keys stay where they are
     EXPECT_EQ(payee->transactions().size(), 2u);
 
