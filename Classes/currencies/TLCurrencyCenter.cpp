@@ -1,0 +1,202 @@
+#include "Classes/currencies/TLCurrencyCenter.h"
+
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+#include "Classes/store/TLCurrency.h"
+#include "Classes/store/TLDatabase.h"
+#include "Classes/store/TLRateRecord.h"
+#include "Platform/foundation/Bundle.h"
+#include "Platform/foundation/InternalError.h"
+#include "Platform/foundation/Locale.h"
+#include "Platform/foundation/UserDefaults.h"
+
+namespace tallo {
+
+namespace {
+
+std::mutex gCreation;
+std::unique_ptr<TLCurrencyCenter> gShared;
+
+constexpr const char* kUpdateDateKey = "lastUpdatedCurrencyDate";
+
+struct ListLine {
+    std::string code;
+    std::string title;
+};
+
+// The currency list resource: one "CODE|Title (CODE)" a line. Lines without
+// a "|" are skipped; a missing resource is an empty list.
+std::vector<std::optional<ListLine>> readCurrencyList() {
+    std::vector<std::optional<ListLine>> lines;
+    auto path = Bundle::pathForResource("DTCL", "tclf");
+    if (!path) return lines;
+    std::ifstream in(*path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        auto bar = line.find('|');
+        if (bar == std::string::npos) {
+            lines.emplace_back(std::nullopt);
+        } else {
+            lines.emplace_back(ListLine{line.substr(0, bar), line.substr(bar + 1)});
+        }
+    }
+    return lines;
+}
+
+TLCurrency* lastOf(const std::vector<ManagedObject*>& found) {
+    return found.empty() ? nullptr : static_cast<TLCurrency*>(found.back());
+}
+
+}  // namespace
+
+TLCurrencyCenter& TLCurrencyCenter::sharedCenter() {
+    std::lock_guard lock(gCreation);
+    if (!gShared) {
+        gShared.reset(new TLCurrencyCenter());
+        // A reloaded store has new objects: the caches must follow it.
+        TLDatabase::sharedDatabase().addReloadHook([] {
+            if (gShared) gShared->clearRatesCache();
+        });
+    }
+    return *gShared;
+}
+
+void TLCurrencyCenter::resetSharedCenter() {
+    std::lock_guard lock(gCreation);
+    gShared.reset();
+}
+
+TLCurrencyCenter::TLCurrencyCenter() = default;
+
+void TLCurrencyCenter::checkStore() {
+    ManagedObjectContext* context = TLDatabase::sharedDatabase().context();
+    std::shared_ptr<void> current = context != nullptr ? context->lifetimeToken() : nullptr;
+    if (store_.lock() != current) {
+        defaultCurrency_ = nullptr;
+        defaultCurrencyRead_ = false;
+        ratesCache_.reset();
+        store_ = current;
+    }
+}
+
+void TLCurrencyCenter::createDefaultCurrenciesIfNeeded() {
+    TLDatabase& db = TLDatabase::sharedDatabase();
+    SortDescriptor byTitle{"title", true, SortDescriptor::Comparison::CaseInsensitiveCompare};
+    if (!db.fetchEntityCustom("Currency", nullptr, {byTitle}).empty()) return;
+
+    std::string localeCode = NumberFormatter::currencyCodeForLocale(Locale::current());
+    auto* local = static_cast<TLCurrency*>(db.createObjectForEntity("Currency"));
+    if (local == nullptr) return;
+    local->setCode(localeCode);
+    local->setOrder(0);
+    local->setDefault(true);
+
+    std::vector<std::optional<ListLine>> lines = readCurrencyList();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!lines[i]) continue;
+        if (lines[i]->code == localeCode) {
+            local->setTitle(lines[i]->title);
+        } else if (i <= 2) {
+            auto* currency = static_cast<TLCurrency*>(db.createObjectForEntity("Currency"));
+            currency->setCode(lines[i]->code);
+            currency->setTitle(lines[i]->title);
+            currency->setOrder(static_cast<int>(i) + 1);
+        }
+    }
+}
+
+TLCurrency* TLCurrencyCenter::getCurrencyByCode(const std::string& code) {
+    auto predicate = Predicate::parse("code == %@", {Value(code)});
+    return lastOf(TLDatabase::sharedDatabase().fetchEntityCustom("Currency", predicate));
+}
+
+TLCurrency* TLCurrencyCenter::getDefaultCurrency() {
+    static const auto isDefault = Predicate::parse("default == YES");
+    return lastOf(TLDatabase::sharedDatabase().fetchEntityCustom("Currency", isDefault));
+}
+
+TLCurrency* TLCurrencyCenter::defaultCurrency() {
+    checkStore();
+    if (!defaultCurrencyRead_) {
+        defaultCurrency_ = getDefaultCurrency();
+        defaultCurrencyRead_ = true;
+    }
+    return defaultCurrency_;
+}
+
+void TLCurrencyCenter::setDefaultCurrency(TLCurrency* currency) {
+    checkStore();
+    defaultCurrency_ = currency;
+    defaultCurrencyRead_ = true;
+}
+
+TLRateRecord* TLCurrencyCenter::getRateRecordFrom(TLCurrency* from, TLCurrency* to) {
+    if (from == nullptr || to == nullptr || !from->code() || !to->code()) {
+        InternalError::report("Currency codes can't be nil!");
+        return nullptr;
+    }
+    TLDatabase& db = TLDatabase::sharedDatabase();
+    auto predicate = Predicate::parse("currFrom == %@ AND currTo == %@",
+                                      {Value(static_cast<ManagedObject*>(from)), Value(static_cast<ManagedObject*>(to))});
+    std::vector<ManagedObject*> found = db.fetchEntityCustom("RateRecord", predicate);
+    if (!found.empty()) return static_cast<TLRateRecord*>(found.back());
+    auto* record = static_cast<TLRateRecord*>(db.createObjectForEntity("RateRecord"));
+    record->setCurrFrom(from);
+    record->setCurrTo(to);
+    return record;
+}
+
+const std::map<std::string, Decimal>& TLCurrencyCenter::ratesToDefaultCurrencyCache() {
+    checkStore();
+    if (ratesCache_) return *ratesCache_;
+    ratesCache_.emplace();
+    TLCurrency* target = defaultCurrency();
+    if (target == nullptr) return *ratesCache_;
+    auto predicate = Predicate::parse("currTo == %@ && currFrom != NULL", {Value(static_cast<ManagedObject*>(target))});
+    for (ManagedObject* object : TLDatabase::sharedDatabase().fetchEntityCustom("RateRecord", predicate)) {
+        auto* record = static_cast<TLRateRecord*>(object);
+        std::optional<std::string> code = record->currFrom()->code();
+        std::optional<Decimal> rate = record->oneFromInTo();
+        if (code && rate) (*ratesCache_)[*code] = *rate;
+    }
+    return *ratesCache_;
+}
+
+void TLCurrencyCenter::clearRatesCache() {
+    ratesCache_.reset();
+    store_.reset();
+    defaultCurrencyRead_ = false;
+    setDefaultCurrency(getDefaultCurrency());
+}
+
+std::optional<Date> TLCurrencyCenter::updateDate() const {
+    return UserDefaults::standardUserDefaults().dateValue(kUpdateDateKey);
+}
+
+void TLCurrencyCenter::setUpdateDate(Date date) { UserDefaults::standardUserDefaults().setDate(kUpdateDateKey, date); }
+
+std::string TLCurrencyCenter::currencyStringFromNumber(const Decimal& number, const std::string& code) {
+    return formatter_.currencyStringFromNumber(number, code);
+}
+
+std::string TLCurrencyCenter::currencyStringFromNumber(const Decimal& number) {
+    TLCurrency* currency = defaultCurrency();
+    std::string code = currency != nullptr && currency->code() ? *currency->code()
+                                                               : NumberFormatter::currencyCodeForLocale(Locale::current());
+    return formatter_.currencyStringFromNumber(number, code);
+}
+
+std::string TLCurrencyCenter::currencyStringFromCode(const std::string& code) {
+    return formatter_.currencyStringFromCode(code);
+}
+
+Decimal TLCurrencyCenter::decimalNumberFromCurrencyString(std::string_view text, const std::string& code) {
+    return formatter_.decimalNumberFromCurrencyString(text, code);
+}
+
+int TLCurrencyCenter::scaleFromCurrencyCode(const std::string& code) { return formatter_.scaleFromCurrencyCode(code); }
+
+}  // namespace tallo
