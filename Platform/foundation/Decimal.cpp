@@ -447,7 +447,7 @@ struct Decimal::Internal {
     static Decimal make(const Rounded& rounded) {
         Decimal value;
         if (rounded.coefficient == 0) return value;
-        value.significand_ = rounded.coefficient;
+        value.setSignificand(rounded.coefficient);
         value.exponent_ = static_cast<int16_t>(rounded.exponent);
         value.negative_ = rounded.negative;
         return value;
@@ -469,7 +469,7 @@ struct Decimal::Internal {
     }
 
     static Term term(const Decimal& value, bool negate = false) {
-        return Term{value.negative_ != negate, value.significand_, value.exponent_};
+        return Term{value.negative_ != negate, value.significand(), value.exponent_};
     }
 };
 
@@ -482,7 +482,7 @@ Decimal::Decimal(long long value) {
         magnitude /= 10;
         ++exponent;
     }
-    significand_ = magnitude;
+    setSignificand(magnitude);
     exponent_ = exponent;
 }
 
@@ -600,7 +600,7 @@ std::string Decimal::toString() const {
     if (nan_) return "NaN";
     char buffer[48];
     char* end = buffer + sizeof buffer;
-    char* start = writeDigits(significand_, end);
+    char* start = writeDigits(significand(), end);
     std::string_view digits(start, static_cast<size_t>(end - start));
 
     std::string text;
@@ -649,19 +649,19 @@ Decimal Decimal::divide(const Decimal& other, DecimalBehavior* behavior) const {
 
 Decimal Decimal::multiplyByPowerOf10(int16_t power, DecimalBehavior* behavior) const {
     if (nan_) return notANumber();
-    Rounded rounded = roundExact(negative_, significand_, int64_t(exponent_) + power, false, cutFor(behavior));
+    Rounded rounded = roundExact(negative_, significand(), int64_t(exponent_) + power, false, cutFor(behavior));
     return Internal::settle(rounded, behavior, DecimalOperation::MultiplyByPowerOf10, *this, nullptr);
 }
 
 Decimal Decimal::round(DecimalBehavior* behavior) const {
     if (nan_ || !behavior) return *this;
-    Rounded rounded = roundExact(negative_, significand_, exponent_, false, cutFor(behavior));
+    Rounded rounded = roundExact(negative_, significand(), exponent_, false, cutFor(behavior));
     return Internal::settle(rounded, behavior, DecimalOperation::Round, *this, nullptr);
 }
 
 Decimal Decimal::rounded(int scale, RoundingMode mode) const {
     if (nan_) return *this;
-    Rounded rounded = roundExact(negative_, significand_, exponent_, false, scaleCut(scale, mode));
+    Rounded rounded = roundExact(negative_, significand(), exponent_, false, scaleCut(scale, mode));
     return Internal::settle(rounded, nullptr, DecimalOperation::Round, *this, nullptr);
 }
 
@@ -670,21 +670,21 @@ std::strong_ordering Decimal::compare(const Decimal& other) const {
         if (nan_ && other.nan_) return std::strong_ordering::equal;
         return nan_ ? std::strong_ordering::less : std::strong_ordering::greater;
     }
-    auto signOf = [](const Decimal& d) { return d.significand_ == 0 ? 0 : (d.negative_ ? -1 : 1); };
+    auto signOf = [](const Decimal& d) { return d.significand() == 0 ? 0 : (d.negative_ ? -1 : 1); };
     int sign = signOf(*this);
     if (sign != signOf(other)) return sign <=> signOf(other);
     if (sign == 0) return std::strong_ordering::equal;
 
     // Compact coefficients have no leading zeros, so the position of the
     // leading digit orders the magnitudes unless it is the same.
-    int64_t top = exponent_ + digitCount(significand_);
-    int64_t otherTop = other.exponent_ + digitCount(other.significand_);
+    int64_t top = exponent_ + digitCount(significand());
+    int64_t otherTop = other.exponent_ + digitCount(other.significand());
     std::strong_ordering magnitude = top <=> otherTop;
     if (magnitude == 0) {
         // Same leading position: aligning to the lower exponent keeps both
         // within 38 digits.
-        u128 mine = significand_;
-        u128 theirs = other.significand_;
+        u128 mine = significand();
+        u128 theirs = other.significand();
         if (exponent_ > other.exponent_) mine *= kPow10[exponent_ - other.exponent_];
         if (other.exponent_ > exponent_) theirs *= kPow10[other.exponent_ - exponent_];
         magnitude = mine <=> theirs;
@@ -694,47 +694,47 @@ std::strong_ordering Decimal::compare(const Decimal& other) const {
 
 float Decimal::floatValue() const {
     if (nan_) return std::numeric_limits<float>::quiet_NaN();
-    if (significand_ == 0) return 0.0f;
+    if (significand() == 0) return 0.0f;
     // Both the coefficient and the power of ten are exact floats here, so one
     // correctly rounded operation gives the correctly rounded value.
     static constexpr float kExact[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-    if (significand_ < (u128(1) << 24) && exponent_ >= -10 && exponent_ <= 10) {
-        auto v = static_cast<float>(static_cast<uint32_t>(significand_));
+    if (significand() < (u128(1) << 24) && exponent_ >= -10 && exponent_ <= 10) {
+        auto v = static_cast<float>(static_cast<uint32_t>(significand()));
         v = exponent_ >= 0 ? v * kExact[exponent_] : v / kExact[-exponent_];
         return negative_ ? -v : v;
     }
     char text[64];
-    scientificText(significand_, exponent_, negative_, text, sizeof text);
+    scientificText(significand(), exponent_, negative_, text, sizeof text);
     return std::strtof(text, nullptr);
 }
 
 double Decimal::doubleValue() const {
     if (nan_) return std::numeric_limits<double>::quiet_NaN();
-    if (significand_ == 0) return 0.0;
+    if (significand() == 0) return 0.0;
     static constexpr double kExact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    if (significand_ < (u128(1) << 53) && exponent_ >= -22 && exponent_ <= 22) {
-        auto v = static_cast<double>(static_cast<uint64_t>(significand_));
+    if (significand() < (u128(1) << 53) && exponent_ >= -22 && exponent_ <= 22) {
+        auto v = static_cast<double>(static_cast<uint64_t>(significand()));
         v = exponent_ >= 0 ? v * kExact[exponent_] : v / kExact[-exponent_];
         return negative_ ? -v : v;
     }
     char text[64];
-    scientificText(significand_, exponent_, negative_, text, sizeof text);
+    scientificText(significand(), exponent_, negative_, text, sizeof text);
     return std::strtod(text, nullptr);
 }
 
 long long Decimal::longLongValue() const {
-    if (nan_ || significand_ == 0) return 0;
+    if (nan_ || significand() == 0) return 0;
     constexpr u128 kLimit = u128(1) << 63;  // |LLONG_MIN|
     u128 magnitude;
     if (exponent_ >= 0) {
-        if (exponent_ > 19 || significand_ > kLimit / kPow10[exponent_]) {
+        if (exponent_ > 19 || significand() > kLimit / kPow10[exponent_]) {
             magnitude = kLimit + 1;  // saturates below
         } else {
-            magnitude = significand_ * kPow10[exponent_];
+            magnitude = significand() * kPow10[exponent_];
         }
     } else {
-        magnitude = -exponent_ > kMaxDigits ? 0 : significand_ / kPow10[-exponent_];
+        magnitude = -exponent_ > kMaxDigits ? 0 : significand() / kPow10[-exponent_];
     }
     if (negative_) return magnitude >= kLimit ? LLONG_MIN : -static_cast<long long>(magnitude);
     return magnitude >= kLimit ? LLONG_MAX : static_cast<long long>(magnitude);

@@ -97,7 +97,7 @@ public:
 
     bool isNaN() const { return nan_; }
     bool isNegativeSign() const { return negative_; }  // the sign flag; 0 is never negative
-    unsigned __int128 significand() const { return significand_; }
+    unsigned __int128 significand() const { return (static_cast<unsigned __int128>(high_) << 64) | low_; }
     int exponent() const { return exponent_; }
 
     Decimal add(const Decimal& other, DecimalBehavior* behavior = nullptr) const;
@@ -129,7 +129,16 @@ public:
 private:
     struct Internal;  // the arithmetic's helpers that build values, in Decimal.cpp
 
-    unsigned __int128 significand_ = 0;
+    void setSignificand(unsigned __int128 value) {
+        low_ = static_cast<uint64_t>(value);
+        high_ = static_cast<uint64_t>(value >> 64);
+    }
+
+    // The significand in two halves rather than one __int128, so a Decimal
+    // needs 8-byte alignment and 24 bytes, not 16 and 32: stored objects
+    // hold one per amount.
+    uint64_t low_ = 0;
+    uint64_t high_ = 0;
     int16_t exponent_ = 0;
     bool negative_ = false;
     bool nan_ = false;
