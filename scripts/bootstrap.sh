@@ -11,6 +11,7 @@ PACKAGES=(
   libicu-dev libsqlite3-dev sqlite3 zlib1g-dev libplist-dev
   libboost1.81-dev libboost-json1.81-dev
   libcurl4-openssl-dev libical-dev libavahi-client-dev
+  libstb-dev libpng-dev libturbojpeg0-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   # locales the tests pin

@@ -15,7 +15,7 @@ void ManagedObject::willChange() {
 
 void ManagedObject::setAttributeValue(int slot, Value value) {
     willChange();
-    values_[static_cast<size_t>(slot)] = std::move(value);
+    values_[static_cast<size_t>(entity_->storageIndex(slot))] = std::move(value);
 }
 
 std::optional<std::string> ManagedObject::stringAt(int slot) const {
@@ -37,7 +37,7 @@ void ManagedObject::linkOneSide(const RelationshipDescription& relationship, Man
     if (relationship.isToMany) {
         if (target != nullptr) sets_[static_cast<size_t>(relationship.slot)].insert(target);
     } else {
-        values_[static_cast<size_t>(relationship.slot)] = Value(target);
+        toOnes_[static_cast<size_t>(entity_->storageIndex(relationship.slot))] = target;
     }
 }
 
@@ -46,7 +46,7 @@ void ManagedObject::unlinkOneSide(const RelationshipDescription& relationship, M
     if (relationship.isToMany) {
         sets_[static_cast<size_t>(relationship.slot)].erase(target);
     } else if (toOne(relationship.slot) == target) {
-        values_[static_cast<size_t>(relationship.slot)] = Value();
+        toOnes_[static_cast<size_t>(entity_->storageIndex(relationship.slot))] = nullptr;
     }
 }
 

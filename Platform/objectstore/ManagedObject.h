@@ -66,7 +66,7 @@ protected:
     virtual void prepareForDeletion() {}
 
     // Typed slot access for the generated accessor classes.
-    const Value& attributeValue(int slot) const { return values_[static_cast<size_t>(slot)]; }
+    const Value& attributeValue(int slot) const { return values_[static_cast<size_t>(entity_->storageIndex(slot))]; }
     void setAttributeValue(int slot, Value value);
     std::optional<std::string> stringAt(int slot) const;
     std::optional<Decimal> decimalAt(int slot) const;
@@ -76,7 +76,7 @@ protected:
     std::optional<double> doubleAt(int slot) const;
     std::optional<Bytes> dataAt(int slot) const;
 
-    ManagedObject* toOne(int slot) const { return values_[static_cast<size_t>(slot)].asObject(); }
+    ManagedObject* toOne(int slot) const { return toOnes_[static_cast<size_t>(entity_->storageIndex(slot))]; }
     void setToOne(const RelationshipDescription& relationship, ManagedObject* target);
     const ObjectSet& toMany(int setSlot) const { return sets_[static_cast<size_t>(setSlot)]; }
     void addToMany(const RelationshipDescription& relationship, ManagedObject* object);
@@ -89,6 +89,7 @@ private:
     enum class State { Inserted, Saved };
     struct Snapshot {
         std::vector<Value> values;
+        std::vector<ManagedObject*> toOnes;
         std::vector<ObjectSet> sets;
     };
 
@@ -102,7 +103,8 @@ private:
     int64_t primaryKey_ = 0;
     State state_ = State::Inserted;
     bool deleted_ = false;
-    std::vector<Value> values_;
+    std::vector<Value> values_;           // attributes, by EntityDescription::storageIndex
+    std::vector<ManagedObject*> toOnes_;  // to-one targets, likewise
     std::vector<ObjectSet> sets_;
     std::unique_ptr<Snapshot> snapshot_;  // the last saved state, taken at the first change after a save
 };

@@ -35,22 +35,22 @@ struct ManagedObjectContext::Impl {
 
     Table& tableOf(const EntityDescription& entity) { return tables[entity.rootEntity()]; }
 
-    // A new object of the entity's class; `values` are its value slots
-    // (all nil when not given).
-    std::unique_ptr<ManagedObject> make(const EntityDescription& entity, int64_t primaryKey,
-                                        std::vector<Value>* values = nullptr) {
+    // A new object of the entity's class, its attributes at their defaults
+    // and its relationships empty.
+    std::unique_ptr<ManagedObject> make(const EntityDescription& entity, int64_t primaryKey, bool withDefaults) {
         std::unique_ptr<ManagedObject> object = factory(entity);
         object->entity_ = &entity;
         object->context_ = owner;
         object->primaryKey_ = primaryKey;
-        if (values != nullptr) {
-            object->values_ = std::move(*values);
-        } else {
-            object->values_.resize(static_cast<size_t>(entity.valueSlotCount()));
+        object->values_.resize(static_cast<size_t>(entity.attributeCount()));
+        if (withDefaults) {
             for (const AttributeDescription* attribute : entity.attributes()) {
-                if (attribute->defaultValue) object->values_[static_cast<size_t>(attribute->slot)] = *attribute->defaultValue;
+                if (attribute->defaultValue) {
+                    object->values_[static_cast<size_t>(entity.storageIndex(attribute->slot))] = *attribute->defaultValue;
+                }
             }
         }
+        object->toOnes_.resize(static_cast<size_t>(entity.toOneCount()));
         object->sets_.resize(static_cast<size_t>(entity.setSlotCount()));
         return object;
     }
@@ -101,8 +101,17 @@ public:
             if (error != nullptr) *error = entity.name() + " rows are not in key order at " + std::to_string(primaryKey);
             return false;
         }
-        auto object = impl_.make(entity, primaryKey, &values);
+        auto object = impl_.make(entity, primaryKey, false);
         object->state_ = ManagedObject::State::Saved;
+        // Attributes go to their places; to-one keys wait for every row to be in.
+        for (int slot = 0; slot < entity.valueSlotCount(); ++slot) {
+            Value& value = values[static_cast<size_t>(slot)];
+            if (!entity.isToOneSlot(slot)) {
+                object->values_[static_cast<size_t>(entity.storageIndex(slot))] = std::move(value);
+            } else if (auto key = value.asInteger()) {
+                keys_.push_back({object.get(), slot, *key});
+            }
+        }
         table.nextPrimaryKey = primaryKey + 1;
         table.objects.push_back(std::move(object));
         return true;
@@ -117,26 +126,30 @@ public:
 
     // Turns to-one keys into objects and fills the inverse sets.
     bool resolve(std::string* error) {
-        for (auto& [root, table] : impl_.tables) {
-            for (auto& object : table.objects) {
-                for (const RelationshipDescription* relationship : object->entity().relationships()) {
-                    if (relationship->isToMany) continue;
-                    Value& slot = object->values_[static_cast<size_t>(relationship->slot)];
-                    if (slot.isNull()) continue;
-                    auto key = slot.asInteger();
-                    ManagedObject* target = key ? impl_.find(relationship->destination->rootEntity(), *key) : nullptr;
-                    if (target == nullptr || !target->entity().isKindOfEntity(relationship->destination)) {
-                        // A dangling key reads as no target, as a missing object reads as nil.
-                        slot = Value();
-                        continue;
-                    }
-                    slot = Value(target);
-                    if (relationship->inverse->isToMany) {
-                        target->sets_[static_cast<size_t>(relationship->inverse->slot)].insert(object.get());
-                    }
+        // Relationships by slot, per entity, found once.
+        std::map<std::pair<const EntityDescription*, int>, const RelationshipDescription*> bySlot;
+        for (const Key& key : keys_) {
+            const EntityDescription& entity = key.object->entity();
+            auto found = bySlot.find({&entity, key.slot});
+            if (found == bySlot.end()) {
+                const RelationshipDescription* match = nullptr;
+                for (const RelationshipDescription* r : entity.relationships()) {
+                    if (!r->isToMany && r->slot == key.slot) match = r;
                 }
+                found = bySlot.emplace(std::make_pair(&entity, key.slot), match).first;
+            }
+            const RelationshipDescription* relationship = found->second;
+            if (relationship == nullptr) continue;
+            ManagedObject* target = impl_.find(relationship->destination->rootEntity(), key.targetKey);
+            // A dangling key reads as no target, as a missing object reads as nil.
+            if (target == nullptr || !target->entity().isKindOfEntity(relationship->destination)) continue;
+            key.object->toOnes_[static_cast<size_t>(entity.storageIndex(key.slot))] = target;
+            // A one-to-one is stored on both sides, and each side loads its own.
+            if (relationship->inverse->isToMany) {
+                target->sets_[static_cast<size_t>(relationship->inverse->slot)].insert(key.object);
             }
         }
+        keys_.clear();
         for (const Pair& pair : pairs_) {
             ManagedObject* ownerObject = impl_.find(pair.relationship->owner->rootEntity(), pair.ownerKey);
             ManagedObject* target = impl_.find(pair.relationship->destination->rootEntity(), pair.targetKey);
@@ -154,8 +167,14 @@ private:
         int64_t ownerKey;
         int64_t targetKey;
     };
+    struct Key {
+        ManagedObject* object;
+        int slot;
+        int64_t targetKey;
+    };
     ManagedObjectContext::Impl& impl_;
     std::vector<Pair> pairs_;
+    std::vector<Key> keys_;
 };
 
 ManagedObjectContext::ManagedObjectContext(std::shared_ptr<const Model> model, ObjectFactory factory,
@@ -193,7 +212,8 @@ void ManagedObjectContext::noteChange(ManagedObject* object) {
     if (impl_->loading) return;
     impl_->changedEntities.insert(&object->entity());
     if (object->state_ == ManagedObject::State::Saved && object->snapshot_ == nullptr) {
-        object->snapshot_ = std::make_unique<ManagedObject::Snapshot>(ManagedObject::Snapshot{object->values_, object->sets_});
+        object->snapshot_ = std::make_unique<ManagedObject::Snapshot>(
+            ManagedObject::Snapshot{object->values_, object->toOnes_, object->sets_});
         impl_->changed.push_back(object);
     }
 }
@@ -205,7 +225,7 @@ ManagedObject* ManagedObjectContext::insertNewObjectForEntityForName(std::string
         return nullptr;
     }
     auto& table = impl_->tableOf(*entity);
-    auto object = impl_->make(*entity, table.nextPrimaryKey++);
+    auto object = impl_->make(*entity, table.nextPrimaryKey++, true);
     ManagedObject* raw = object.get();
     table.objects.push_back(std::move(object));
     impl_->inserted.push_back(raw);
@@ -362,6 +382,7 @@ void ManagedObjectContext::rollback() {
     for (ManagedObject* object : impl_->changed) {
         impl_->changedEntities.insert(&object->entity());
         object->values_ = std::move(object->snapshot_->values);
+        object->toOnes_ = std::move(object->snapshot_->toOnes);
         object->sets_ = std::move(object->snapshot_->sets);
         object->snapshot_.reset();
         object->deleted_ = false;
@@ -443,7 +464,7 @@ std::vector<ManagedObject*> ManagedObjectContext::executeFetchRequest(const Fetc
         if (datesOnly) {
             seconds.reserve(result.size());
             for (ManagedObject* o : result) {
-                const Value& key = o->values_[static_cast<size_t>(slots[0])];
+                const Value& key = o->attributeValue(slots[0]);
                 if (key.isNull()) {
                     seconds.push_back(-std::numeric_limits<double>::infinity());
                 } else if (auto date = key.asDate()) {
@@ -460,7 +481,7 @@ std::vector<ManagedObject*> ManagedObjectContext::executeFetchRequest(const Fetc
             for (ManagedObject* o : result) {
                 for (size_t c = 0; c < columns; ++c) {
                     const SortDescriptor& d = request.sortDescriptors[c];
-                    Value v = slots[c] >= 0 ? o->values_[static_cast<size_t>(slots[c])] : o->valueForKeyPath(d.keyPath);
+                    Value v = slots[c] >= 0 ? o->attributeValue(slots[c]) : o->valueForKeyPath(d.keyPath);
                     if (d.comparison == SortDescriptor::Comparison::CaseInsensitiveCompare && v.asString() != nullptr) {
                         v = Value(foldText(*v.asString(), true, false));
                     }

@@ -321,14 +321,26 @@ bool Model::resolve(std::string* error) {
             entity->relationships_ = entity->parent_->relationships_;
             entity->valueSlots_ = entity->parent_->valueSlots_;
             entity->setSlots_ = entity->parent_->setSlots_;
+            entity->attributeCount_ = entity->parent_->attributeCount_;
+            entity->toOneCount_ = entity->parent_->toOneCount_;
+            entity->slotIsToOne_ = entity->parent_->slotIsToOne_;
+            entity->slotIndex_ = entity->parent_->slotIndex_;
         }
         for (auto& attribute : entity->ownAttributes_) {
             attribute->slot = entity->valueSlots_++;
+            entity->slotIsToOne_.push_back(false);
+            entity->slotIndex_.push_back(entity->attributeCount_++);
             entity->attributes_.push_back(attribute.get());
         }
         for (auto& relationship : entity->ownRelationships_) {
             relationship->owner = entity;
-            relationship->slot = relationship->isToMany ? entity->setSlots_++ : entity->valueSlots_++;
+            if (relationship->isToMany) {
+                relationship->slot = entity->setSlots_++;
+            } else {
+                relationship->slot = entity->valueSlots_++;
+                entity->slotIsToOne_.push_back(true);
+                entity->slotIndex_.push_back(entity->toOneCount_++);
+            }
             entity->relationships_.push_back(relationship.get());
         }
         for (const AttributeDescription* attribute : entity->attributes_) entity->attributesByName_[attribute->name] = attribute;

@@ -99,6 +99,13 @@ public:
     // values; to-many relationships have `setSlotCount` sets.
     int valueSlotCount() const { return valueSlots_; }
     int setSlotCount() const { return setSlots_; }
+    // Where an object keeps a value slot: attributes in one array, to-one
+    // targets (plain pointers, most of them nil) in another, so a nil
+    // relationship costs 8 bytes rather than a whole Value.
+    int attributeCount() const { return attributeCount_; }
+    int toOneCount() const { return toOneCount_; }
+    bool isToOneSlot(int slot) const { return slotIsToOne_[static_cast<size_t>(slot)]; }
+    int storageIndex(int slot) const { return slotIndex_[static_cast<size_t>(slot)]; }
 
 private:
     friend class Model;
@@ -117,6 +124,10 @@ private:
     std::unordered_map<std::string_view, const RelationshipDescription*> relationshipsByName_;
     int valueSlots_ = 0;
     int setSlots_ = 0;
+    int attributeCount_ = 0;
+    int toOneCount_ = 0;
+    std::vector<bool> slotIsToOne_;
+    std::vector<int> slotIndex_;
 };
 
 class Model {

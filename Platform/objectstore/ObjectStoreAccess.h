@@ -8,7 +8,14 @@ namespace tallo {
 
 class ObjectStoreAccess {
 public:
-    static const Value& value(const ManagedObject& object, int slot) { return object.values_[static_cast<size_t>(slot)]; }
+    // The value of an attribute slot, in place (text binds without a copy).
+    static const Value& attribute(const ManagedObject& object, int slot) {
+        return object.values_[static_cast<size_t>(object.entity_->storageIndex(slot))];
+    }
+    // The target of a to-one slot, or nullptr.
+    static ManagedObject* toOne(const ManagedObject& object, int slot) {
+        return object.toOnes_[static_cast<size_t>(object.entity_->storageIndex(slot))];
+    }
     static const ObjectSet& set(const ManagedObject& object, int slot) { return object.sets_[static_cast<size_t>(slot)]; }
 };
 

@@ -879,7 +879,11 @@ bool writeRow(sqlite3* db, const StoreLayout& layout, EntityLayout& entry, const
     for (size_t i = 0; i < entry.fields.size(); ++i) {
         const Field& field = entry.fields[i];
         std::string problem;
-        if (!bindField(statement, static_cast<int>(i) + 3, field, ObjectStoreAccess::value(object, field.slot), &problem)) {
+        // Attributes bind in place; a to-one binds its target (as an object value).
+        Value target;
+        if (field.toOne != nullptr) target = Value(ObjectStoreAccess::toOne(object, field.slot));
+        const Value& value = field.toOne != nullptr ? target : ObjectStoreAccess::attribute(object, field.slot);
+        if (!bindField(statement, static_cast<int>(i) + 3, field, value, &problem)) {
             sqlite3_clear_bindings(statement);
             return fail(error, object.objectIDString() + "." + field.propertyName() + ": " + problem);
         }
