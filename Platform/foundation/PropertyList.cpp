@@ -1,6 +1,6 @@
 #include "Platform/foundation/PropertyList.h"
 
-#include <plist/plist.h>
+#include "Platform/foundation/PlistSupport.h"
 
 #include <cmath>
 #include <fstream>
@@ -10,12 +10,6 @@ namespace tallo {
 
 namespace {
 
-struct PlistDeleter {
-    void operator()(void* node) const {
-        if (node != nullptr) plist_free(static_cast<plist_t>(node));
-    }
-};
-using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 
 std::optional<PropertyList> fromNode(plist_t node, int depth, std::string& error) {
     if (depth > PropertyList::kMaxDepth) {
@@ -39,11 +33,12 @@ std::optional<PropertyList> fromNode(plist_t node, int depth, std::string& error
             return PropertyList(value);
         }
         case PLIST_STRING: {
-            char* text = nullptr;
-            plist_get_string_val(node, &text);
-            std::string value = text != nullptr ? text : "";
-            std::free(text);
-            return PropertyList(std::move(value));
+            std::string text = plistString(node);
+            if (!isValidUtf8(text)) {
+                error = "text that is not UTF-8";
+                return std::nullopt;
+            }
+            return PropertyList(std::move(text));
         }
         case PLIST_DATE: {
             int32_t sec = 0, usec = 0;
@@ -85,6 +80,11 @@ std::optional<PropertyList> fromNode(plist_t node, int depth, std::string& error
                 if (key == nullptr) break;
                 std::string name = key;
                 std::free(key);
+                if (!isValidUtf8(name)) {
+                    std::free(iter);
+                    error = "a key that is not UTF-8";
+                    return std::nullopt;
+                }
                 auto item = fromNode(value, depth + 1, error);
                 if (!item) {
                     std::free(iter);

@@ -1,6 +1,6 @@
 #include "Platform/foundation/UserDefaults.h"
 
-#include <plist/plist.h>
+#include "Platform/foundation/PlistSupport.h"
 
 #include <cerrno>
 #include <cmath>
@@ -21,12 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct PlistDeleter {
-    void operator()(void* node) const {
-        if (node != nullptr) plist_free(static_cast<plist_t>(node));
-    }
-};
-using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 
 std::unique_ptr<UserDefaults>& standardSlot() {
     static std::unique_ptr<UserDefaults> slot;
@@ -52,11 +46,11 @@ std::optional<UserDefaults::Value> valueFromNode(plist_t node) {
             return UserDefaults::Value(value);
         }
         case PLIST_STRING: {
-            char* text = nullptr;
-            plist_get_string_val(node, &text);
-            std::string value = text != nullptr ? text : "";
-            std::free(text);
-            return UserDefaults::Value(value);
+            // Text that is not UTF-8 could not be written back readably: it
+            // reads as absent rather than poisoning the next save.
+            std::string text = plistString(node);
+            if (!isValidUtf8(text)) return std::nullopt;
+            return UserDefaults::Value(std::move(text));
         }
         case PLIST_DATE: {
             int32_t sec = 0, usec = 0;

@@ -1,6 +1,6 @@
 #include "Platform/objectstore/Model.h"
 
-#include <plist/plist.h>
+#include "Platform/foundation/PlistSupport.h"
 
 #include <fstream>
 #include <functional>
@@ -97,21 +97,11 @@ bool isIdentifier(const std::string& text) {
 
 // ---- binary model file helpers (libplist) ----
 
-struct PlistDeleter {
-    void operator()(void* node) const {
-        if (node != nullptr) plist_free(static_cast<plist_t>(node));
-    }
-};
-using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 
 std::optional<std::string> stringItem(plist_t dict, const char* key) {
     plist_t node = plist_dict_get_item(dict, key);
     if (node == nullptr || plist_get_node_type(node) != PLIST_STRING) return std::nullopt;
-    char* text = nullptr;
-    plist_get_string_val(node, &text);
-    std::string value = text != nullptr ? text : "";
-    std::free(text);
-    return value;
+    return plistString(node);
 }
 
 std::optional<uint64_t> integerItem(plist_t dict, const char* key) {

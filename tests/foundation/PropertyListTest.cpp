@@ -73,6 +73,23 @@ TEST(PropertyList, BrokenInputIsRefusedWithAReason) {
     EXPECT_EQ(error, "cannot read /nonexistent/file.plist");
 }
 
+TEST(PropertyList, TextMustBeUtf8AndMayHoldNul) {
+    std::string error;
+    auto withNul = PropertyList::parse(bytes("<plist><string>a&#0;b</string></plist>"), &error);
+    if (withNul) {
+        EXPECT_EQ(withNul->asString()->size(), 3u);  // kept whole, not cut at the NUL
+    } else {
+        EXPECT_FALSE(error.empty());
+    }
+    EXPECT_FALSE(PropertyList::parse(bytes("<plist><string>caf\xe9</string></plist>"), &error).has_value());
+    EXPECT_EQ(error, "not a property list: text that is not UTF-8");
+    EXPECT_FALSE(PropertyList::parse(bytes("<plist><dict><key>\xff</key><true/></dict></plist>"), &error).has_value());
+    EXPECT_EQ(error, "not a property list: a key that is not UTF-8");
+    auto fine = PropertyList::parse(bytes("<plist><string>Caf\xc3\xa9 \xe2\x82\xac</string></plist>"), &error);
+    ASSERT_TRUE(fine.has_value()) << error;
+    EXPECT_EQ(*fine->asString(), "Café €");
+}
+
 TEST(PropertyList, NestingBeyondTheLimitIsRefused) {
     std::string deep = "<plist>";
     for (int i = 0; i < PropertyList::kMaxDepth + 5; ++i) deep += "<array>";

@@ -2,6 +2,7 @@
 // network: any bytes give a tree or a refusal with a reason, and a tree
 // writes and reads back as the same tree.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -15,7 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (error.empty()) std::abort();
         return 0;
     }
-    auto again = tallo::PropertyList::parse(list->binaryData());
-    if (!again) std::abort();
+    auto again = tallo::PropertyList::parse(list->binaryData(), &error);
+    if (!again) {
+        std::fprintf(stderr, "written tree does not read back: %s\n", error.c_str());
+        std::abort();
+    }
     return 0;
 }
