@@ -126,19 +126,9 @@ public:
 
     // Turns to-one keys into objects and fills the inverse sets.
     bool resolve(std::string* error) {
-        // Relationships by slot, per entity, found once.
-        std::map<std::pair<const EntityDescription*, int>, const RelationshipDescription*> bySlot;
         for (const Key& key : keys_) {
             const EntityDescription& entity = key.object->entity();
-            auto found = bySlot.find({&entity, key.slot});
-            if (found == bySlot.end()) {
-                const RelationshipDescription* match = nullptr;
-                for (const RelationshipDescription* r : entity.relationships()) {
-                    if (!r->isToMany && r->slot == key.slot) match = r;
-                }
-                found = bySlot.emplace(std::make_pair(&entity, key.slot), match).first;
-            }
-            const RelationshipDescription* relationship = found->second;
+            const RelationshipDescription* relationship = entity.toOneAtSlot(key.slot);
             if (relationship == nullptr) continue;
             ManagedObject* target = impl_.find(relationship->destination->rootEntity(), key.targetKey);
             // A dangling key reads as no target, as a missing object reads as nil.

@@ -315,11 +315,13 @@ bool Model::resolve(std::string* error) {
             entity->toOneCount_ = entity->parent_->toOneCount_;
             entity->slotIsToOne_ = entity->parent_->slotIsToOne_;
             entity->slotIndex_ = entity->parent_->slotIndex_;
+            entity->toOneAtSlot_ = entity->parent_->toOneAtSlot_;
         }
         for (auto& attribute : entity->ownAttributes_) {
             attribute->slot = entity->valueSlots_++;
             entity->slotIsToOne_.push_back(false);
             entity->slotIndex_.push_back(entity->attributeCount_++);
+            entity->toOneAtSlot_.push_back(nullptr);
             entity->attributes_.push_back(attribute.get());
         }
         for (auto& relationship : entity->ownRelationships_) {
@@ -330,6 +332,7 @@ bool Model::resolve(std::string* error) {
                 relationship->slot = entity->valueSlots_++;
                 entity->slotIsToOne_.push_back(true);
                 entity->slotIndex_.push_back(entity->toOneCount_++);
+                entity->toOneAtSlot_.push_back(relationship.get());
             }
             entity->relationships_.push_back(relationship.get());
         }

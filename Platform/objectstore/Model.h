@@ -106,6 +106,8 @@ public:
     int toOneCount() const { return toOneCount_; }
     bool isToOneSlot(int slot) const { return slotIsToOne_[static_cast<size_t>(slot)]; }
     int storageIndex(int slot) const { return slotIndex_[static_cast<size_t>(slot)]; }
+    // The to-one relationship kept in a value slot (nullptr for an attribute's).
+    const RelationshipDescription* toOneAtSlot(int slot) const { return toOneAtSlot_[static_cast<size_t>(slot)]; }
 
 private:
     friend class Model;
@@ -128,6 +130,7 @@ private:
     int toOneCount_ = 0;
     std::vector<bool> slotIsToOne_;
     std::vector<int> slotIndex_;
+    std::vector<const RelationshipDescription*> toOneAtSlot_;
 };
 
 class Model {
