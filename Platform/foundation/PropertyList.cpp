@@ -139,6 +139,7 @@ std::optional<PropertyList> PropertyList::parse(const std::vector<uint8_t>& byte
     };
     if (bytes.empty()) return fail("no data");
     if (bytes.size() > UINT32_MAX) return fail("too large");
+    if (binaryListHasStringWithNul(bytes.data(), bytes.size())) return fail("text with a NUL character");
     plist_t root = nullptr;
     plist_from_memory(reinterpret_cast<const char*>(bytes.data()), static_cast<uint32_t>(bytes.size()), &root);
     PlistPtr owner(root);

@@ -145,7 +145,9 @@ void UserDefaults::load() {
     buffer << in.rdbuf();
     std::string bytes = buffer.str();
     plist_t root = nullptr;
-    if (!bytes.empty()) plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
+    bool readable = !bytes.empty() && bytes.size() <= UINT32_MAX &&
+                    !binaryListHasStringWithNul(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    if (readable) plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     PlistPtr owner(root);
     if (root == nullptr || plist_get_node_type(root) != PLIST_DICT) {
         damaged_ = true;

@@ -438,6 +438,7 @@ std::shared_ptr<const Model> Model::fromModelData(const Bytes& data, std::string
         return nullptr;
     };
     if (data.size() < 8 || std::string(data.begin(), data.begin() + 6) != "bplist") return fail("not a binary property list");
+    if (binaryListHasStringWithNul(data.data(), data.size())) return fail("text with a NUL character");
     plist_t rootNode = nullptr;
     plist_from_bin(reinterpret_cast<const char*>(data.data()), static_cast<uint32_t>(data.size()), &rootNode);
     PlistPtr root(rootNode);

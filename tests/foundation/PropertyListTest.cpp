@@ -90,6 +90,20 @@ TEST(PropertyList, TextMustBeUtf8AndMayHoldNul) {
     EXPECT_EQ(*fine->asString(), "Café €");
 }
 
+TEST(PropertyList, ABinaryKeyWithANulIsRefusedBeforeTheLibraryMeetsIt) {
+    // A dictionary whose one key is UTF-16 text "\u00e9\0": libplist would
+    // end the process on it.
+    const char* hex =
+        "62706c6973743030d101026300e9000000781001080b120000000000000101000000000000000300000000000000000000000000000014";
+    std::vector<uint8_t> data;
+    for (size_t i = 0; hex[i] != 0 && hex[i + 1] != 0; i += 2) {
+        data.push_back(static_cast<uint8_t>(std::stoi(std::string(hex + i, 2), nullptr, 16)));
+    }
+    std::string error;
+    EXPECT_FALSE(PropertyList::parse(data, &error).has_value());
+    EXPECT_EQ(error, "not a property list: text with a NUL character");
+}
+
 TEST(PropertyList, NestingBeyondTheLimitIsRefused) {
     std::string deep = "<plist>";
     for (int i = 0; i < PropertyList::kMaxDepth + 5; ++i) deep += "<array>";
