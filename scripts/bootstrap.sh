@@ -14,8 +14,6 @@ PACKAGES=(
   libstb-dev libpng-dev libturbojpeg0-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  # locales the tests pin
-  locales
 )
 
 missing=()
