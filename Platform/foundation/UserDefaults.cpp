@@ -1,19 +1,15 @@
 #include "Platform/foundation/UserDefaults.h"
 
-#include "Platform/foundation/PlistSupport.h"
-
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "Platform/foundation/ApplicationHome.h"
+#include "Platform/foundation/PropertyList.h"
 
 namespace tallo {
 
@@ -27,65 +23,20 @@ std::unique_ptr<UserDefaults>& standardSlot() {
     return slot;
 }
 
-std::optional<UserDefaults::Value> valueFromNode(plist_t node) {
-    switch (plist_get_node_type(node)) {
-        case PLIST_BOOLEAN: {
-            uint8_t value = 0;
-            plist_get_bool_val(node, &value);
-            return UserDefaults::Value(value != 0);
-        }
-        case PLIST_UINT: {
-            uint64_t value = 0;
-            plist_get_uint_val(node, &value);
-            // Integers are written as their 64-bit two's complement.
-            return UserDefaults::Value(static_cast<long long>(value));
-        }
-        case PLIST_REAL: {
-            double value = 0;
-            plist_get_real_val(node, &value);
-            return UserDefaults::Value(value);
-        }
-        case PLIST_STRING: {
-            // Text that is not UTF-8 could not be written back readably: it
-            // reads as absent rather than poisoning the next save.
-            std::string text = plistString(node);
-            if (!isValidUtf8(text)) return std::nullopt;
-            return UserDefaults::Value(std::move(text));
-        }
-        case PLIST_DATE: {
-            int32_t sec = 0, usec = 0;
-            plist_get_date_val(node, &sec, &usec);
-            return UserDefaults::Value(Date::fromReferenceDate(sec + usec / 1e6));
-        }
-        case PLIST_DATA: {
-            char* bytes = nullptr;
-            uint64_t length = 0;
-            plist_get_data_val(node, &bytes, &length);
-            UserDefaults::Data value(bytes, bytes + length);
-            std::free(bytes);
-            return UserDefaults::Value(value);
-        }
-        default:
-            return std::nullopt;  // arrays and dictionaries are not settings we keep
-    }
+// A setting from its property-list form. Arrays, dictionaries and
+// references are not settings this program keeps: they read as absent.
+std::optional<UserDefaults::Value> valueFromList(const PropertyList& item) {
+    if (const bool* v = item.asBool()) return UserDefaults::Value(*v);
+    if (const long long* v = item.asInteger()) return UserDefaults::Value(*v);
+    if (const double* v = item.asReal()) return UserDefaults::Value(*v);
+    if (const std::string* v = item.asString()) return UserDefaults::Value(*v);
+    if (const Date* v = item.asDate()) return UserDefaults::Value(*v);
+    if (const PropertyList::Data* v = item.asData()) return UserDefaults::Value(*v);
+    return std::nullopt;
 }
 
-plist_t nodeFromValue(const UserDefaults::Value& value) {
-    struct Visitor {
-        plist_t operator()(bool v) const { return plist_new_bool(v ? 1 : 0); }
-        plist_t operator()(long long v) const { return plist_new_uint(static_cast<uint64_t>(v)); }
-        plist_t operator()(double v) const { return plist_new_real(v); }
-        plist_t operator()(const std::string& v) const { return plist_new_string(v.c_str()); }
-        plist_t operator()(Date v) const {
-            double since = v.timeIntervalSinceReferenceDate();
-            double whole = std::floor(since);
-            return plist_new_date(static_cast<int32_t>(whole), static_cast<int32_t>(std::lround((since - whole) * 1e6)));
-        }
-        plist_t operator()(const UserDefaults::Data& v) const {
-            return plist_new_data(reinterpret_cast<const char*>(v.data()), v.size());
-        }
-    };
-    return std::visit(Visitor{}, value);
+PropertyList listFromValue(const UserDefaults::Value& value) {
+    return std::visit([](const auto& v) { return PropertyList(v); }, value);
 }
 
 // Writes `bytes` to `path` through a temporary file in the same folder,
@@ -139,33 +90,19 @@ void UserDefaults::resetStandardUserDefaults(const std::string& plistPath) {
 UserDefaults::UserDefaults(std::string plistPath) : path_(std::move(plistPath)) { load(); }
 
 void UserDefaults::load() {
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) return;  // no file yet: empty defaults
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    std::string bytes = buffer.str();
-    plist_t root = nullptr;
-    bool readable = !bytes.empty() && bytes.size() <= UINT32_MAX &&
-                    !binaryListHasStringWithNul(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    if (readable) plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
-    PlistPtr owner(root);
-    if (root == nullptr || plist_get_node_type(root) != PLIST_DICT) {
+    if (!fs::exists(path_)) return;  // no file yet: empty defaults
+    std::string error;
+    auto list = PropertyList::readFile(path_, &error);
+    const PropertyList::Dictionary* entries = list ? list->asDictionary() : nullptr;
+    if (entries == nullptr) {
         damaged_ = true;
         lastError_ = path_ + " is not a property-list dictionary; it is kept as " + path_ + ".damaged";
         std::fprintf(stderr, "tallo: %s\n", lastError_.c_str());
         return;
     }
-    plist_dict_iter iter = nullptr;
-    plist_dict_new_iter(root, &iter);
-    while (true) {
-        char* key = nullptr;
-        plist_t node = nullptr;
-        plist_dict_next_item(root, iter, &key, &node);
-        if (key == nullptr) break;
-        if (auto value = valueFromNode(node)) values_[key] = *value;
-        std::free(key);
+    for (const auto& [key, item] : *entries) {
+        if (auto value = valueFromList(item)) values_[key] = *value;
     }
-    std::free(iter);
 }
 
 bool UserDefaults::hasKey(const std::string& key) const { return values_.count(key) != 0; }
@@ -237,15 +174,12 @@ bool UserDefaults::synchronize() {
         }
         damaged_ = false;
     }
-    PlistPtr root(plist_new_dict());
-    for (const auto& [key, value] : values_) plist_dict_set_item(root.get(), key.c_str(), nodeFromValue(value));
     // Binary form: it keeps dates to the microsecond (the XML form keeps
     // whole seconds) and is what the platform's own preferences use.
-    char* encoded = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(root.get(), &encoded, &length);
-    std::string bytes(encoded, length);
-    plist_to_bin_free(encoded);
+    PropertyList::Dictionary entries;
+    for (const auto& [key, value] : values_) entries.emplace(key, listFromValue(value));
+    std::vector<uint8_t> encoded = PropertyList(std::move(entries)).binaryData();
+    std::string bytes(encoded.begin(), encoded.end());
     std::string error;
     if (!writeAtomically(path_, bytes, error)) {
         lastError_ = error;
