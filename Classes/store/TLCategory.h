@@ -1,13 +1,38 @@
 #pragma once
 // TLCategory: a master category or a subcategory of the two-level tree.
 
+#include <set>
+#include <vector>
+
 #include "Classes/store/TLCategoryAcc.h"
 
 namespace tallo {
 
+class TLTransaction;
+
 class TLCategory : public TLCategoryAcc {
+public:
+    // The subcategories by name (plain byte order).
+    std::vector<TLCategory*> getOrderedSubcats() const;
+    // The transactions of this category's splits and of all its
+    // subcategories' splits; splits of schedules (no transaction) are skipped.
+    std::set<TLTransaction*> getTransactions() const;
+    // 0 (expense) when isExpense; else 1 (income) when isIncome; else 0.
+    int getDefaultTransactionType() const;
+
+    // The categories of a new store, made once from the "Default_Categories"
+    // resource: entries "Master" or "Master:Sub" with isExpense/isIncome.
+    // Names are translated through the string table; a master's picture name
+    // is its English name with "_" for spaces ("Home Office" →
+    // "Home_Office"); a sub before its master makes that master. Nothing
+    // happens when "defaultCategoriesMade" is set or a category exists.
+    // Nothing is saved here.
+    static void createDefaultCategoriesIfNeeded();
+
 protected:
     void awakeFromInsert() override;
+    // Budgets left without any record go with the category.
+    void prepareForDeletion() override;
 };
 
 }  // namespace tallo

@@ -49,12 +49,6 @@ void TLSplit::awakeFromInsert() {
     setAmount(Decimal::zero());
 }
 
-void TLCategory::awakeFromInsert() {
-    setCreationDate(Clock::now());
-    setUuid(generateUniqueID());
-}
-
-void TLPayee::awakeFromInsert() { setUuid(generateUniqueID()); }
 void TLCurrency::awakeFromInsert() { setUuid(generateUniqueID()); }
 void TLRateRecord::awakeFromInsert() { setUuid(generateUniqueID()); }
 void TLTransactionRate::awakeFromInsert() { setUuid(generateUniqueID()); }
