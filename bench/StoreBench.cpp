@@ -47,14 +47,32 @@ const char* kWords[] = {"coffee", "groceries", "rent", "fuel", "lunch", "books",
 // Heap bytes in use, in MiB.
 double heapInUseMiB() { return static_cast<double>(mallinfo2().uordblks) / (1024.0 * 1024.0); }
 
+// The temporary folder of this run's books. It is removed at exit unless
+// TALLO_BENCH_KEEP is set (to look at or profile the books).
+std::string& benchRootPath() {
+    static std::string path;  // made before the exit handler is registered, so it outlives it
+    return path;
+}
+
+void removeBenchRoot() {
+    if (std::getenv("TALLO_BENCH_KEEP") != nullptr) {
+        std::fprintf(stderr, "books kept in %s\n", benchRootPath().c_str());
+        return;
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(benchRootPath(), ignored);
+}
+
 std::string benchRoot() {
-    static std::string root = [] {
+    static bool made = [] {
         std::string pattern = (std::filesystem::temp_directory_path() / "tallo-bench-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        std::atexit([] {});
-        return pattern;
+        benchRootPath() = pattern;
+        std::atexit(removeBenchRoot);
+        return true;
     }();
-    return root;
+    (void)made;
+    return benchRootPath();
 }
 
 // Makes the current application home the one of a book of `n` transactions,

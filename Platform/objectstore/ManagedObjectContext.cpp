@@ -126,11 +126,28 @@ public:
 
     // Turns to-one keys into objects and fills the inverse sets.
     bool resolve(std::string* error) {
+        // Keys are dense row numbers, so a table of objects by key makes each
+        // lookup one read instead of a binary search through the table.
+        std::map<const EntityDescription*, std::vector<ManagedObject*>> byKey;
+        for (auto& [root, table] : impl_.tables) {
+            if (table.objects.empty()) continue;
+            int64_t largest = table.objects.back()->primaryKey();
+            if (largest < 0 || static_cast<uint64_t>(largest) > 4 * table.objects.size() + 1024) continue;
+            std::vector<ManagedObject*>& index = byKey[root];
+            index.assign(static_cast<size_t>(largest) + 1, nullptr);
+            for (auto& object : table.objects) index[static_cast<size_t>(object->primaryKey())] = object.get();
+        }
+        auto find = [&](const EntityDescription* root, int64_t key) -> ManagedObject* {
+            auto index = byKey.find(root);
+            if (index == byKey.end()) return impl_.find(root, key);
+            if (key < 0 || static_cast<uint64_t>(key) >= index->second.size()) return nullptr;
+            return index->second[static_cast<size_t>(key)];
+        };
         for (const Key& key : keys_) {
             const EntityDescription& entity = key.object->entity();
             const RelationshipDescription* relationship = entity.toOneAtSlot(key.slot);
             if (relationship == nullptr) continue;
-            ManagedObject* target = impl_.find(relationship->destination->rootEntity(), key.targetKey);
+            ManagedObject* target = find(relationship->destination->rootEntity(), key.targetKey);
             // A dangling key reads as no target, as a missing object reads as nil.
             if (target == nullptr || !target->entity().isKindOfEntity(relationship->destination)) continue;
             key.object->toOnes_[static_cast<size_t>(entity.storageIndex(key.slot))] = target;

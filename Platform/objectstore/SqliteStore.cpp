@@ -112,7 +112,9 @@ void harden(sqlite3* db) {
 
 Connection openConnection(const std::string& path, int flags, std::string* error) {
     sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+    // One connection serves one thread (the main thread), so SQLite's own
+    // per-call locking is not needed: every column read would take a mutex.
+    int rc = sqlite3_open_v2(path.c_str(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     Connection db(raw);
     if (rc != SQLITE_OK) {
         fail(error, path + ": cannot be opened: " + sqliteMessage(raw));
