@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "Platform/foundation/ApplicationHome.h"
+#include "Platform/foundation/AtomicFile.h"
 #include "Platform/foundation/PropertyList.h"
 
 namespace tallo {
@@ -37,39 +38,6 @@ std::optional<UserDefaults::Value> valueFromList(const PropertyList& item) {
 
 PropertyList listFromValue(const UserDefaults::Value& value) {
     return std::visit([](const auto& v) { return PropertyList(v); }, value);
-}
-
-// Writes `bytes` to `path` through a temporary file in the same folder,
-// flushed to disk before it is renamed over the old file.
-bool writeAtomically(const std::string& path, const std::string& bytes, std::string& error) {
-    std::error_code code;
-    fs::create_directories(fs::path(path).parent_path(), code);
-    std::string temporary = path + ".tmp";
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        error = "cannot write " + temporary + ": " + std::strerror(errno);
-        return false;
-    }
-    size_t written = 0;
-    while (written < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            error = "cannot write " + temporary + ": " + std::strerror(errno);
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            return false;
-        }
-        written += static_cast<size_t>(n);
-    }
-    bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    if (!synced || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot replace " + path + ": " + std::strerror(errno);
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -181,7 +149,7 @@ bool UserDefaults::synchronize() {
     std::vector<uint8_t> encoded = PropertyList(std::move(entries)).binaryData();
     std::string bytes(encoded.begin(), encoded.end());
     std::string error;
-    if (!writeAtomically(path_, bytes, error)) {
+    if (!writeFileAtomically(path_, bytes, error)) {
         lastError_ = error;
         return false;
     }

@@ -1,0 +1,45 @@
+#include "Platform/foundation/AtomicFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace tallo {
+
+namespace fs = std::filesystem;
+
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string& error) {
+    std::error_code code;
+    fs::create_directories(fs::path(path).parent_path(), code);
+    std::string temporary = path + ".tmp";
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        error = "cannot write " + temporary + ": " + std::strerror(errno);
+        return false;
+    }
+    size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            error = "cannot write " + temporary + ": " + std::strerror(errno);
+            ::close(fd);
+            ::unlink(temporary.c_str());
+            return false;
+        }
+        written += static_cast<size_t>(n);
+    }
+    bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    if (!synced || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = "cannot replace " + path + ": " + std::strerror(errno);
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tallo
