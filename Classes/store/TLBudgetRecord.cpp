@@ -1,0 +1,7 @@
+#include "Classes/store/TLBudgetRecord.h"
+
+namespace tallo {
+
+void TLBudgetRecord::awakeFromInsert() { setUuid(generateUniqueID()); }
+
+}  // namespace tallo

@@ -1,0 +1,7 @@
+#include "Classes/store/TLRateRecord.h"
+
+namespace tallo {
+
+void TLRateRecord::awakeFromInsert() { setUuid(generateUniqueID()); }
+
+}  // namespace tallo

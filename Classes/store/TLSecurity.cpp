@@ -1,0 +1,7 @@
+#include "Classes/store/TLSecurity.h"
+
+namespace tallo {
+
+void TLSecurity::awakeFromInsert() { setUuid(generateUniqueID()); }
+
+}  // namespace tallo

@@ -1,0 +1,10 @@
+#include "Classes/store/TLSplit.h"
+
+namespace tallo {
+
+void TLSplit::awakeFromInsert() {
+    setUuid(generateUniqueID());
+    setAmount(Decimal::zero());
+}
+
+}  // namespace tallo

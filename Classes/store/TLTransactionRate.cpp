@@ -1,0 +1,7 @@
+#include "Classes/store/TLTransactionRate.h"
+
+namespace tallo {
+
+void TLTransactionRate::awakeFromInsert() { setUuid(generateUniqueID()); }
+
+}  // namespace tallo
