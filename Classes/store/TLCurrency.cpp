@@ -9,10 +9,10 @@ void TLCurrency::awakeFromInsert() { setUuid(generateUniqueID()); }
 TLCurrency* TLCurrency::fetchDefaultCurrency(ManagedObjectContext* context) {
     if (context == nullptr) return nullptr;
     static const std::shared_ptr<const Predicate> isDefault = Predicate::parse("default == YES");
-    FetchRequest request{"Currency", isDefault};
-    request.fetchLimit = 1;
-    std::vector<ManagedObject*> found = context->executeFetchRequest(request);
-    return found.empty() ? nullptr : static_cast<TLCurrency*>(found.front());
+    // The last one, as the currency center answers, should a damaged store
+    // mark more than one currency as the default.
+    std::vector<ManagedObject*> found = context->executeFetchRequest(FetchRequest{"Currency", isDefault});
+    return found.empty() ? nullptr : static_cast<TLCurrency*>(found.back());
 }
 
 }  // namespace tallo
