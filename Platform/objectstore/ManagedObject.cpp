@@ -118,17 +118,16 @@ bool ManagedObject::setValueForKey(const Value& value, std::string_view key) {
         }
         switch (attribute->type) {
             case AttributeType::String:
-                if (value.asString() == nullptr) return false;
-                setAttributeValue(attribute->slot, value);
-                return true;
             case AttributeType::Date:
-                if (!value.asDate()) return false;
+            case AttributeType::Data: {
+                // Text, dates and bytes are taken only as they are.
+                Value::Kind wanted = attribute->type == AttributeType::String ? Value::Kind::String
+                                     : attribute->type == AttributeType::Date ? Value::Kind::Date
+                                                                              : Value::Kind::Data;
+                if (value.kind() != wanted) return false;
                 setAttributeValue(attribute->slot, value);
                 return true;
-            case AttributeType::Data:
-                if (value.asData() == nullptr) return false;
-                setAttributeValue(attribute->slot, value);
-                return true;
+            }
             case AttributeType::Decimal: {
                 auto decimal = value.asDecimal();
                 if (!decimal) return false;

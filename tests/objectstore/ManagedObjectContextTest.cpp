@@ -8,16 +8,6 @@
 
 namespace tallo {
 
-std::shared_ptr<const Model> test::ledgerModel() {
-    static std::shared_ptr<const Model> model = [] {
-        std::string error;
-        auto parsed = Model::parseDeclaration(kLedgerModel, &error);
-        if (!parsed) throw std::runtime_error(error);
-        return parsed;
-    }();
-    return model;
-}
-
 namespace {
 
 Decimal D(const char* text) { return *Decimal::fromString(text); }

@@ -4,6 +4,7 @@
 // transfer mirror and a many-to-many between budgets and accounts.
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,15 @@ inline ManagedObjectContext::ObjectFactory testFactory() {
     return [](const EntityDescription&) { return std::unique_ptr<ManagedObject>(new TestObject()); };
 }
 
-std::shared_ptr<const Model> ledgerModel();
+// The ledger model above, parsed once.
+inline std::shared_ptr<const Model> ledgerModel() {
+    static std::shared_ptr<const Model> model = [] {
+        std::string error;
+        auto parsed = Model::parseDeclaration(kLedgerModel, &error);
+        if (!parsed) throw std::runtime_error(error);
+        return parsed;
+    }();
+    return model;
+}
 
 }  // namespace tallo::test
