@@ -27,13 +27,13 @@
 #include <random>
 #include <string>
 
-#include "Classes/store/TLAccount.h"
-#include "Classes/store/TLCategory.h"
-#include "Classes/store/TLCurrency.h"
+#include "Classes/ledger/TLAccount.h"
+#include "Classes/ledger/TLCategory.h"
+#include "Classes/currencies/TLCurrency.h"
 #include "Classes/store/TLDatabase.h"
-#include "Classes/store/TLPayee.h"
-#include "Classes/store/TLSplit.h"
-#include "Classes/store/TLTransaction.h"
+#include "Classes/ledger/TLPayee.h"
+#include "Classes/ledger/TLSplit.h"
+#include "Classes/ledger/TLTransaction.h"
 #include "Platform/foundation/ApplicationHome.h"
 
 namespace {

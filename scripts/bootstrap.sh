@@ -10,7 +10,7 @@ PACKAGES=(
   # libraries (DESIGN.md section 2)
   libicu-dev libsqlite3-dev sqlite3 zlib1g-dev libplist-dev
   libboost1.81-dev libboost-json1.81-dev
-  libcurl4-openssl-dev libical-dev libavahi-client-dev
+  libcurl4-openssl-dev libssl-dev libical-dev libavahi-client-dev
   libstb-dev libpng-dev libturbojpeg0-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev

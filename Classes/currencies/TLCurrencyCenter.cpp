@@ -4,9 +4,9 @@
 #include <mutex>
 #include <sstream>
 
-#include "Classes/store/TLCurrency.h"
+#include "Classes/currencies/TLCurrency.h"
 #include "Classes/store/TLDatabase.h"
-#include "Classes/store/TLRateRecord.h"
+#include "Classes/currencies/TLRateRecord.h"
 #include "Platform/foundation/Bundle.h"
 #include "Platform/foundation/InternalError.h"
 #include "Platform/foundation/Locale.h"

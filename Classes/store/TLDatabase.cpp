@@ -5,8 +5,11 @@
 #include <filesystem>
 #include <mutex>
 
-#include "Classes/store/TLAccount.h"
-#include "Classes/store/TLCategory.h"
+// The typed finders answer accounts and categories: the entity classes are
+// one model (the generated factory makes every one of them), so the store
+// sees their declarations, never their ledger logic.
+#include "Classes/ledger/TLAccount.h"
+#include "Classes/ledger/TLCategory.h"
 #include "Classes/store/TLSecurityInfo.h"
 #include "Platform/foundation/ApplicationHome.h"
 #include "Platform/foundation/Bundle.h"

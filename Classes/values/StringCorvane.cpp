@@ -25,4 +25,23 @@ std::string stringAtIndex(std::string_view text, unsigned index) {
     return std::string(text.substr(pos, length));
 }
 
+std::string stringWithFormat(std::string_view format, std::initializer_list<std::string_view> arguments) {
+    std::string text;
+    text.reserve(format.size());
+    const std::string_view* next = arguments.begin();
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size() && (format[i + 1] == '@' || format[i + 1] == '%')) {
+            if (format[i + 1] == '%') {
+                text += '%';
+            } else if (next != arguments.end()) {
+                text += *next++;
+            }
+            ++i;
+        } else {
+            text += format[i];
+        }
+    }
+    return text;
+}
+
 }  // namespace tallo

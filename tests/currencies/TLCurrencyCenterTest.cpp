@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Classes/store/TLCurrency.h"
-#include "Classes/store/TLRateRecord.h"
+#include "Classes/currencies/TLCurrency.h"
+#include "Classes/currencies/TLRateRecord.h"
 #include "Platform/foundation/Bundle.h"
 #include "Platform/foundation/InternalError.h"
 #include "Platform/foundation/UserDefaults.h"

@@ -6,15 +6,15 @@
 #include <fstream>
 #include <regex>
 
-#include "Classes/store/TLAccount.h"
+#include "Classes/ledger/TLAccount.h"
 #include "Classes/store/TLBudget.h"
-#include "Classes/store/TLCategory.h"
-#include "Classes/store/TLCurrency.h"
+#include "Classes/ledger/TLCategory.h"
+#include "Classes/currencies/TLCurrency.h"
 #include "Classes/store/TLImageRecord.h"
 #include "Classes/store/TLScheduler.h"
 #include "Classes/store/TLSecurityInfo.h"
-#include "Classes/store/TLSplit.h"
-#include "Classes/store/TLTransaction.h"
+#include "Classes/ledger/TLSplit.h"
+#include "Classes/ledger/TLTransaction.h"
 #include "tests/store/StoreTestSupport.h"
 #include "tests/support/StoreDump.h"
 

@@ -1,11 +1,11 @@
 #include "Classes/store/TLManagedObject.h"
 
-#include "Classes/store/TLAccount.h"
-#include "Classes/store/TLCategory.h"
-#include "Classes/store/TLPayee.h"
-#include "Classes/store/TLSplit.h"
-#include "Classes/store/TLTransaction.h"
-#include "Classes/store/TLTransactionRate.h"
+#include "Classes/ledger/TLAccount.h"
+#include "Classes/ledger/TLCategory.h"
+#include "Classes/ledger/TLPayee.h"
+#include "Classes/ledger/TLSplit.h"
+#include "Classes/ledger/TLTransaction.h"
+#include "Classes/currencies/TLTransactionRate.h"
 #include "tests/store/StoreTestSupport.h"
 
 namespace tallo {

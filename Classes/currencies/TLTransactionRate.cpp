@@ -1,4 +1,4 @@
-#include "Classes/store/TLTransactionRate.h"
+#include "Classes/currencies/TLTransactionRate.h"
 
 namespace tallo {
 

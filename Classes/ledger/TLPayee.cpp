@@ -1,4 +1,4 @@
-#include "Classes/store/TLPayee.h"
+#include "Classes/ledger/TLPayee.h"
 
 #include <sstream>
 #include <vector>
@@ -26,6 +26,12 @@ std::optional<Bytes> payeePicture(const std::vector<uint8_t>& photo) {
 }  // namespace
 
 void TLPayee::awakeFromInsert() { setUuid(generateUniqueID()); }
+
+TLPicture TLPayee::getImageSmall(bool small) const {
+    if (imageRecord() != nullptr) return TLPicture::stored(imageRecord());
+    if (iscompany().value_or(false)) return TLPicture::named(small ? "company.png" : "company@2x.png");
+    return TLPicture::named(small ? "payee.png" : "payee@2x.png");
+}
 
 void TLPayee::initializeNilNames() {
     if (!firstname()) setFirstname("");

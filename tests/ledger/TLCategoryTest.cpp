@@ -1,4 +1,4 @@
-#include "Classes/store/TLCategory.h"
+#include "Classes/ledger/TLCategory.h"
 
 #include <filesystem>
 #include <fstream>
@@ -6,8 +6,8 @@
 #include "Classes/store/TLBudget.h"
 #include "Classes/store/TLBudgetRecord.h"
 #include "Classes/store/TLScheduler.h"
-#include "Classes/store/TLSplit.h"
-#include "Classes/store/TLTransaction.h"
+#include "Classes/ledger/TLSplit.h"
+#include "Classes/ledger/TLTransaction.h"
 #include "Platform/foundation/Bundle.h"
 #include "Platform/foundation/Localization.h"
 #include "Platform/foundation/UserDefaults.h"

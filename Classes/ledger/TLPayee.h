@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Classes/store/TLPayeeAcc.h"
+#include "Classes/store/TLPicture.h"
 
 namespace tallo {
 
@@ -30,6 +31,10 @@ public:
     // image record. The store is saved. A picture that cannot be read is
     // left out; the payee is still made.
     static TLPayee* createFromPerson(const Person& person);
+
+    // The payee's own picture, else "company.png" / "company@2x.png" for a
+    // company and "payee.png" / "payee@2x.png" for a person.
+    TLPicture getImageSmall(bool small) const;
 
 protected:
     void awakeFromInsert() override;

@@ -1,12 +1,12 @@
-#include "Classes/store/TLCategory.h"
+#include "Classes/ledger/TLCategory.h"
 
 #include <algorithm>
 #include <map>
 
-#include "Classes/store/TLBudget.h"
+#include "Classes/store/TLBudgetAcc.h"
 #include "Classes/store/TLDatabase.h"
-#include "Classes/store/TLSplit.h"
-#include "Classes/store/TLTransaction.h"
+#include "Classes/ledger/TLSplit.h"
+#include "Classes/ledger/TLTransaction.h"
 #include "Platform/foundation/Bundle.h"
 #include "Platform/foundation/Clock.h"
 #include "Platform/foundation/InternalError.h"
@@ -63,10 +63,29 @@ int TLCategory::getDefaultTransactionType() const {
     return 0;
 }
 
+Decimal TLCategory::getTotalAmount() const {
+    Decimal sum = Decimal::zero();
+    for (TLCategory* sub : subcats()) sum = sum + sub->getTotalAmount();
+    for (TLSplit* split : splits()) sum = sum + split->getSignedAmountRatedToGlobalCurrency();
+    return sum;
+}
+
+TLPicture TLCategory::getImageSmall(bool small) const {
+    if (imageRecord() != nullptr) return TLPicture::stored(imageRecord());
+    TLCategory* master = mastercat();
+    if (master != nullptr && master->imageRecord() != nullptr) return TLPicture::stored(master->imageRecord());
+    std::string picture = imageName().value_or("");
+    if (picture.empty()) {
+        if (master != nullptr) return master->getImageSmall(small);
+        return TLPicture::named(small ? "Uncategorized.png" : "Uncategorized@2x.png");
+    }
+    return TLPicture::named(small ? picture : picture + "@2x");
+}
+
 void TLCategory::prepareForDeletion() {
     TLDatabase& db = TLDatabase::sharedDatabase();
     for (ManagedObject* object : db.getAllObjectsWithEntityName("Budget")) {
-        auto* budget = static_cast<TLBudget*>(object);
+        auto* budget = static_cast<TLBudgetAcc*>(object);
         if (budget->records().empty()) managedObjectContext()->deleteObject(budget);
     }
 }

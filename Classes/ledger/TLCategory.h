@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "Classes/store/TLCategoryAcc.h"
+#include "Classes/store/TLPicture.h"
+#include "Platform/foundation/Decimal.h"
 
 namespace tallo {
 
@@ -19,6 +21,16 @@ public:
     std::set<TLTransaction*> getTransactions() const;
     // 0 (expense) when isExpense; else 1 (income) when isIncome; else 0.
     int getDefaultTransactionType() const;
+    // The signed amounts of this category's splits and of all its
+    // subcategories', in the default currency, over every date and account:
+    // an expense of 12 and an income of 5 make −7. Splits of schedules count
+    // zero. Never rounded.
+    Decimal getTotalAmount() const;
+    // The person's picture for the category, else the master's, else the
+    // built-in picture named imageName ("Car" small, "Car@2x" large); a
+    // subcategory without a name of its own shows its master's picture, and
+    // a category with none at all "Uncategorized.png" / "Uncategorized@2x.png".
+    TLPicture getImageSmall(bool small) const;
 
     // The categories of a new store, made once from the "Default_Categories"
     // resource: entries "Master" or "Master:Sub" with isExpense/isIncome.

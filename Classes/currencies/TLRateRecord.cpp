@@ -1,4 +1,4 @@
-#include "Classes/store/TLRateRecord.h"
+#include "Classes/currencies/TLRateRecord.h"
 
 namespace tallo {
 

@@ -1,4 +1,4 @@
-#include "Classes/store/TLCurrency.h"
+#include "Classes/currencies/TLCurrency.h"
 
 #include "Platform/objectstore/ManagedObjectContext.h"
 

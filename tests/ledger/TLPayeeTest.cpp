@@ -1,4 +1,4 @@
-#include "Classes/store/TLPayee.h"
+#include "Classes/ledger/TLPayee.h"
 
 #include "Classes/store/TLImageRecord.h"
 #include "Platform/contacts/Person.h"

@@ -1,0 +1,130 @@
+#include "Classes/ledger/TLAccount.h"
+
+#include "Classes/currencies/TLCurrency.h"
+#include "Classes/currencies/TLCurrencyCenter.h"
+#include "Classes/currencies/TLRateRecord.h"
+#include "Classes/currencies/TLTransactionRate.h"
+#include "Classes/ledger/TLSplit.h"
+#include "Classes/ledger/TLTransaction.h"
+#include "Classes/values/StringCorvane.h"
+#include "Classes/values/TLDecNumHand2Places.h"
+#include "Platform/foundation/Clock.h"
+#include "Platform/foundation/Localization.h"
+#include "Platform/objectstore/ManagedObjectContext.h"
+
+namespace tallo {
+
+namespace {
+
+constexpr int kCreditCard = 2;
+constexpr int kNeverListed = 20;
+
+}  // namespace
+
+bool TLAccount::isNotSupported() const {
+    int kind = type().value_or(0);
+    return kind == 3 || kind == 4;
+}
+
+void TLAccount::awakeFromInsert() {
+    setCreationDate(Clock::now());
+    setUuid(generateUniqueID());
+    setCurrency(TLCurrency::fetchDefaultCurrency(managedObjectContext()));
+}
+
+void TLAccount::prepareForDeletion() {
+    ManagedObjectContext* context = managedObjectContext();
+    for (TLTransaction* transaction : transactions().toVector()) {
+        for (TLSplit* split : transaction->splits().toVector()) context->deleteObject(split);
+    }
+    context->processPendingChanges();
+}
+
+Decimal TLAccount::getBalance() {
+    Decimal sum = startingBalance().value_or(Decimal::zero());
+    for (TLTransaction* transaction : transactions()) {
+        if (transaction->isSchedulerHelper_) continue;
+        Decimal total = transaction->totalamount().value_or(Decimal::zero());
+        if (transaction->currency() != currency() && transaction->currency() != nullptr && currency() != nullptr) {
+            TLTransactionRate* rate = transaction->getRateToAccount();
+            if (rate == nullptr) rate = transaction->createTransactionRateUnsingDefaultRate();
+            if (rate != nullptr && rate->rate()) total = total * *rate->rate();
+        }
+        sum = sum + total;
+    }
+    return sum;
+}
+
+void TLAccount::changeStartingBalanceTo(const Decimal& value) {
+    Decimal current = balance().value_or(Decimal::zero());
+    setBalance(current - startingBalance().value_or(Decimal::zero()) + value);
+    setStartingBalance(value);
+}
+
+void TLAccount::changeCurrencyTo(TLCurrency* newCurrency) {
+    if (newCurrency == currency()) return;
+    setCurrency(newCurrency);
+    updateTransactionRates();
+    setBalance(getBalance());
+}
+
+void TLAccount::updateTransactionRates() {
+    for (TLTransaction* transaction : transactions().toVector()) {
+        // Out at the old rate and in at the new one, so the converted total
+        // stored on the transaction stays the one in the balance.
+        Decimal total = transaction->totalamount().value_or(Decimal::zero());
+        transaction->changeTotalAmountTo(Decimal::zero());
+        transaction->deleteRatesToAccountCurrency();
+        if (transaction->currency() != currency()) transaction->createTransactionRateUnsingDefaultRate();
+        transaction->changeTotalAmountTo(total);
+    }
+}
+
+void TLAccount::copyFromAccount(const TLAccount* account) {
+    if (account == nullptr) return;
+    copyValuesFromObject(account, std::vector<std::string>{"uuid"});
+}
+
+TLPicture TLAccount::getIcon() const {
+    static const char* const kIcons[] = {"home-bank.png", "home-cash.png", "home-credit.png",
+                                         "home-investment.png", "home-loan.png", "home-asset.png"};
+    int kind = type().value_or(0);
+    return TLPicture::named(kind >= 0 && kind <= 5 ? kIcons[kind] : kIcons[0]);
+}
+
+bool TLAccount::isCreditLimitExceeded() const {
+    if (type().value_or(0) != kCreditCard || closed().value_or(false) || !ccLimit()) return false;
+    return balance().value_or(Decimal::zero()) < *ccLimit();
+}
+
+std::string TLAccount::getCreditLimitExceededMessage() const {
+    Decimal excess = ccLimit().value_or(Decimal::zero()) - balance().value_or(Decimal::zero());
+    std::string code = currency() != nullptr ? currency()->code().value_or("") : "";
+    TLCurrencyCenter& center = TLCurrencyCenter::sharedCenter();
+    std::string amount = code.empty() ? center.currencyStringFromNumber(excess) : center.currencyStringFromNumber(excess, code);
+    return stringWithFormat(L("Credit Limit exceeded by %@"), {amount});
+}
+
+Decimal TLAccount::getNetWorth(const std::vector<TLAccount*>& accounts) {
+    TLCurrencyCenter& center = TLCurrencyCenter::sharedCenter();
+    TLCurrency* target = center.defaultCurrency();
+    std::optional<std::string> targetCode = target != nullptr ? target->code() : std::nullopt;
+    Decimal sum = Decimal::zero();
+    for (TLAccount* account : accounts) {
+        if (account->type().value_or(0) == kNeverListed) continue;
+        Decimal value = account->balance().value_or(Decimal::zero());
+        TLCurrency* from = account->currency();
+        if (target != nullptr && from != nullptr && from->code() != targetCode) {
+            TLRateRecord* record = center.getRateRecordFrom(from, target);
+            // A record without a value cannot convert: the balance counts
+            // as it stands rather than vanishing from the net worth.
+            if (record != nullptr && record->oneFromInTo()) {
+                value = value.multiply(*record->oneFromInTo(), TLDecNumHand2Places::sharedInstance());
+            }
+        }
+        sum = sum + value;
+    }
+    return sum;
+}
+
+}  // namespace tallo

@@ -1,0 +1,127 @@
+#include "Classes/shell/TLGlobal.h"
+
+#include <memory>
+#include <mutex>
+
+#include "Classes/currencies/TLCurrency.h"
+#include "Classes/currencies/TLCurrencyCenter.h"
+#include "Classes/ledger/TLAccount.h"
+#include "Classes/ledger/TLCategory.h"
+#include "Classes/ledger/TLTransactionSettings.h"
+#include "Classes/store/TLDatabase.h"
+#include "Classes/values/TLMonthID.h"
+#include "Platform/foundation/UserDefaults.h"
+
+namespace tallo {
+
+namespace {
+
+std::mutex gCreation;
+std::unique_ptr<TLGlobal> gShared;
+
+constexpr const char* kDefaultCurrencyCodeKey = "default_currency_code";
+constexpr const char* kNotFirstTimeKey = "not_first_time";
+constexpr const char* kUseCategoryKey = "use_category";
+constexpr const char* kUsePayeeKey = "use_payee";
+
+}  // namespace
+
+TLGlobal& TLGlobal::sharedGlobal() {
+    std::lock_guard lock(gCreation);
+    if (!gShared) gShared.reset(new TLGlobal());
+    return *gShared;
+}
+
+void TLGlobal::resetSharedGlobal() {
+    std::lock_guard lock(gCreation);
+    gShared.reset();
+}
+
+TLGlobal::TLGlobal() { updateFormatterCurrencyCode(); }
+
+void TLGlobal::updateFormatterCurrencyCode() {
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    std::optional<std::string> code = defaults.stringValue(kDefaultCurrencyCodeKey);
+    if (!code) {
+        code = "USD";
+        defaults.setString(kDefaultCurrencyCodeKey, *code);
+    }
+    formatterCode_ = *code;
+    formatter_.currencyStringFromCode(formatterCode_);
+}
+
+std::string TLGlobal::currencyStringFromNumber(const Decimal& number, const std::string& code) {
+    return formatter_.currencyStringFromNumber(number, code);
+}
+
+std::string TLGlobal::currencyStringFromNumber(const Decimal& number) {
+    TLCurrency* currency = defaultCurrency();
+    std::string code = currency != nullptr && currency->code() ? *currency->code() : formatterCode_;
+    return formatter_.currencyStringFromNumber(number, code);
+}
+
+std::string TLGlobal::currencyStringFromCode(const std::string& code) { return formatter_.currencyStringFromCode(code); }
+
+Decimal TLGlobal::decimalNumberFromCurrencyString(std::string_view text, const std::string& code) {
+    return formatter_.decimalNumberFromCurrencyString(text, code);
+}
+
+int TLGlobal::scaleFromCurrencyCode(const std::string& code) { return formatter_.scaleFromCurrencyCode(code); }
+
+TLCurrency* TLGlobal::defaultCurrency() { return TLCurrencyCenter::sharedCenter().defaultCurrency(); }
+
+void TLGlobal::setDefaultCurrency(TLCurrency* currency) { TLCurrencyCenter::sharedCenter().setDefaultCurrency(currency); }
+
+TLCurrency* TLGlobal::getDefaultCurrency() { return TLCurrencyCenter::sharedCenter().getDefaultCurrency(); }
+
+TLCurrency* TLGlobal::getCurrencyByCode(const std::string& code) {
+    return TLCurrencyCenter::sharedCenter().getCurrencyByCode(code);
+}
+
+TLRateRecord* TLGlobal::getRateRecordFrom(TLCurrency* from, TLCurrency* to) {
+    if (from == nullptr || to == nullptr || !from->code() || !to->code()) return nullptr;
+    return TLCurrencyCenter::sharedCenter().getRateRecordFrom(from, to);
+}
+
+const std::map<std::string, Decimal>& TLGlobal::ratesToDefaultCurrency() {
+    return TLCurrencyCenter::sharedCenter().ratesToDefaultCurrencyCache();
+}
+
+void TLGlobal::clearRatesCache() { TLCurrencyCenter::sharedCenter().clearRatesCache(); }
+
+std::optional<Date> TLGlobal::lastUpdatedCurrencyDate() const { return TLCurrencyCenter::sharedCenter().updateDate(); }
+
+bool TLGlobal::isConnection() const { return TLCurrencyCenter::sharedCenter().isConnection(); }
+
+void TLGlobal::createDefaultCurrenciesIfNeeded() { TLCurrencyCenter::sharedCenter().createDefaultCurrenciesIfNeeded(); }
+
+void TLGlobal::createDefaultCategoriesIfNeeded() { TLCategory::createDefaultCategoriesIfNeeded(); }
+
+TLAccount* TLGlobal::getOtherAccountToAccount(const TLAccount* account) {
+    std::vector<TLAccount*> accounts = TLDatabase::sharedDatabase().getAccounts();
+    if (accounts.size() != 2 || account == nullptr) return nullptr;
+    // The other of the two listed accounts: an account never listed (type
+    // 20) is no side of a transfer, so it is not searched among.
+    for (TLAccount* other : accounts) {
+        if (other->uuid() != account->uuid()) return other;
+    }
+    return nullptr;
+}
+
+void TLGlobal::readUserDefaults() {
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    if (!defaults.boolForKey(kNotFirstTimeKey)) {
+        defaults.setBool(kNotFirstTimeKey, true);
+        defaults.setBool(kUseCategoryKey, true);
+    }
+    TLTransactionSettings::setUsePayee(defaults.boolForKey(kUsePayeeKey));
+    TLTransactionSettings::setUseCategory(defaults.boolForKey(kUseCategoryKey));
+}
+
+bool TLGlobal::useCategory() const { return TLTransactionSettings::useCategory(); }
+
+bool TLGlobal::usePayee() const { return TLTransactionSettings::usePayee(); }
+
+uint32_t TLGlobal::currentMonthID() const { return TLMonthID::current(); }
+
+}  // namespace tallo
