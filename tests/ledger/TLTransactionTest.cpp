@@ -2,7 +2,7 @@
 
 #include "Classes/store/TLImageRecord.h"
 #include "Classes/store/TLScheduler.h"
-#include "tests/ledger/LedgerTestSupport.h"
+#include "tests/support/LedgerTestSupport.h"
 
 namespace tallo {
 namespace {
