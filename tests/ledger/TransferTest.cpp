@@ -2,6 +2,7 @@
 // opposite through every refresh, direction change and deletion.
 
 #include "Classes/ledger/TLTransaction.h"
+#include "Platform/foundation/Localization.h"
 #include "tests/support/LedgerTestSupport.h"
 
 namespace tallo {
@@ -159,6 +160,18 @@ TEST_F(TransferTest, ARemainingSideBecomesAPlainTransaction) {
     EXPECT_EQ(*origin->type(), 0);
     EXPECT_EQ(*origin->comments(), " (transfered to Savings account)");
     EXPECT_EQ(checkBooks(), "");
+}
+
+TEST_F(TransferTest, TitlesAndNotesAreTranslated) {
+    test::ScopedLocale german("de_DE");
+    Localization::reload();
+    TLTransaction* origin = send(checking, savings, "50");
+    EXPECT_EQ(origin->getRepresentationString(), "Überweisung an Savings");
+    TLTransaction* mirror = origin->transferCopy();
+    mirror->setComments("Miete");
+    mirror->convertFromTransferToSimple();
+    EXPECT_EQ(*mirror->comments(), "Miete (überwiesen von Konto Checking)");
+    Localization::reload();
 }
 
 TEST_F(TransferTest, AnEmptyOriginEmptiesItsMirror) {

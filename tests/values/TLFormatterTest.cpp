@@ -51,6 +51,10 @@ TEST(StringWithFormat, FillsPlacesInOrderAndNeverRescansValues) {
     EXPECT_EQ(stringWithFormat("Credit Limit exceeded by %@", {}), "Credit Limit exceeded by ");
     EXPECT_EQ(stringWithFormat("100%% of %@", {"rent"}), "100% of rent");
     EXPECT_EQ(stringWithFormat("%", {"x"}), "%");
+    EXPECT_EQ(stringWithFormat("%1$@ (überwiesen %2$@ Konto %3$@)", {"Miete", "an", "Sparen"}),
+              "Miete (überwiesen an Konto Sparen)");
+    EXPECT_EQ(stringWithFormat("%2$@ before %1$@", {"one", "two"}), "two before one");
+    EXPECT_EQ(stringWithFormat("%4$@|%0$@|%x", {"a"}), "|%0$@|%x");
 }
 
 }  // namespace
