@@ -3,7 +3,7 @@
 
 #include "Classes/ledger/TLCategory.h"
 #include "Classes/store/TLImageRecord.h"
-#include "Classes/store/TLScheduler.h"
+#include "Classes/schedules/TLScheduler.h"
 #include "tests/support/LedgerTestSupport.h"
 
 namespace tallo {

@@ -5,7 +5,7 @@
 
 #include "Classes/store/TLBudget.h"
 #include "Classes/store/TLBudgetRecord.h"
-#include "Classes/store/TLScheduler.h"
+#include "Classes/schedules/TLScheduler.h"
 #include "Classes/ledger/TLSplit.h"
 #include "Classes/ledger/TLTransaction.h"
 #include "Platform/foundation/Bundle.h"

@@ -1,7 +1,7 @@
 #include "Classes/ledger/TLTransaction.h"
 
 #include "Classes/store/TLImageRecord.h"
-#include "Classes/store/TLScheduler.h"
+#include "Classes/schedules/TLScheduler.h"
 #include "tests/support/LedgerTestSupport.h"
 
 namespace tallo {
