@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Classes/store/TLBudget.h"
-#include "Classes/store/TLBudgetRecord.h"
+#include "Classes/budgets/TLBudget.h"
+#include "Classes/budgets/TLBudgetRecord.h"
 #include "Classes/schedules/TLScheduler.h"
 #include "Classes/ledger/TLSplit.h"
 #include "Classes/ledger/TLTransaction.h"

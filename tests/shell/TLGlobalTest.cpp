@@ -1,5 +1,6 @@
 #include "Classes/shell/TLGlobal.h"
 
+#include "Classes/schedules/TLScheduler.h"
 #include "Platform/foundation/InternalError.h"
 #include "tests/support/LedgerTestSupport.h"
 
@@ -73,6 +74,26 @@ TEST_F(TLGlobalTest, TheFirstRunSwitchesCategoriesOn) {
     EXPECT_FALSE(global().useCategory());
     EXPECT_TRUE(global().usePayee());
     EXPECT_TRUE(TLTransactionSettings::usePayee());
+}
+
+TEST_F(TLGlobalTest, TheBadgesCountUnpaidSchedules) {
+    test::ScopedClock clock(test::localDate(2026, 12, 6, 10));
+    currency("USD", true);
+    TLAccount* checking = account("Checking");
+    auto* due = create<TLScheduler>();
+    due->setInAccount(checking);
+    due->setFrequency(5);
+    due->setNextDate(test::localDate(2026, 12, 1, 9));
+    auto* later = create<TLScheduler>();
+    later->setNextDate(test::localDate(2026, 12, 24, 9));
+    global().updateSchedulers();
+    EXPECT_EQ(global().applicationIconBadgeNumber(), 1);
+    EXPECT_EQ(global().schedulerBadgeValue(), "1");
+
+    due->deleteWithSplits();  // deleting the last unpaid one clears the badges
+    global().updateSchedulers();
+    EXPECT_EQ(global().applicationIconBadgeNumber(), 0);
+    EXPECT_EQ(global().schedulerBadgeValue(), "");
 }
 
 }  // namespace

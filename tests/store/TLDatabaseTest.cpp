@@ -7,7 +7,7 @@
 #include <regex>
 
 #include "Classes/ledger/TLAccount.h"
-#include "Classes/store/TLBudget.h"
+#include "Classes/budgets/TLBudget.h"
 #include "Classes/ledger/TLCategory.h"
 #include "Classes/currencies/TLCurrency.h"
 #include "Classes/store/TLImageRecord.h"
