@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "Classes/budgets/TLBudgetActivity.h"
 #include "Classes/budgets/TLBudgetRecord.h"
 #include "Classes/currencies/TLCurrency.h"
 #include "Classes/currencies/TLCurrencyCenter.h"
@@ -24,12 +25,6 @@ namespace {
 // TLTimeInterval types the budget periods are measured in.
 constexpr int32_t kCalendarMonthInterval = 8;
 constexpr int32_t kCalendarYearInterval = 13;
-
-// The sign rule of TLTransaction::isNegative, written out for predicates over
-// splits ($s): expense, investment buy, or the sending side of a transfer.
-constexpr const char* kOutflowTest =
-    "(($s.transaction.type == 0) OR ($s.transaction.type == 4) OR "
-    "(($s.transaction.type == 2) AND ($s.transaction.transferPrimary == 1)))";
 
 // Multiplies `amount` by the cached rate of `currency` to the default
 // currency, when there is one and it is not zero.
@@ -62,15 +57,6 @@ Decimal amountInDefaultCurrency(const TLSplit* split, const TLCurrency* defaultC
     return ratedToDefaultCurrency(amount, account != nullptr ? account->currency() : nullptr);
 }
 
-// The fixed predicates of this class always parse; a failure is a broken
-// build, reported rather than answered with a fetch of everything.
-std::shared_ptr<const Predicate> parsed(std::string_view format, const std::vector<Value>& arguments) {
-    std::string error;
-    auto predicate = Predicate::parse(format, arguments, &error);
-    if (!predicate) InternalError::report("bad budget predicate: " + error);
-    return predicate;
-}
-
 }  // namespace
 
 std::string TLBudget::generateUniqueID() const { return "budget"; }
@@ -101,18 +87,13 @@ float TLBudget::getTodayPercentage() const {
 
 Decimal TLBudget::getTotalAmountForCategory(const TLCategory* category, const TLTimeInterval& withInterval,
                                             int recordsType) const {
-    auto predicate = parsed("(transaction.transactionDate BETWEEN {%@, %@}) && (category == %@) && (bill == nil)",
-                            {Value(withInterval.startDate()), Value(withInterval.endDate()),
-                             Value(static_cast<ManagedObject*>(const_cast<TLCategory*>(category)))});
-    if (!predicate) return Decimal::zero();
-    TLDatabase& db = TLDatabase::sharedDatabase();
+    // The category's own splits booked within the interval (nothing: the
+    // uncategorised ones), from the interval's gathered activity.
     TLCurrency* defaultCurrency = TLCurrencyCenter::sharedCenter().defaultCurrency();
     bool outflow = recordsType == TLBudgetRecord::kExpense;
     Decimal sum = Decimal::zero();
-    for (ManagedObject* object : db.fetchEntityCustom("Split", predicate)) {
-        auto* split = static_cast<TLSplit*>(object);
-        if (split->transaction() == nullptr || split->transaction()->isNegative() != outflow) continue;
-        sum = sum + amountInDefaultCurrency(split, defaultCurrency);
+    for (const TLSplit* split : TLBudgetActivity::of(withInterval).splitsOf(category)) {
+        if (split->transaction()->isNegative() == outflow) sum = sum + amountInDefaultCurrency(split, defaultCurrency);
     }
     return sum.round(TLDecNumHand2Places::sharedInstance());
 }
@@ -138,19 +119,25 @@ float TLBudget::getLimitRateForFilterInterval(const TLTimeInterval& interval) co
 
 std::vector<TLCategory*> TLBudget::fetchUnbudgetedActiveCategoriesWithTimeInterval(const TLTimeInterval& interval,
                                                                                    int budgetRecordsType) const {
-    // Income is every split that is not an outflow, as in
-    // getTotalAmountForCategory, so the two never disagree on a split.
+    // Every category, by name, with a split of this direction booked within
+    // the interval and no budget record of this type. Income is every split
+    // that is not an outflow, as in getTotalAmountForCategory, so the two
+    // never disagree on a split.
     bool outflow = budgetRecordsType == TLBudgetRecord::kExpense;
-    std::string format = std::string("(SUBQUERY(splits, $s, $s.transaction.transactionDate BETWEEN {%@, %@} AND ") +
-                         (outflow ? "" : "NOT ") + kOutflowTest +
-                         " ).@count > 0) AND ((budgetRecords.@count == 0) || (0 == SUBQUERY(budgetRecords, $sub, "
-                         "$sub.type == " +
-                         (outflow ? "0" : "1") + ").@count))";
-    auto predicate = parsed(format, {Value(interval.startDate()), Value(interval.endDate())});
-    if (!predicate) return {};
+    int wantedType = outflow ? 0 : 1;
+    const TLBudgetActivity& activity = TLBudgetActivity::of(interval);
     std::vector<TLCategory*> categories;
-    for (ManagedObject* object : TLDatabase::sharedDatabase().fetchEntityCustom("Category", predicate, {{"name", true}})) {
-        categories.push_back(static_cast<TLCategory*>(object));
+    for (ManagedObject* object : TLDatabase::sharedDatabase().fetchEntityCustom("Category", nullptr, {{"name", true}})) {
+        auto* category = static_cast<TLCategory*>(object);
+        bool budgeted = false;
+        for (TLBudgetRecord* record : category->budgetRecords()) budgeted = budgeted || record->type().value_or(0) == wantedType;
+        if (budgeted) continue;
+        for (const TLSplit* split : activity.splitsOf(category)) {
+            if (split->transaction()->isNegative() == outflow) {
+                categories.push_back(category);
+                break;
+            }
+        }
     }
     return categories;
 }

@@ -195,6 +195,7 @@ ManagedObjectContext::ManagedObjectContext(std::shared_ptr<const Model> model, O
 ManagedObjectContext::~ManagedObjectContext() = default;
 
 bool ManagedObjectContext::load(std::string* error) {
+    ++changeGeneration_;
     impl_->tables.clear();
     impl_->inserted.clear();
     impl_->changed.clear();
@@ -216,6 +217,7 @@ bool ManagedObjectContext::load(std::string* error) {
 }
 
 void ManagedObjectContext::noteChange(ManagedObject* object) {
+    ++changeGeneration_;
     if (impl_->loading) return;
     impl_->changedEntities.insert(&object->entity());
     if (object->state_ == ManagedObject::State::Saved && object->snapshot_ == nullptr) {
@@ -242,6 +244,7 @@ ManagedObject* ManagedObjectContext::insertNewObjectForEntityForName(std::string
 }
 
 void ManagedObjectContext::deleteObject(ManagedObject* object) {
+    ++changeGeneration_;
     if (object == nullptr || object->deleted_ || object->context_ != this) return;
     if (std::find(impl_->pendingDeletes.begin(), impl_->pendingDeletes.end(), object) != impl_->pendingDeletes.end()) return;
     impl_->pendingDeletes.push_back(object);
@@ -385,6 +388,7 @@ bool ManagedObjectContext::save(std::string* error) {
 }
 
 void ManagedObjectContext::rollback() {
+    ++changeGeneration_;
     impl_->pendingDeletes.clear();
     for (ManagedObject* object : impl_->changed) {
         impl_->changedEntities.insert(&object->entity());
@@ -407,6 +411,7 @@ void ManagedObjectContext::rollback() {
 }
 
 void ManagedObjectContext::reset() {
+    ++changeGeneration_;
     for (auto& [root, table] : impl_->tables) impl_->changedEntities.insert(root);
     std::string error;
     if (!load(&error)) InternalError::report("reloading the store failed: " + error);

@@ -20,6 +20,7 @@
 //
 // Main thread only.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <set>
@@ -75,6 +76,11 @@ public:
     // whether the context still exists before touching it.
     std::shared_ptr<void> lifetimeToken() const { return lifetime_; }
 
+    // A number that grows with every change of any object, insertion,
+    // deletion, rollback or reset: a value computed from the objects stays
+    // good while this number (and the context) stay the same.
+    uint64_t changeGeneration() const { return changeGeneration_; }
+
     // Every live object, for dumps and checks: in entity order, then creation order.
     std::vector<ManagedObject*> allObjects() const;
 
@@ -88,6 +94,7 @@ private:
     std::shared_ptr<const Model> model_;
     std::unique_ptr<Impl> impl_;
     std::shared_ptr<void> lifetime_ = std::make_shared<int>(0);
+    uint64_t changeGeneration_ = 0;
 };
 
 }  // namespace tallo

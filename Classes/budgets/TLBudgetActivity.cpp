@@ -1,0 +1,93 @@
+#include "Classes/budgets/TLBudgetActivity.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "Classes/ledger/TLSplit.h"
+#include "Classes/ledger/TLTransaction.h"
+#include "Classes/store/TLDatabase.h"
+#include "Classes/values/TLTimeInterval.h"
+
+namespace tallo {
+
+namespace {
+
+// What a cached value was computed from: which context, in which state.
+struct StoreState {
+    std::weak_ptr<void> context;
+    uint64_t generation = 0;
+
+    static StoreState current(ManagedObjectContext* context) {
+        return {context != nullptr ? context->lifetimeToken() : nullptr, context != nullptr ? context->changeGeneration() : 0};
+    }
+    bool matches(ManagedObjectContext* context) const {
+        return context != nullptr && !this->context.expired() && this->context.lock() == context->lifetimeToken() &&
+               generation == context->changeGeneration();
+    }
+};
+
+// Every dated transaction, in date order.
+struct DateOrder {
+    StoreState state;
+    std::vector<std::pair<double, const TLTransaction*>> transactions;
+};
+
+const DateOrder& dateOrder(ManagedObjectContext* context) {
+    static DateOrder order;
+    if (order.state.matches(context)) return order;
+    order.transactions.clear();
+    for (ManagedObject* object : TLDatabase::sharedDatabase().fetchEntityCustom("Transaction")) {
+        auto* transaction = static_cast<const TLTransaction*>(object);
+        if (std::optional<Date> date = transaction->transactionDate()) {
+            order.transactions.emplace_back(date->timeIntervalSince1970(), transaction);
+        }
+    }
+    std::sort(order.transactions.begin(), order.transactions.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    order.state = StoreState::current(context);
+    return order;
+}
+
+struct CachedActivity {
+    StoreState state;
+    double from = 0;
+    double to = 0;
+    std::unique_ptr<TLBudgetActivity> activity;
+};
+
+}  // namespace
+
+const TLBudgetActivity& TLBudgetActivity::of(const TLTimeInterval& interval) {
+    static CachedActivity cached;
+    ManagedObjectContext* context = TLDatabase::sharedDatabase().context();
+    double from = interval.startDate().timeIntervalSince1970();
+    std::optional<Date> end = interval.endDate();
+    double to = end ? end->timeIntervalSince1970() : from - 1;  // no end: nothing is within
+    if (cached.activity && cached.state.matches(context) && cached.from == from && cached.to == to) return *cached.activity;
+
+    auto activity = std::make_unique<TLBudgetActivity>();
+    if (context != nullptr) {
+        const auto& order = dateOrder(context).transactions;
+        auto first = std::lower_bound(order.begin(), order.end(), from,
+                                      [](const auto& entry, double value) { return entry.first < value; });
+        for (auto at = first; at != order.end() && at->first <= to; ++at) {
+            for (const TLSplit* split : at->second->splits()) {
+                if (split->bill() == nullptr) activity->byCategory_[split->category()].push_back(split);
+            }
+        }
+    }
+    cached.activity = std::move(activity);
+    cached.state = StoreState::current(context);
+    cached.from = from;
+    cached.to = to;
+    return *cached.activity;
+}
+
+const std::vector<const TLSplit*>& TLBudgetActivity::splitsOf(const TLCategory* category) const {
+    static const std::vector<const TLSplit*> kNone;
+    auto found = byCategory_.find(category);
+    return found == byCategory_.end() ? kNone : found->second;
+}
+
+}  // namespace tallo
