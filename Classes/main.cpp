@@ -1,20 +1,37 @@
-// tallo: the application. At this stage it reports its version, the
-// application home, locale and time zone it uses, and exits.
+// tallo: the application. It opens the store of the application home, runs
+// the launch, and serves its interface to a browser on this machine until it
+// is stopped; `--info` only reports version, home, locale and time zone.
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "Classes/shell/TalloMobile2AppDelegate.h"
 #include "Platform/foundation/ApplicationHome.h"
+#include "Platform/foundation/Bundle.h"
 #include "Platform/foundation/Locale.h"
+#include "Platform/foundation/RunLoop.h"
 #include "Platform/foundation/TimeZone.h"
+#include "Platform/foundation/UserDefaults.h"
+#include "Platform/ui/Application.h"
+#include "Platform/ui/UIServer.h"
 
 namespace {
 
+constexpr int kDefaultPort = 8321;
+
 void usage(std::FILE* out) {
     std::fprintf(out,
-                 "usage: tallo [--home DIR] [--locale ID] [--time-zone NAME]\n"
-                 "  --home DIR        the application home (default $TALLO_HOME or ~/.local/share/tallo)\n"
-                 "  --locale ID       an ICU locale such as de_DE (default from LC_ALL/LC_MESSAGES/LANG)\n"
-                 "  --time-zone NAME  an Olson time zone such as Europe/Berlin (default from TZ)\n");
+                 "usage: tallo [--home DIR] [--locale ID] [--time-zone NAME] [--port N] [--address IP]\n"
+                 "             [--quote-service URL] [--info]\n"
+                 "  --home DIR            the application home (default $TALLO_HOME or ~/.local/share/tallo)\n"
+                 "  --locale ID           an ICU locale such as de_DE (default from LC_ALL/LC_MESSAGES/LANG)\n"
+                 "  --time-zone NAME      an Olson time zone such as Europe/Berlin (default from TZ)\n"
+                 "  --port N              the browser interface's port (default %d; 0: any free port)\n"
+                 "  --address IP          listen there instead of 127.0.0.1\n"
+                 "  --quote-service URL   where exchange rates are downloaded from (none: no download)\n"
+                 "  --info                print version, home, locale and time zone, and exit\n",
+                 kDefaultPort);
 }
 
 // "--name VALUE" or "--name=VALUE"; advances `i` past a separate value.
@@ -31,14 +48,23 @@ bool option(const std::string& name, int argc, char** argv, int& i, std::string&
     return false;
 }
 
+void stopOnSignal(int) { tallo::RunLoop::main().stop(); }
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string home, locale, timeZone;
+    using namespace tallo;
+    std::string home, locale, timeZone, port = std::to_string(kDefaultPort), address = "127.0.0.1", quoteService;
+    bool infoOnly = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (option("--home", argc, argv, i, home) || option("--locale", argc, argv, i, locale) ||
-            option("--time-zone", argc, argv, i, timeZone)) {
+            option("--time-zone", argc, argv, i, timeZone) || option("--port", argc, argv, i, port) ||
+            option("--address", argc, argv, i, address) || option("--quote-service", argc, argv, i, quoteService)) {
+            continue;
+        }
+        if (arg == "--info") {
+            infoOnly = true;
             continue;
         }
         if (arg == "--help" || arg == "-h") {
@@ -49,14 +75,47 @@ int main(int argc, char** argv) {
         usage(stderr);
         return 2;
     }
-    if (!locale.empty()) tallo::Locale::setCurrent(locale);
-    if (!timeZone.empty() && !tallo::TimeZone::setDefault(timeZone)) {
+    if (!locale.empty()) Locale::setCurrent(locale);
+    if (!timeZone.empty() && !TimeZone::setDefault(timeZone)) {
         std::fprintf(stderr, "tallo: unknown time zone %s\n", timeZone.c_str());
         return 2;
     }
-    tallo::ApplicationHome applicationHome = tallo::ApplicationHome::resolve(home);
-    tallo::ApplicationHome::setCurrent(applicationHome);
-    std::printf("Tallo %s\nhome: %s\nlocale: %s\ntime zone: %s\n", tallo::ApplicationHome::version(),
-                applicationHome.path().c_str(), tallo::Locale::current().c_str(), tallo::TimeZone::defaultName().c_str());
+    char* end = nullptr;
+    long portNumber = std::strtol(port.c_str(), &end, 10);
+    if (end == port.c_str() || *end != '\0' || portNumber < 0 || portNumber > 65535) {
+        std::fprintf(stderr, "tallo: --port wants 0 to 65535, not %s\n", port.c_str());
+        return 2;
+    }
+    ApplicationHome applicationHome = ApplicationHome::resolve(home);
+    ApplicationHome::setCurrent(applicationHome);
+    if (infoOnly) {
+        std::printf("Tallo %s\nhome: %s\nlocale: %s\ntime zone: %s\n", ApplicationHome::version(),
+                    applicationHome.path().c_str(), Locale::current().c_str(), TimeZone::defaultName().c_str());
+        return 0;
+    }
+    UserDefaults::resetStandardUserDefaults(applicationHome.preferencesPath() + "/Tallo.plist");
+
+    TalloMobile2AppDelegate appDelegate;
+    Application& application = Application::sharedApplication();
+    application.setDelegate(&appDelegate);
+    application.launch(appDelegate.tabBarController());
+
+    UIServer server(application);
+    UIServer::Options options;
+    options.address = address;
+    options.port = static_cast<uint16_t>(portNumber);
+    const char* web = std::getenv("TALLO_WEB");
+    options.webRoot = web != nullptr ? web : TALLO_WEB_ROOT;
+    options.resourceRoot = Bundle::resourcePath();
+    std::string error;
+    if (!server.start(options, &error)) {
+        std::fprintf(stderr, "tallo: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("Tallo %s on %s\nopen %s\n", ApplicationHome::version(), applicationHome.path().c_str(), server.url().c_str());
+    std::fflush(stdout);
+    std::signal(SIGINT, stopOnSignal);
+    std::signal(SIGTERM, stopOnSignal);
+    RunLoop::main().run();
     return 0;
 }

@@ -101,6 +101,13 @@ public:
     TLTransaction* schedulerTransaction() const { return schedulerTransaction_; }
     void setSchedulerTransaction(TLTransaction* transaction) { schedulerTransaction_ = transaction; }
 
+    // Screens: while set, a list shown again skips re-selecting and
+    // deselecting the row last tapped (it may be gone); the next pop clears it.
+    bool shouldMissDeselect() const { return shouldMissDeselect_; }
+    void setShouldMissDeselect(bool miss) { shouldMissDeselect_ = miss; }
+    bool isUnlocked() const { return isUnlocked_; }
+    void setIsUnlocked(bool unlocked) { isUnlocked_ = unlocked; }
+
 private:
     TLGlobal();
 
@@ -109,6 +116,8 @@ private:
     int applicationIconBadgeNumber_ = 0;
     std::string schedulerBadgeValue_;
     TLTransaction* schedulerTransaction_ = nullptr;
+    bool shouldMissDeselect_ = false;
+    bool isUnlocked_ = false;
 };
 
 }  // namespace tallo

@@ -1,0 +1,30 @@
+#pragma once
+// SettingsViewC: the four groups of preferences — currencies, passcode,
+// desktop sync and transaction entry — each row opening its screen on the
+// Settings stack. Presented modally from the accounts list and closed with
+// "Home". Groups whose screens are not built yet open an empty screen with
+// their title.
+
+#include <array>
+
+#include "Classes/shell/TLViewC.h"
+
+namespace tallo {
+
+class SettingsViewC : public TLViewC {
+public:
+    SettingsViewC();
+
+    void viewDidLoad() override;
+    void prepareForMode(int mode) override;
+    void createHeaderAndFooter() override;
+    void leftAction() override;
+    int tableViewNumberOfRowsInSection(TableView&, int) override { return 4; }
+    std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView&, IndexPath indexPath) override;
+    void tableViewDidSelectRowAtIndexPath(TableView& table, IndexPath indexPath) override;
+
+private:
+    std::array<std::shared_ptr<TableViewCell>, 4> cells_;
+};
+
+}  // namespace tallo

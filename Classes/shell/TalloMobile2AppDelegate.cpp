@@ -1,0 +1,141 @@
+#include "Classes/shell/TalloMobile2AppDelegate.h"
+
+#include "Classes/currencies/TLCurrencyCenter.h"
+#include "Classes/ledger/TLTransaction.h"
+#include "Classes/screens/SettingsViewC.h"
+#include "Classes/shell/MoreViewC.h"
+#include "Classes/shell/TLGlobal.h"
+#include "Classes/shell/TLViewC.h"
+#include "Classes/store/TLDatabase.h"
+#include "Platform/foundation/Clock.h"
+#include "Platform/foundation/Localization.h"
+#include "Platform/foundation/UserDefaults.h"
+
+namespace tallo {
+
+namespace {
+
+constexpr double kLongAbsenceMinutes = 5.0;
+
+struct Tab {
+    const char* title;
+    const char* image;
+    int tag;
+};
+// Home, Budget, Scheduler, Categories, then what More lists: Payees, Settings.
+constexpr Tab kTabs[] = {{"Home", "tab-home.png", 0},        {"Budget", "tab-budget.png", 1},
+                         {"Scheduler", "tab-scheduler.png", 2}, {"Categories", "tab-categories.png", 3},
+                         {"Payees", "tab-payees.png", 6},     {"Settings", "tab-settings.png", 5}};
+
+// The screen of a subsystem whose screens are still to come: its title and
+// the framework's empty state.
+std::shared_ptr<TLNavigationViewC> emptyScreen(const std::string& title) {
+    auto screen = std::make_shared<TLViewC>();
+    screen->setTitle(title);
+    screen->isRootView = true;
+    screen->tableView().setHidden(true);
+    screen->label = title;
+    screen->label2 = L("Not available yet.");
+    return screen;
+}
+
+}  // namespace
+
+TalloMobile2AppDelegate::TalloMobile2AppDelegate() = default;
+
+std::shared_ptr<TLNavigationViewC> TalloMobile2AppDelegate::screenForTag(int tag) {
+    switch (tag) {
+        case 0: return emptyScreen(L("Home"));
+        case 2: return emptyScreen(L("Scheduler"));
+        case 3: return emptyScreen(L("Categories"));
+        case 5: {
+            auto settings = std::make_shared<SettingsViewC>();
+            settings->setLeftBarButtonType(11);
+            return settings;
+        }
+        case 6: return emptyScreen(L("Payees"));
+        default: return nullptr;
+    }
+}
+
+std::shared_ptr<TabBarController> TalloMobile2AppDelegate::tabBarController() {
+    if (tabs_) return tabs_;
+    tabs_ = std::make_shared<TabBarController>();
+    std::vector<std::shared_ptr<ViewController>> screens;
+    for (const Tab& tab : kTabs) {
+        std::shared_ptr<TLNavigationViewC> root = tab.tag == 5 ? std::make_shared<SettingsViewC>() : screenForTag(tab.tag);
+        if (!root) root = emptyScreen(L(tab.title));
+        root->isRootView = true;
+        auto stack = std::make_shared<NavigationController>(root);
+        stack->tabBarItem() = TabBarItem{L(tab.title), tab.image, tab.tag, ""};
+        screens.push_back(stack);
+    }
+    tabs_->setViewControllers(std::move(screens));
+    tabs_->setMoreViewController(std::make_shared<MoreViewC>([this](int tag) { return screenForTag(tag); }));
+    return tabs_;
+}
+
+bool TalloMobile2AppDelegate::applicationDidFinishLaunching() {
+    std::shared_ptr<TabBarController> tabs = tabBarController();
+    tabs->setDelegate(this);
+    tabs->setSelectedIndex(0);
+    TLGlobal& global = TLGlobal::sharedGlobal();
+    global.mergeBudgets();
+    global.createDefaultCategoriesIfNeeded();
+    global.createDefaultCurrenciesIfNeeded();
+    global.updateSchedulers();
+    updateBadges();
+    global.readUserDefaults();
+    finishLoading();
+    return true;
+}
+
+void TalloMobile2AppDelegate::finishLoading() {
+    if (downloadRates) downloadRates();
+    TLDatabase::sharedDatabase().save();
+    UserDefaults::standardUserDefaults().setBool("defaultCategoriesMade", true);
+}
+
+void TalloMobile2AppDelegate::applicationDidEnterBackground() { enterBackgroundTime_ = Clock::now(); }
+
+void TalloMobile2AppDelegate::applicationWillEnterForeground() {
+    enterForegroundTime_ = Clock::now();
+    TLGlobal& global = TLGlobal::sharedGlobal();
+    if (enterBackgroundTime_ &&
+        enterForegroundTime_->timeIntervalSinceDate(*enterBackgroundTime_) / 60.0 >= kLongAbsenceMinutes) {
+        if (tabs_) tabs_->setSelectedIndex(0);
+        global.setIsUnlocked(false);
+        if (downloadRates) downloadRates();
+    }
+    global.updateSchedulers();
+    updateBadges();
+}
+
+bool TalloMobile2AppDelegate::tabBarControllerShouldSelectViewController(TabBarController& tabs, ViewController*) {
+    if (tabs.selectedIndex() != 0) {
+        if (auto* stack = dynamic_cast<NavigationController*>(tabs.selectedViewController())) {
+            stack->popToRootViewControllerAnimated(false);
+        }
+    }
+    TLGlobal& global = TLGlobal::sharedGlobal();
+    if (TLTransaction* working = global.schedulerTransaction()) {
+        working->deleteTransactionWithTransferCopy(true);
+        global.setSchedulerTransaction(nullptr);
+        TLDatabase::sharedDatabase().save();
+    }
+    return true;
+}
+
+void TalloMobile2AppDelegate::tabBarControllerDidSelectViewController(TabBarController& tabs, ViewController* selected) {
+    if (tabs.selectedIndex() != 0) {
+        if (auto* stack = dynamic_cast<NavigationController*>(selected)) stack->popToRootViewControllerAnimated(false);
+    }
+}
+
+void TalloMobile2AppDelegate::updateBadges() {
+    TLGlobal& global = TLGlobal::sharedGlobal();
+    Application::sharedApplication().setApplicationIconBadgeNumber(global.applicationIconBadgeNumber());
+    if (tabs_ && tabs_->viewControllers().size() > 2) tabs_->viewControllers()[2]->tabBarItem().badgeValue = global.schedulerBadgeValue();
+}
+
+}  // namespace tallo

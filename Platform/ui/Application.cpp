@@ -1,0 +1,133 @@
+#include "Platform/ui/Application.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "Platform/foundation/RunLoop.h"
+
+namespace tallo {
+
+namespace {
+
+std::mutex gCreation;
+std::unique_ptr<Application> gShared;
+
+// The deepest modal screen over `screen`, or the screen itself.
+ViewController* topModal(ViewController* screen) {
+    ViewController* at = screen;
+    while (true) {
+        ViewController* leaf = at->visibleLeaf();
+        ViewController* next = nullptr;
+        // A modal screen may hang off the leaf or any container above it.
+        for (ViewController* up = leaf; up != nullptr; up = up->parent()) {
+            if (up->modalViewController() != nullptr) {
+                next = up->modalViewController();
+                break;
+            }
+        }
+        if (next == nullptr) return at;
+        at = next;
+    }
+}
+
+}  // namespace
+
+Application& Application::sharedApplication() {
+    std::lock_guard lock(gCreation);
+    if (!gShared) gShared.reset(new Application());
+    return *gShared;
+}
+
+void Application::resetSharedApplication() {
+    std::lock_guard lock(gCreation);
+    gShared.reset();
+}
+
+bool Application::launch(std::shared_ptr<ViewController> root) {
+    setRootViewController(std::move(root));
+    return delegate_ == nullptr || delegate_->applicationDidFinishLaunching();
+}
+
+void Application::setRootViewController(std::shared_ptr<ViewController> root) {
+    root_ = std::move(root);
+    if (root_) root_->notifyAppearing(false);
+}
+
+ViewController* Application::visibleViewController() const {
+    return root_ ? topModal(root_.get())->visibleLeaf() : nullptr;
+}
+
+void Application::showOverlay(std::shared_ptr<Overlay> overlay) {
+    if (overlay) overlays_.push_back(std::move(overlay));
+}
+
+void Application::removeOverlay(const Overlay* overlay) {
+    auto found = std::find_if(overlays_.begin(), overlays_.end(), [&](const auto& o) { return o.get() == overlay; });
+    if (found == overlays_.end()) return;
+    // Kept until the current event is over: the overlay's own handler runs.
+    RunLoop::main().post([kept = std::move(*found)]() mutable { kept.reset(); });
+    overlays_.erase(found);
+}
+
+SceneNode Application::render() {
+    context_ = SceneContext();
+    SceneNode scene("window");
+    if (root_) {
+        // While a question is up, the screen under it is shown but cannot
+        // be acted on.
+        SceneContext covered;
+        SceneContext& screenContext = overlays_.empty() ? context_ : covered;
+        SceneNode& base = scene.add(SceneNode("screen"));
+        ViewController* top = topModal(root_.get());
+        if (top == root_.get()) {
+            root_->render(base, screenContext);
+        } else {
+            top->render(base, screenContext);
+            base.set("modal", true);
+        }
+        std::string transition = ViewController::takeTransition();
+        if (!transition.empty()) base.set("transition", transition);
+    }
+    for (size_t i = 0; i < overlays_.size(); ++i) {
+        // Only the newest question can be answered.
+        SceneContext ignored;
+        bool top = i + 1 == overlays_.size();
+        overlays_[i]->render(scene, top ? context_ : ignored, "overlay:" + std::to_string(i));
+    }
+    if (badge_ > 0) scene.set("badge", badge_);
+    return scene;
+}
+
+bool Application::handleMessage(std::string_view message, std::string* error) {
+    std::optional<UIEvent> event = UIEvent::parse(message, error);
+    if (!event) return false;
+    return handleEvent(*event, error);
+}
+
+bool Application::handleEvent(const UIEvent& event, std::string* error) {
+    if (event.kind == UIEvent::Kind::Hidden) {
+        if (!background_) {
+            background_ = true;
+            if (delegate_ != nullptr) delegate_->applicationDidEnterBackground();
+        }
+        return true;
+    }
+    if (event.kind == UIEvent::Kind::Shown) {
+        if (background_) {
+            background_ = false;
+            if (delegate_ != nullptr) delegate_->applicationWillEnterForeground();
+        }
+        return true;
+    }
+    const SceneContext::Handler* handler = context_.action(event.target);
+    if (handler == nullptr) {
+        if (error != nullptr) *error = "nothing on the screen answers to " + event.target;
+        return false;
+    }
+    // The handler may render anew (and so replace the context): run a copy.
+    SceneContext::Handler run = *handler;
+    run(event);
+    return true;
+}
+
+}  // namespace tallo

@@ -1,0 +1,75 @@
+#pragma once
+// Application: the running program as the person sees it — one window with
+// its root screen (the tab bar), the questions laid over it, the icon badge,
+// and whether the program is in the foreground. It renders all of it into
+// one scene and answers the person's events through the handlers of the
+// last rendering, so only what is on the screen can be acted on. An event
+// for something no longer there is refused with a reason and changes
+// nothing.
+//
+// One shared instance; main thread only.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Platform/ui/AlertView.h"
+#include "Platform/ui/SceneContext.h"
+#include "Platform/ui/SceneNode.h"
+#include "Platform/ui/UIEvent.h"
+#include "Platform/ui/ViewController.h"
+
+namespace tallo {
+
+class ApplicationDelegate {
+public:
+    virtual ~ApplicationDelegate() = default;
+    virtual bool applicationDidFinishLaunching() { return true; }
+    virtual void applicationDidEnterBackground() {}
+    virtual void applicationWillEnterForeground() {}
+};
+
+class Application {
+public:
+    static Application& sharedApplication();
+    // Tests only: a fresh application (no window, no delegate).
+    static void resetSharedApplication();
+
+    void setDelegate(ApplicationDelegate* delegate) { delegate_ = delegate; }
+    ApplicationDelegate* delegate() const { return delegate_; }
+    // Sets the root screen and runs the delegate's launch.
+    bool launch(std::shared_ptr<ViewController> root);
+    void setRootViewController(std::shared_ptr<ViewController> root);
+    ViewController* rootViewController() const { return root_.get(); }
+    // The screen in view: the deepest modal screen over the root's.
+    ViewController* visibleViewController() const;
+
+    int applicationIconBadgeNumber() const { return badge_; }
+    void setApplicationIconBadgeNumber(int number) { badge_ = number; }
+    bool isInBackground() const { return background_; }
+
+    // Questions over the window, newest on top.
+    void showOverlay(std::shared_ptr<Overlay> overlay);
+    void removeOverlay(const Overlay* overlay);
+    const std::vector<std::shared_ptr<Overlay>>& overlays() const { return overlays_; }
+
+    // The scene of the current state; remembers its handlers.
+    SceneNode render();
+    // Parses and handles one message of the client. False, with the reason,
+    // when it was refused.
+    bool handleMessage(std::string_view message, std::string* error = nullptr);
+    bool handleEvent(const UIEvent& event, std::string* error = nullptr);
+
+private:
+    Application() = default;
+
+    std::shared_ptr<ViewController> root_;
+    std::vector<std::shared_ptr<Overlay>> overlays_;
+    ApplicationDelegate* delegate_ = nullptr;
+    SceneContext context_;
+    int badge_ = 0;
+    bool background_ = false;
+};
+
+}  // namespace tallo

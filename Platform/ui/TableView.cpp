@@ -1,0 +1,118 @@
+#include "Platform/ui/TableView.h"
+
+#include <utility>
+
+namespace tallo {
+
+namespace {
+
+std::string rowsText(const char* kind, const std::vector<IndexPath>& rows) {
+    std::string text = kind;
+    for (const IndexPath& row : rows) text += " " + std::to_string(row.section) + ":" + std::to_string(row.row);
+    return text;
+}
+
+std::string suffix(IndexPath indexPath) { return std::to_string(indexPath.section) + ":" + std::to_string(indexPath.row); }
+
+}  // namespace
+
+void TableView::setEditing(bool editing, bool /*animated*/) { editing_ = editing; }
+
+void TableView::reloadData() { change_ = "reload"; }
+
+void TableView::insertRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation) { change_ = rowsText("insert", rows); }
+
+void TableView::deleteRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation) { change_ = rowsText("delete", rows); }
+
+void TableView::reloadRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation) { change_ = rowsText("reload", rows); }
+
+void TableView::selectRowAtIndexPath(IndexPath indexPath, bool) { selected_ = indexPath; }
+
+void TableView::deselectRowAtIndexPath(IndexPath indexPath, bool) {
+    if (selected_ == indexPath) selected_.reset();
+}
+
+void TableView::scrollToRowAtIndexPath(IndexPath indexPath, bool) { scrollTarget_ = indexPath; }
+
+int TableView::numberOfRowsInSection(int section) {
+    return dataSource_ != nullptr ? dataSource_->tableViewNumberOfRowsInSection(*this, section) : 0;
+}
+
+void TableView::tapRow(IndexPath indexPath) {
+    if (delegate_ != nullptr) delegate_->tableViewDidSelectRowAtIndexPath(*this, indexPath);
+}
+
+void TableView::render(SceneNode& into, SceneContext& context) {
+    for (const SceneNode& node : header_) into.add(node);
+    if (!hidden_ && dataSource_ != nullptr) {
+        SceneNode& table = into.add(SceneNode("table", "table"));
+        table.set("style", style_ == Style::Grouped ? "grouped" : "plain");
+        if (editing_) table.set("editing", true);
+        if (!change_.empty()) table.set("change", std::exchange(change_, std::string()));
+        if (scrollTarget_) table.set("scrollTo", suffix(*std::exchange(scrollTarget_, std::nullopt)));
+        if (rightMargin > 0) table.set("rightMargin", rightMargin);
+        if (delegate_ != nullptr) {
+            context.addAction("table", [this](const UIEvent& event) {
+                if (event.kind == UIEvent::Kind::Refresh && delegate_ != nullptr) delegate_->tableViewDidPullToRefresh(*this);
+            });
+        }
+        std::vector<std::string> index = dataSource_->sectionIndexTitlesForTableView(*this);
+        if (!index.empty()) {
+            SceneNode& strip = table.add(SceneNode("index"));
+            for (size_t i = 0; i < index.size(); ++i) {
+                std::string id = "index:" + std::to_string(i);
+                strip.add(SceneNode("indexTitle", id)).set("title", index[i]);
+                context.addAction(id, [this, title = index[i], i](const UIEvent&) {
+                    if (delegate_ == nullptr) return;
+                    int section = delegate_->tableViewSectionForSectionIndexTitleAtIndex(*this, title, static_cast<int>(i));
+                    scrollTarget_ = IndexPath{section, 0};
+                });
+            }
+        }
+        int sections = dataSource_->numberOfSectionsInTableView(*this);
+        for (int s = 0; s < sections; ++s) {
+            SceneNode& section = table.add(SceneNode("section"));
+            std::string header = dataSource_->tableViewTitleForHeaderInSection(*this, s);
+            std::string footer = dataSource_->tableViewTitleForFooterInSection(*this, s);
+            if (!header.empty()) section.set("header", header);
+            if (!footer.empty()) section.set("footer", footer);
+            int rows = dataSource_->tableViewNumberOfRowsInSection(*this, s);
+            for (int r = 0; r < rows; ++r) {
+                IndexPath path{s, r};
+                std::string id = "row:" + suffix(path);
+                SceneNode& row = section.add(SceneNode("row", id));
+                std::shared_ptr<TableViewCell> cell = dataSource_->tableViewCellForRowAtIndexPath(*this, path);
+                if (cell) cell->render(row, context, suffix(path));
+                if (selected_ == path) row.set("selected", true);
+                bool selectable = !cell || cell->selectable;
+                if (selectable) {
+                    context.addAction(id, [this, path](const UIEvent& event) {
+                        if (event.kind == UIEvent::Kind::Tap) tapRow(path);
+                    });
+                }
+                if (dataSource_->tableViewCanEditRowAtIndexPath(*this, path)) {
+                    row.set("deletable", true);
+                    context.addAction("delete:" + suffix(path), [this, path](const UIEvent& event) {
+                        if (event.kind == UIEvent::Kind::Delete && dataSource_ != nullptr) {
+                            dataSource_->tableViewCommitDeleteForRowAtIndexPath(*this, path);
+                        }
+                    });
+                }
+                if (editing_ && dataSource_->tableViewCanMoveRowAtIndexPath(*this, path)) {
+                    row.set("movable", true);
+                    context.addAction("move:" + suffix(path), [this, path](const UIEvent& event) {
+                        if (event.kind != UIEvent::Kind::Move || dataSource_ == nullptr) return;
+                        IndexPath to{event.toSection, event.toRow};
+                        // Only to a place that exists.
+                        int sections = dataSource_->numberOfSectionsInTableView(*this);
+                        if (to.section >= sections || to.row >= dataSource_->tableViewNumberOfRowsInSection(*this, to.section)) return;
+                        dataSource_->tableViewMoveRowAtIndexPathToIndexPath(*this, path, to);
+                    });
+                }
+            }
+        }
+    }
+    for (const SceneNode& node : footer_) into.add(node);
+}
+
+}  // namespace tallo

@@ -1,0 +1,106 @@
+#pragma once
+// TableView: a list of rows in sections, plain or grouped, asked of its data
+// source each time it is drawn and reporting taps, deletions and moves to
+// its delegate. It keeps what the person sees besides the rows: the selected
+// row, editing mode, whether it is hidden, the scroll position, a section
+// index and the last row change (for the client to animate).
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Platform/ui/IndexPath.h"
+#include "Platform/ui/SceneContext.h"
+#include "Platform/ui/SceneNode.h"
+#include "Platform/ui/TableViewCell.h"
+
+namespace tallo {
+
+class TableView;
+
+class TableViewDataSource {
+public:
+    virtual ~TableViewDataSource() = default;
+    virtual int numberOfSectionsInTableView(TableView&) { return 1; }
+    virtual int tableViewNumberOfRowsInSection(TableView& table, int section) = 0;
+    // The cell of the row; the table keeps it only while drawing.
+    virtual std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView& table, IndexPath indexPath) = 0;
+    virtual std::string tableViewTitleForHeaderInSection(TableView&, int) { return {}; }
+    virtual std::string tableViewTitleForFooterInSection(TableView&, int) { return {}; }
+    virtual std::vector<std::string> sectionIndexTitlesForTableView(TableView&) { return {}; }
+    virtual bool tableViewCanEditRowAtIndexPath(TableView&, IndexPath) { return false; }
+    virtual bool tableViewCanMoveRowAtIndexPath(TableView&, IndexPath) { return false; }
+    // The person deleted (swipe or editing control) a row.
+    virtual void tableViewCommitDeleteForRowAtIndexPath(TableView&, IndexPath) {}
+    virtual void tableViewMoveRowAtIndexPathToIndexPath(TableView&, IndexPath, IndexPath) {}
+};
+
+class TableViewDelegate {
+public:
+    virtual ~TableViewDelegate() = default;
+    virtual void tableViewDidSelectRowAtIndexPath(TableView&, IndexPath) {}
+    // A tap on the index strip's title at `index`; answers the section to show.
+    virtual int tableViewSectionForSectionIndexTitleAtIndex(TableView&, const std::string&, int index) { return index; }
+    // The person pulled the list down past its top.
+    virtual void tableViewDidPullToRefresh(TableView&) {}
+};
+
+class TableView {
+public:
+    enum class Style { Plain, Grouped };
+    enum class RowAnimation { None, Fade, Right, Left, Top, Bottom };
+
+    explicit TableView(Style style = Style::Plain) : style_(style) {}
+
+    Style style() const { return style_; }
+    TableViewDataSource* dataSource() const { return dataSource_; }
+    void setDataSource(TableViewDataSource* source) { dataSource_ = source; }
+    TableViewDelegate* delegate() const { return delegate_; }
+    void setDelegate(TableViewDelegate* delegate) { delegate_ = delegate; }
+
+    bool isHidden() const { return hidden_; }
+    void setHidden(bool hidden) { hidden_ = hidden; }
+    bool isEditing() const { return editing_; }
+    void setEditing(bool editing, bool animated);
+
+    // Everything is asked again at the next drawing; these say what changed
+    // so the client can animate it.
+    void reloadData();
+    void insertRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation animation);
+    void deleteRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation animation);
+    void reloadRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation animation);
+
+    std::optional<IndexPath> indexPathForSelectedRow() const { return selected_; }
+    void selectRowAtIndexPath(IndexPath indexPath, bool animated);
+    void deselectRowAtIndexPath(IndexPath indexPath, bool animated);
+    void scrollToRowAtIndexPath(IndexPath indexPath, bool animated);
+    double contentOffset() const { return contentOffset_; }
+    void setContentOffset(double offset) { contentOffset_ = offset; }
+
+    // Texts above and below the rows (the empty states, footers).
+    std::vector<SceneNode>& headerNodes() { return header_; }
+    std::vector<SceneNode>& footerNodes() { return footer_; }
+    int rightMargin = 0;
+
+    // The number of rows the data source reports for `section`.
+    int numberOfRowsInSection(int section);
+    void render(SceneNode& into, SceneContext& context);
+
+private:
+    void tapRow(IndexPath indexPath);
+
+    Style style_;
+    TableViewDataSource* dataSource_ = nullptr;
+    TableViewDelegate* delegate_ = nullptr;
+    bool hidden_ = false;
+    bool editing_ = false;
+    std::optional<IndexPath> selected_;
+    std::optional<IndexPath> scrollTarget_;
+    double contentOffset_ = 0;
+    std::string change_;  // the last row change, for the client
+    std::vector<SceneNode> header_;
+    std::vector<SceneNode> footer_;
+};
+
+}  // namespace tallo

@@ -1,0 +1,42 @@
+#pragma once
+// UIEvent: one thing the person did in the browser, addressed to an element
+// of the last scene by its id: a tap, a switch turned, text typed, a row
+// swiped away or dragged to another place, a pull to refresh, or the page
+// hidden or shown (the application going to the background and coming back).
+//
+// Events come from outside the program and are parsed defensively: a message
+// that is not a JSON object of the known shape, names an unknown kind,
+// carries a value of the wrong type or is too large, is refused with the
+// reason and changes nothing.
+//
+//   {"kind":"tap","target":"row:0:3"}
+//   {"kind":"toggle","target":"switch:0:1","on":true}
+//   {"kind":"text","target":"field:0:0","text":"Rent"}
+//   {"kind":"move","target":"row:0:3","toSection":0,"toRow":1}
+//   {"kind":"hidden"}   {"kind":"shown"}
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tallo {
+
+struct UIEvent {
+    enum class Kind { Tap, Toggle, Text, Delete, Move, Refresh, Hidden, Shown };
+
+    static constexpr size_t kMaxMessageBytes = 64 * 1024;
+    static constexpr size_t kMaxTextBytes = 4096;
+    static constexpr size_t kMaxTargetBytes = 128;
+
+    Kind kind = Kind::Tap;
+    std::string target;  // empty for Hidden and Shown
+    bool on = false;
+    std::string text;
+    int toSection = 0;
+    int toRow = 0;
+
+    static std::optional<UIEvent> parse(std::string_view message, std::string* error = nullptr);
+    static const char* kindName(Kind kind);
+};
+
+}  // namespace tallo

@@ -1,0 +1,57 @@
+// Events from the browser are outside input: every broken or hostile
+// message is refused with a reason.
+
+#include "Platform/ui/UIEvent.h"
+
+#include <gtest/gtest.h>
+
+namespace tallo {
+namespace {
+
+TEST(UIEvent, TheKnownShapesAreRead) {
+    auto tap = UIEvent::parse(R"({"kind":"tap","target":"row:0:3"})");
+    ASSERT_TRUE(tap);
+    EXPECT_EQ(tap->kind, UIEvent::Kind::Tap);
+    EXPECT_EQ(tap->target, "row:0:3");
+    auto toggle = UIEvent::parse(R"({"kind":"toggle","target":"switch:0:1","on":false})");
+    ASSERT_TRUE(toggle);
+    EXPECT_FALSE(toggle->on);
+    auto move = UIEvent::parse(R"({"kind":"move","target":"move:0:3","toSection":0,"toRow":1,"extra":[1]})");
+    ASSERT_TRUE(move);
+    EXPECT_EQ(move->toRow, 1);
+    auto hidden = UIEvent::parse(R"({"kind":"hidden"})");
+    ASSERT_TRUE(hidden);
+    EXPECT_EQ(hidden->kind, UIEvent::Kind::Hidden);
+}
+
+TEST(UIEvent, BrokenAndHostileMessagesAreRefusedWithAReason) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "not JSON"},
+        {"[1,2]", "an event is a JSON object"},
+        {R"({"target":"row:0:0"})", "an event needs a kind"},
+        {R"({"kind":"explode","target":"x"})", "unknown event kind"},
+        {R"({"kind":"tap"})", "the event needs a target"},
+        {R"({"kind":"tap","target":""})", "bad target"},
+        {R"({"kind":"tap","target":"row 0"})", "bad target"},
+        {R"({"kind":"tap","target":7})", "the event needs a target"},
+        {R"({"kind":"toggle","target":"s","on":"yes"})", "a toggle needs on: true or false"},
+        {R"({"kind":"text","target":"f","text":null})", "text needs a string"},
+        {R"({"kind":"move","target":"m","toSection":-1,"toRow":0})", "move out of range"},
+        {R"({"kind":"move","target":"m","toSection":0,"toRow":1.5})", "a move needs toSection and toRow"},
+        {R"({"kind":"tap","target":"x","a":{"b":{"c":{"d":{}}}}})", "not JSON"},
+    };
+    for (const auto& [message, reason] : cases) {
+        std::string error;
+        EXPECT_FALSE(UIEvent::parse(message, &error)) << message;
+        EXPECT_EQ(error.substr(0, reason.size()), reason) << message;
+    }
+    std::string error;
+    EXPECT_FALSE(UIEvent::parse(R"({"kind":"text","target":"f","text":")" + std::string(5000, 'a') + "\"}", &error));
+    EXPECT_EQ(error, "text too long");
+    EXPECT_FALSE(UIEvent::parse(std::string(70 * 1024, ' '), &error));
+    EXPECT_EQ(error, "event too large");
+    EXPECT_FALSE(UIEvent::parse(R"({"kind":"tap","target":")" + std::string(200, 'x') + "\"}", &error));
+}
+
+}  // namespace
+}  // namespace tallo

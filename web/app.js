@@ -1,0 +1,217 @@
+// Tallo's browser client: draws the scene the program sends and sends back
+// what the person does. All behaviour lives in the program; this page only
+// draws and reports.
+
+const phone = document.getElementById('phone');
+const screenEl = document.getElementById('screen');
+const overlaysEl = document.getElementById('overlays');
+const statusEl = document.getElementById('status');
+let socket = null;
+let retry = 250;
+
+function fit() {
+  const scale = Math.min(window.innerWidth / 320, window.innerHeight / 480);
+  phone.style.transform = `scale(${scale})`;
+}
+window.addEventListener('resize', fit);
+fit();
+
+function send(event) {
+  if (socket && socket.readyState === WebSocket.OPEN) socket.send(JSON.stringify(event));
+}
+const tap = (target) => send({ kind: 'tap', target });
+
+function el(tag, className, text) {
+  const node = document.createElement(tag);
+  if (className) node.className = className;
+  if (text !== undefined) node.textContent = text;
+  return node;
+}
+function picture(name, className) {
+  const img = el('img', className);
+  img.src = '/res/' + encodeURIComponent(name);
+  img.alt = '';
+  img.onerror = () => { img.style.visibility = 'hidden'; };
+  return img;
+}
+
+function drawNavbar(node) {
+  const bar = el('div', 'navbar');
+  const left = (node.children || []).find((c) => c.id === 'nav:left' || c.id === 'nav:back');
+  const right = (node.children || []).find((c) => c.id === 'nav:right');
+  const button = (item) => {
+    if (!item) return el('span', 'spacer');
+    const b = el('button', item.done ? 'done' : '', item.title || '');
+    b.dataset.id = item.id;
+    if (item.enabled === false) b.disabled = true;
+    b.onclick = () => tap(item.id);
+    return b;
+  };
+  bar.append(button(left), el('div', 'title', node.title || ''), button(right));
+  return bar;
+}
+
+function drawRow(row, editing) {
+  const r = el('div', 'row ' + (row.style || 'default') + (row.selected ? ' selected' : ''));
+  r.dataset.id = row.id;
+  if (row.background) r.style.background = row.background;
+  if (row.image) r.append(picture(row.image, 'icon' + (row.imageInactive ? ' inactive' : '')));
+  const texts = el('div', 'texts');
+  if (row.text) {
+    const t = el('div', 'text', row.text);
+    if (row.textColor) t.style.color = row.textColor;
+    if (row.textSize) t.style.fontSize = row.textSize + 'px';
+    texts.append(t);
+  }
+  if (row.detail) {
+    const d = el('div', 'detail', row.detail);
+    if (row.detailColor) d.style.color = row.detailColor;
+    texts.append(d);
+  }
+  r.append(texts);
+  for (const control of row.children || []) {
+    if (control.kind === 'switch') {
+      const s = el('button', 'switch' + (control.on ? ' on' : ''));
+      s.setAttribute('role', 'switch');
+      s.setAttribute('aria-checked', control.on ? 'true' : 'false');
+      s.setAttribute('aria-label', row.text || 'switch');
+      s.dataset.id = control.id;
+      if (control.enabled === false) s.disabled = true;
+      s.onclick = (e) => { e.stopPropagation(); send({ kind: 'toggle', target: control.id, on: !control.on }); };
+      r.append(s);
+    } else if (control.kind === 'field') {
+      const f = el('input', 'field');
+      f.value = control.text || '';
+      f.placeholder = control.placeholder || '';
+      if (control.secure) f.type = 'password';
+      if (control.keyboard === 'number' || control.keyboard === 'decimal') f.inputMode = control.keyboard === 'number' ? 'numeric' : 'decimal';
+      f.dataset.id = control.id;
+      f.onclick = (e) => e.stopPropagation();
+      f.oninput = () => send({ kind: 'text', target: control.id, text: f.value });
+      r.append(f);
+    }
+  }
+  if (row.accessory === 'disclosure' || row.accessory === 'detail') r.append(el('span', 'accessory', '›'));
+  if (row.accessory === 'checkmark') r.append(el('span', 'accessory', '✓'));
+  if (row.id) r.onclick = () => tap(row.id);
+  if (row.deletable) {
+    const deleteId = row.id.replace(/^row:/, 'delete:');
+    let startX = null;
+    const showDelete = () => {
+      if (r.querySelector('.delete')) return;
+      const b = el('button', 'delete', 'Delete');
+      b.onclick = (e) => { e.stopPropagation(); send({ kind: 'delete', target: deleteId }); };
+      r.append(b);
+    };
+    if (editing) showDelete();
+    r.addEventListener('pointerdown', (e) => { startX = e.clientX; });
+    r.addEventListener('pointerup', (e) => { if (startX !== null && startX - e.clientX > 40) showDelete(); startX = null; });
+  }
+  return r;
+}
+
+function drawTable(node) {
+  const table = el('div', 'table ' + (node.style || 'plain'));
+  for (const section of node.children || []) {
+    if (section.kind !== 'section') continue;
+    const s = el('div', 'section');
+    if (section.header) s.append(el('div', 'section-header', section.header));
+    const rows = el('div', 'rows');
+    for (const row of section.children || []) rows.append(drawRow(row, node.editing));
+    if (rows.children.length) s.append(rows);
+    if (section.footer) s.append(el('div', 'section-footer', section.footer));
+    table.append(s);
+  }
+  return table;
+}
+
+function drawContent(node) {
+  const content = el('div', 'content');
+  for (const child of node.children || []) {
+    if (child.kind === 'table') content.append(drawTable(child));
+    else if (child.kind === 'empty') {
+      const e = el('div', 'empty');
+      e.append(el('div', 'title', child.title || ''), el('div', 'detail', child.detail || ''));
+      content.append(e);
+    } else if (child.kind === 'text') {
+      const t = el('div', 'text-line', child.text || '');
+      if (child.size) t.style.fontSize = child.size + 'px';
+      if (child.bold) t.style.fontWeight = '700';
+      if (child.color) t.style.color = child.color;
+      content.append(t);
+    }
+  }
+  let pullStart = null;
+  content.addEventListener('pointerdown', (e) => { pullStart = content.scrollTop === 0 ? e.clientY : null; });
+  content.addEventListener('pointerup', (e) => {
+    if (pullStart !== null && e.clientY - pullStart > 70) send({ kind: 'refresh', target: 'table' });
+    pullStart = null;
+  });
+  return content;
+}
+
+function drawTabbar(node) {
+  const bar = el('div', 'tabbar');
+  for (const tab of node.children || []) {
+    const t = el('button', 'tab' + (tab.selected ? ' selected' : ''));
+    t.dataset.id = tab.id;
+    if (tab.image) t.append(picture(tab.image));
+    t.append(el('span', '', tab.title || ''));
+    if (tab.badge) t.append(el('span', 'badge', tab.badge));
+    t.onclick = () => tap(tab.id);
+    bar.append(t);
+  }
+  return bar;
+}
+
+function drawOverlay(node) {
+  const back = el('div', node.kind === 'sheet' ? 'sheet-back' : '');
+  const box = el('div', node.kind);
+  if (node.title) box.append(el('div', 'title', node.title));
+  if (node.message) box.append(el('div', 'message', node.message));
+  (node.children || []).forEach((button, index) => {
+    let cls = '';
+    if (node.kind === 'sheet' && node.destructive === index) cls = 'destructive';
+    if (node.kind === 'sheet' && node.cancel === index) cls = 'cancel';
+    const b = el('button', cls, button.title);
+    b.dataset.id = button.id;
+    b.onclick = () => tap(button.id);
+    box.append(b);
+  });
+  back.append(box);
+  return back;
+}
+
+function draw(scene) {
+  const screen = (scene.children || []).find((c) => c.kind === 'screen');
+  screenEl.replaceChildren();
+  if (screen) {
+    for (const part of screen.children || []) {
+      if (part.kind === 'navbar') screenEl.append(drawNavbar(part));
+      else if (part.kind === 'content') screenEl.append(drawContent(part));
+      else if (part.kind === 'tabbar') screenEl.append(drawTabbar(part));
+    }
+    const animation = { push: 'slide-in', pop: 'slide-back', present: 'rise', dismiss: 'slide-back' }[screen.transition];
+    const content = screenEl.querySelector('.content');
+    if (animation && content) content.classList.add(animation);
+  }
+  overlaysEl.replaceChildren(...(scene.children || []).filter((c) => c.kind === 'alert' || c.kind === 'sheet').map(drawOverlay));
+  document.title = scene.badge ? `Tallo (${scene.badge})` : 'Tallo';
+}
+
+function connect() {
+  socket = new WebSocket(`ws://${location.host}/ws`);
+  socket.onopen = () => { statusEl.hidden = true; retry = 250; if (document.hidden) send({ kind: 'hidden' }); };
+  socket.onmessage = (message) => {
+    const data = JSON.parse(message.data);
+    if (data.type === 'scene') draw(data.scene);
+  };
+  socket.onclose = () => {
+    statusEl.hidden = false;
+    setTimeout(connect, retry);
+    retry = Math.min(retry * 2, 4000);
+  };
+}
+
+document.addEventListener('visibilitychange', () => send({ kind: document.hidden ? 'hidden' : 'shown' }));
+connect();
