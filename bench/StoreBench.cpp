@@ -19,8 +19,6 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <malloc.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -35,6 +33,7 @@
 #include "Classes/ledger/TLSplit.h"
 #include "Classes/ledger/TLTransaction.h"
 #include "Platform/foundation/ApplicationHome.h"
+#include "bench/BenchSupport.h"
 
 namespace {
 
@@ -44,36 +43,8 @@ constexpr double kStart = 1230768000;  // 1 January 2009
 const char* kWords[] = {"coffee", "groceries", "rent", "fuel", "lunch", "books", "cinema", "pharmacy",
                         "hardware", "insurance", "gift", "taxi", "bakery", "market", "repair", "phone"};
 
-// Heap bytes in use, in MiB.
-double heapInUseMiB() { return static_cast<double>(mallinfo2().uordblks) / (1024.0 * 1024.0); }
-
-// The temporary folder of this run's books. It is removed at exit unless
-// TALLO_BENCH_KEEP is set (to look at or profile the books).
-std::string& benchRootPath() {
-    static std::string path;  // made before the exit handler is registered, so it outlives it
-    return path;
-}
-
-void removeBenchRoot() {
-    if (std::getenv("TALLO_BENCH_KEEP") != nullptr) {
-        std::fprintf(stderr, "books kept in %s\n", benchRootPath().c_str());
-        return;
-    }
-    std::error_code ignored;
-    std::filesystem::remove_all(benchRootPath(), ignored);
-}
-
-std::string benchRoot() {
-    static bool made = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tallo-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        benchRootPath() = pattern;
-        std::atexit(removeBenchRoot);
-        return true;
-    }();
-    (void)made;
-    return benchRootPath();
-}
+using bench::benchRoot;
+using bench::heapInUseMiB;
 
 // Makes the current application home the one of a book of `n` transactions,
 // generating the book the first time.

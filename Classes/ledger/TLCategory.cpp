@@ -5,6 +5,7 @@
 
 #include "Classes/store/TLBudgetAcc.h"
 #include "Classes/store/TLDatabase.h"
+#include "Classes/ledger/TLGlobalCurrencyRates.h"
 #include "Classes/ledger/TLSplit.h"
 #include "Classes/ledger/TLTransaction.h"
 #include "Platform/foundation/Bundle.h"
@@ -64,9 +65,14 @@ int TLCategory::getDefaultTransactionType() const {
 }
 
 Decimal TLCategory::getTotalAmount() const {
+    TLGlobalCurrencyRates rates;
+    return getTotalAmount(rates);
+}
+
+Decimal TLCategory::getTotalAmount(TLGlobalCurrencyRates& rates) const {
     Decimal sum = Decimal::zero();
-    for (TLCategory* sub : subcats()) sum = sum + sub->getTotalAmount();
-    for (TLSplit* split : splits()) sum = sum + split->getSignedAmountRatedToGlobalCurrency();
+    for (TLCategory* sub : subcats()) sum = sum + sub->getTotalAmount(rates);
+    for (TLSplit* split : splits()) sum = sum + split->getSignedAmountRatedToGlobalCurrency(rates);
     return sum;
 }
 

@@ -10,6 +10,7 @@
 
 namespace tallo {
 
+class TLGlobalCurrencyRates;
 class TLTransaction;
 
 class TLCategory : public TLCategoryAcc {
@@ -31,6 +32,8 @@ public:
     // subcategory without a name of its own shows its master's picture, and
     // a category with none at all "Uncategorized.png" / "Uncategorized@2x.png".
     TLPicture getImageSmall(bool small) const;
+    // getTotalAmount with the rates taken once for the whole tree.
+    Decimal getTotalAmount(TLGlobalCurrencyRates& rates) const;
 
     // The categories of a new store, made once from the "Default_Categories"
     // resource: entries "Master" or "Master:Sub" with isExpense/isIncome.

@@ -1,7 +1,6 @@
 #include "Classes/ledger/TLSplit.h"
 
-#include "Classes/currencies/TLCurrency.h"
-#include "Classes/currencies/TLCurrencyCenter.h"
+#include "Classes/ledger/TLGlobalCurrencyRates.h"
 #include "Classes/ledger/TLTransaction.h"
 
 namespace tallo {
@@ -42,17 +41,14 @@ Decimal TLSplit::getSignedAmount() const {
 }
 
 Decimal TLSplit::getSignedAmountRatedToGlobalCurrency() const {
-    Decimal value = getSignedAmount();
+    TLGlobalCurrencyRates rates;
+    return getSignedAmountRatedToGlobalCurrency(rates);
+}
+
+Decimal TLSplit::getSignedAmountRatedToGlobalCurrency(TLGlobalCurrencyRates& rates) const {
     TLTransaction* owner = transaction();
-    if (owner == nullptr || owner->currency() == nullptr) return value;
-    TLCurrencyCenter& center = TLCurrencyCenter::sharedCenter();
-    TLCurrency* target = center.defaultCurrency();
-    if (target == nullptr || target == owner->currency()) return value;
-    std::optional<std::string> code = owner->currency()->code();
-    if (!code) return value;
-    const auto& rates = center.ratesToDefaultCurrencyCache();
-    auto found = rates.find(*code);
-    return found == rates.end() ? value : value * found->second;
+    Decimal value = getSignedAmount();
+    return owner == nullptr ? value : rates.convert(value, owner->currency());
 }
 
 }  // namespace tallo

@@ -9,6 +9,8 @@
 
 namespace tallo {
 
+class TLGlobalCurrencyRates;
+
 class TLSplit : public TLSplitAcc {
 public:
     // Sets the magnitude and moves the transaction's signed total by the
@@ -26,6 +28,8 @@ public:
     // it is not the transaction's, and a rate is known; otherwise as it is.
     // Never rounded.
     Decimal getSignedAmountRatedToGlobalCurrency() const;
+    // The same with rates already taken, for totals over many splits.
+    Decimal getSignedAmountRatedToGlobalCurrency(TLGlobalCurrencyRates& rates) const;
 
 protected:
     // A new identifier and an amount of 0.

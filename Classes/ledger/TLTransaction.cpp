@@ -367,10 +367,12 @@ void TLTransaction::transferFromAccount(TLAccount* other) { makeMirror(other, fa
 
 void TLTransaction::makeMirror(TLAccount* other, bool sending) {
     TLTransaction* mirror = transferCopy();
+    TLCurrency* booked = nullptr;  // the currency the mirror's frozen rate converts from
     if (mirror == nullptr) {
         mirror = static_cast<TLTransaction*>(managedObjectContext()->insertNewObjectForEntityForName(kEntityName));
         setTransferCopy(mirror);
     } else {
+        booked = mirror->currency();
         // The old mirror's amount leaves the account it was booked in, with
         // the sign it was booked with, before account and sign change.
         mirror->deleteSplits();
@@ -382,10 +384,12 @@ void TLTransaction::makeMirror(TLAccount* other, bool sending) {
     // The origin keeps its total right should its side change.
     changeTransferPrimaryTo(sending);
     mirror->setTransferPrimary(!sending);
-    mirror->copyTransfer(this);
+    mirror->copyTransferFrom(this, booked);
 }
 
-void TLTransaction::copyTransfer(TLTransaction* origin) {
+void TLTransaction::copyTransfer(TLTransaction* origin) { copyTransferFrom(origin, currency()); }
+
+void TLTransaction::copyTransferFrom(TLTransaction* origin, TLCurrency* currencyBefore) {
     if (origin == nullptr) {
         InternalError::report("Transaction can't be nil");
         return;
@@ -395,7 +399,6 @@ void TLTransaction::copyTransfer(TLTransaction* origin) {
     // their amounts were booked with.
     deleteSplits();
     changeTotalAmountTo(Decimal::zero());
-    TLCurrency* currencyBefore = currency();
     copyValuesFromObject(origin, std::vector<std::string>{
                                      "splits", "uuid", "transferPrimary", "transferCopy", "transferCopyInverse", "account",
                                      "scheduleBill_uuid", "scheduledBill", "totalamount", "totalamountInAccountCurrency",

@@ -131,6 +131,9 @@ private:
     // An amount in the transaction's currency, in the account's currency.
     Decimal convertedToAccountCurrency(const Decimal& amount);
     void makeMirror(TLAccount* account, bool sending);
+    // copyTransfer, where `currencyBefore` is the currency the mirror's
+    // amounts (and frozen rate) were in before this refresh.
+    void copyTransferFrom(TLTransaction* origin, TLCurrency* currencyBefore);
     // Sets the sending side flag, moving the total when the sign changes.
     void changeTransferPrimaryTo(bool sending);
     // Runs `change` (which flips the sign) with the splits taken out first

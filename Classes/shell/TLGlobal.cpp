@@ -3,13 +3,15 @@
 #include <memory>
 #include <mutex>
 
+#include "Classes/budgets/TLBudgetState.h"
 #include "Classes/currencies/TLCurrency.h"
 #include "Classes/currencies/TLCurrencyCenter.h"
 #include "Classes/ledger/TLAccount.h"
 #include "Classes/ledger/TLCategory.h"
 #include "Classes/ledger/TLTransactionSettings.h"
+#include "Classes/schedules/TLScheduler.h"
+#include "Classes/schedules/TLSchedulerCalendar.h"
 #include "Classes/store/TLDatabase.h"
-#include "Classes/values/TLMonthID.h"
 #include "Platform/foundation/UserDefaults.h"
 
 namespace tallo {
@@ -35,6 +37,7 @@ TLGlobal& TLGlobal::sharedGlobal() {
 void TLGlobal::resetSharedGlobal() {
     std::lock_guard lock(gCreation);
     gShared.reset();
+    TLBudgetState::reset();
 }
 
 TLGlobal::TLGlobal() { updateFormatterCurrencyCode(); }
@@ -122,6 +125,28 @@ bool TLGlobal::useCategory() const { return TLTransactionSettings::useCategory()
 
 bool TLGlobal::usePayee() const { return TLTransactionSettings::usePayee(); }
 
-uint32_t TLGlobal::currentMonthID() const { return TLMonthID::current(); }
+// Budgets
+uint32_t TLGlobal::currentMonthID() const { return TLBudgetState::currentMonthID(); }
+uint32_t TLGlobal::activeMonthID() const { return TLBudgetState::activeMonthID(); }
+void TLGlobal::setActiveMonthID(uint32_t monthID) { TLBudgetState::setActiveMonthID(monthID); }
+TLBudgetRecord* TLGlobal::expenseRecord() { return TLBudgetState::expenseRecord(); }
+void TLGlobal::setExpenseRecord(TLBudgetRecord* record) { TLBudgetState::setExpenseRecord(record); }
+TLBudgetRecord* TLGlobal::incomeRecord() { return TLBudgetState::incomeRecord(); }
+void TLGlobal::setIncomeRecord(TLBudgetRecord* record) { TLBudgetState::setIncomeRecord(record); }
+TLBudgetRecord* TLGlobal::category(const TLCategory* category, const std::vector<TLBudgetRecord*>& alreadyInSet,
+                                   int withType) {
+    return TLBudgetState::category(category, alreadyInSet, withType);
+}
+void TLGlobal::mergeBudgets() { TLBudgetState::mergeBudgets(); }
+
+
+// Schedules
+void TLGlobal::updateSchedulers() {
+    int unpaid = TLScheduler::updateSchedulers();
+    applicationIconBadgeNumber_ = unpaid;
+    schedulerBadgeValue_ = unpaid > 0 ? std::to_string(unpaid) : "";
+}
+
+EventStore& TLGlobal::eventStore() { return TLSchedulerCalendar::eventStore(); }
 
 }  // namespace tallo

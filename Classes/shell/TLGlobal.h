@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Classes/values/TLCurrencyFormatter.h"
 #include "Platform/foundation/Date.h"
@@ -21,9 +22,13 @@
 
 namespace tallo {
 
+class EventStore;
 class TLAccount;
+class TLBudgetRecord;
+class TLCategory;
 class TLCurrency;
 class TLRateRecord;
+class TLTransaction;
 
 class TLGlobal {
 public:
@@ -68,17 +73,42 @@ public:
     bool useCategory() const;
     bool usePayee() const;
 
-    // The month shown by the budget screens, and today's month.
+    // Budgets: the month shown by the budget screens, today's month, the
+    // cached section-total records (expense, income), the record of a set
+    // with a category and type, and the launch merge of all budgets into one
+    // — TLBudgetState's, where the budget classes read them.
     uint32_t currentMonthID() const;
-    uint32_t activeMonthID() const { return activeMonthID_; }
-    void setActiveMonthID(uint32_t monthID) { activeMonthID_ = monthID; }
+    uint32_t activeMonthID() const;
+    void setActiveMonthID(uint32_t monthID);
+    TLBudgetRecord* expenseRecord();
+    void setExpenseRecord(TLBudgetRecord* record);
+    TLBudgetRecord* incomeRecord();
+    void setIncomeRecord(TLBudgetRecord* record);
+    TLBudgetRecord* category(const TLCategory* category,
+                                   const std::vector<TLBudgetRecord*>& alreadyInSet, int withType);
+    void mergeBudgets();
+
+    // Schedules: the launch and foreground pass (autopay, finished schedules
+    // removed), after which the application badge holds the count of unpaid
+    // schedules and the scheduler tab's badge the same count as text ("" when
+    // none) — read by the user interface.
+    void updateSchedulers();
+    int applicationIconBadgeNumber() const { return applicationIconBadgeNumber_; }
+    const std::string& schedulerBadgeValue() const { return schedulerBadgeValue_; }
+    // The calendar of the schedules' mirror events.
+    EventStore& eventStore();
+    // The temporary transaction through which a schedule is being edited.
+    TLTransaction* schedulerTransaction() const { return schedulerTransaction_; }
+    void setSchedulerTransaction(TLTransaction* transaction) { schedulerTransaction_ = transaction; }
 
 private:
     TLGlobal();
 
     TLCurrencyFormatter formatter_;
     std::string formatterCode_;
-    uint32_t activeMonthID_ = 0;
+    int applicationIconBadgeNumber_ = 0;
+    std::string schedulerBadgeValue_;
+    TLTransaction* schedulerTransaction_ = nullptr;
 };
 
 }  // namespace tallo

@@ -28,17 +28,33 @@ std::string stringAtIndex(std::string_view text, unsigned index) {
 std::string stringWithFormat(std::string_view format, std::initializer_list<std::string_view> arguments) {
     std::string text;
     text.reserve(format.size());
-    const std::string_view* next = arguments.begin();
+    size_t next = 0;
+    auto argument = [&](size_t index) { return index < arguments.size() ? *(arguments.begin() + index) : std::string_view(); };
     for (size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size() && (format[i + 1] == '@' || format[i + 1] == '%')) {
-            if (format[i + 1] == '%') {
-                text += '%';
-            } else if (next != arguments.end()) {
-                text += *next++;
-            }
+        if (format[i] != '%' || i + 1 >= format.size()) {
+            text += format[i];
+            continue;
+        }
+        if (format[i + 1] == '%') {
+            text += '%';
+            ++i;
+        } else if (format[i + 1] == '@') {
+            text += argument(next++);
             ++i;
         } else {
-            text += format[i];
+            // "%2$@": the second argument, so a translation may reorder them.
+            size_t digits = i + 1;
+            size_t position = 0;
+            while (digits < format.size() && format[digits] >= '0' && format[digits] <= '9' && digits - i < 4) {
+                position = position * 10 + static_cast<size_t>(format[digits] - '0');
+                ++digits;
+            }
+            if (position > 0 && digits + 1 < format.size() && format[digits] == '$' && format[digits + 1] == '@') {
+                text += argument(position - 1);
+                i = digits + 1;
+            } else {
+                text += '%';
+            }
         }
     }
     return text;

@@ -11,7 +11,8 @@ namespace tallo {
 
 std::string stringAtIndex(std::string_view text, unsigned index);
 
-// Each "%@" of `format` in turn takes the next argument; "%%" is a "%".
+// Each "%@" of `format` in turn takes the next argument, "%2$@" the second
+// one (translations reorder words that way); "%%" is a "%".
 // Arguments are never scanned again, so a value holding "%@" stays as it is:
 // ("%@ (transfered %@ %@ account)", {"Rent", "to", "Savings"}) gives
 // "Rent (transfered to Savings account)". Places without an argument become "".

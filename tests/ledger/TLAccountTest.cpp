@@ -1,7 +1,7 @@
 #include "Classes/ledger/TLAccount.h"
 
 #include "Classes/shell/TLGlobal.h"
-#include "tests/ledger/LedgerTestSupport.h"
+#include "tests/support/LedgerTestSupport.h"
 
 namespace tallo {
 namespace {

@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Classes/store/TLBudget.h"
-#include "Classes/store/TLBudgetRecord.h"
-#include "Classes/store/TLScheduler.h"
+#include "Classes/budgets/TLBudget.h"
+#include "Classes/budgets/TLBudgetRecord.h"
+#include "Classes/schedules/TLScheduler.h"
 #include "Classes/ledger/TLSplit.h"
 #include "Classes/ledger/TLTransaction.h"
 #include "Platform/foundation/Bundle.h"

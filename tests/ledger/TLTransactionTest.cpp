@@ -1,8 +1,8 @@
 #include "Classes/ledger/TLTransaction.h"
 
 #include "Classes/store/TLImageRecord.h"
-#include "Classes/store/TLScheduler.h"
-#include "tests/ledger/LedgerTestSupport.h"
+#include "Classes/schedules/TLScheduler.h"
+#include "tests/support/LedgerTestSupport.h"
 
 namespace tallo {
 namespace {

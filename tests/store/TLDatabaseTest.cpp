@@ -7,11 +7,11 @@
 #include <regex>
 
 #include "Classes/ledger/TLAccount.h"
-#include "Classes/store/TLBudget.h"
+#include "Classes/budgets/TLBudget.h"
 #include "Classes/ledger/TLCategory.h"
 #include "Classes/currencies/TLCurrency.h"
 #include "Classes/store/TLImageRecord.h"
-#include "Classes/store/TLScheduler.h"
+#include "Classes/schedules/TLScheduler.h"
 #include "Classes/store/TLSecurityInfo.h"
 #include "Classes/ledger/TLSplit.h"
 #include "Classes/ledger/TLTransaction.h"

@@ -43,5 +43,19 @@ TEST(StringAtIndex, CountsCharactersNotBytes) {
     EXPECT_EQ(stringAtIndex("", 0), "");
 }
 
+TEST(StringWithFormat, FillsPlacesInOrderAndNeverRescansValues) {
+    EXPECT_EQ(stringWithFormat("%@ (transfered %@ %@ account)", {"Rent", "to", "Savings"}),
+              "Rent (transfered to Savings account)");
+    EXPECT_EQ(stringWithFormat("%@ (transfered %@ %@ account)", {"50%@ off", "from", "Cash"}),
+              "50%@ off (transfered from Cash account)");
+    EXPECT_EQ(stringWithFormat("Credit Limit exceeded by %@", {}), "Credit Limit exceeded by ");
+    EXPECT_EQ(stringWithFormat("100%% of %@", {"rent"}), "100% of rent");
+    EXPECT_EQ(stringWithFormat("%", {"x"}), "%");
+    EXPECT_EQ(stringWithFormat("%1$@ (überwiesen %2$@ Konto %3$@)", {"Miete", "an", "Sparen"}),
+              "Miete (überwiesen an Konto Sparen)");
+    EXPECT_EQ(stringWithFormat("%2$@ before %1$@", {"one", "two"}), "two before one");
+    EXPECT_EQ(stringWithFormat("%4$@|%0$@|%x", {"a"}), "|%0$@|%x");
+}
+
 }  // namespace
 }  // namespace tallo

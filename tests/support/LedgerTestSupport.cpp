@@ -1,4 +1,4 @@
-#include "tests/ledger/LedgerTestSupport.h"
+#include "tests/support/LedgerTestSupport.h"
 
 #include <sstream>
 

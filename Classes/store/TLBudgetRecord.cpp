@@ -1,7 +1,0 @@
-#include "Classes/store/TLBudgetRecord.h"
-
-namespace tallo {
-
-void TLBudgetRecord::awakeFromInsert() { setUuid(generateUniqueID()); }
-
-}  // namespace tallo
