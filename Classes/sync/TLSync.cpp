@@ -77,6 +77,20 @@ void TLSync::stopBonjour() {
     bonjourIsRunning_ = false;
 }
 
+void TLSync::applicationDidFinishLaunching() {
+    if (isLibrarySet()) startBonjour();
+}
+
+void TLSync::applicationDidEnterBackground() {
+    if (isSyncing_) return;
+    runningBeforeBackground_ = bonjourIsRunning_;
+    stopBonjour();
+}
+
+void TLSync::applicationWillEnterForeground() {
+    if (runningBeforeBackground_) startBonjour();
+}
+
 std::string TLSync::getSyncCode() {
     syncCode_.clear();
     for (int i = 0; i < 4; ++i) syncCode_ += static_cast<char>('0' + randomDigit());

@@ -40,6 +40,15 @@ public:
     void startBonjour();
     void stopBonjour();
 
+    // The application's lifecycle hooks for sync. At launch the server
+    // starts when a library is paired. Going to the background stops it
+    // unless a message is being received (remembering whether it ran);
+    // coming back starts it again — a new listener on a new port and a new
+    // service — when it ran before.
+    void applicationDidFinishLaunching();
+    void applicationDidEnterBackground();
+    void applicationWillEnterForeground();
+
     // A new four-digit pairing code ("0427": leading zeros stay), drawn from
     // the operating system's random source; kept in syncCode.
     std::string getSyncCode();
@@ -107,6 +116,7 @@ private:
     std::unique_ptr<BonjourController> bonjourController_;
     bool isSyncing_ = false;
     bool bonjourIsRunning_ = false;
+    bool runningBeforeBackground_ = false;
     bool syncScreenShown_ = false;
     uint64_t removeScreenTimer_ = 0;
     TLSyncPairingScreen* syncEditViewC_ = nullptr;

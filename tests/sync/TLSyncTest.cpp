@@ -113,5 +113,49 @@ TEST_F(Server, TheControllerKeepsItsOwnCopyOfTheLibrary) {
     EXPECT_EQ(server().libraryName(), "LIB-X");
 }
 
+using Lifecycle = SyncServerTest;
+
+TEST_F(Lifecycle, TheServerStartsAtLaunchOnlyWithAPairedLibrary) {
+    sync().applicationDidFinishLaunching();
+    EXPECT_FALSE(sync().bonjourIsRunning());
+    sync().setLibraryName("LIB-X");
+    sync().applicationDidFinishLaunching();
+    EXPECT_TRUE(sync().bonjourIsRunning());
+}
+
+TEST_F(Lifecycle, AnIdleServerStopsInTheBackgroundAndComesBackOnANewListener) {
+    pairWith("LIB-X");
+    auto peer = connect();
+    sync().applicationDidEnterBackground();
+    EXPECT_FALSE(sync().bonjourIsRunning());
+    EXPECT_FALSE(peer->receive());  // its connection went with it
+    sync().applicationWillEnterForeground();
+    ASSERT_TRUE(sync().bonjourIsRunning());
+    EXPECT_EQ(MemoryBackend::published, 2);
+    auto again = connect();
+    EXPECT_EQ(exchange(*again, {{"type", "secretcode"}, {"documentID", "LIB-X"}}), "{documentID=LIB-X, type=welcome}");
+}
+
+TEST_F(Lifecycle, AServerReceivingAMessageKeepsRunningInTheBackground) {
+    pairWith("LIB-X");
+    auto peer = connect();
+    Bytes message = KeyedArchiver::archivedDataWithRootObject({{"type", "secretcode"}, {"documentID", "LIB-X"}});
+    peer->sendBytes(Bytes(message.begin(), message.begin() + message.size() / 2));
+    ASSERT_TRUE(runUntil([&] { return sync().isSyncing(); }));
+    sync().applicationDidEnterBackground();
+    EXPECT_TRUE(sync().bonjourIsRunning());
+    Bytes rest(message.begin() + message.size() / 2, message.end());
+    Bytes end = AsyncSocket::socketMessageEndData();
+    rest.insert(rest.end(), end.begin(), end.end());
+    peer->sendBytes(rest);
+    EXPECT_EQ(describe(peer->receive()), "{documentID=LIB-X, type=welcome}");
+}
+
+TEST_F(Lifecycle, AServerStoppedBeforeTheBackgroundStaysStopped) {
+    sync().applicationDidEnterBackground();
+    sync().applicationWillEnterForeground();
+    EXPECT_FALSE(sync().bonjourIsRunning());
+}
+
 }  // namespace
 }  // namespace tallo::test
