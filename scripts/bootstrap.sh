@@ -14,6 +14,8 @@ PACKAGES=(
   libstb-dev libpng-dev libturbojpeg0-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  # the service-publication test runs its own bus and Avahi daemon
+  avahi-daemon dbus iproute2
 )
 
 missing=()
