@@ -165,6 +165,14 @@ function drawTabbar(node) {
 }
 
 function drawOverlay(node) {
+  if (node.kind === 'busy') {
+    const back = el('div', 'busy-back');
+    const box = el('div', 'busy');
+    if (node.image) box.append(picture(node.image));
+    box.append(el('div', 'spinner'), el('div', 'title', node.title || ''));
+    back.append(box);
+    return back;
+  }
   const back = el('div', node.kind === 'sheet' ? 'sheet-back' : '');
   const box = el('div', node.kind);
   if (node.title) box.append(el('div', 'title', node.title));
@@ -195,7 +203,7 @@ function draw(scene) {
     const content = screenEl.querySelector('.content');
     if (animation && content) content.classList.add(animation);
   }
-  overlaysEl.replaceChildren(...(scene.children || []).filter((c) => c.kind === 'alert' || c.kind === 'sheet').map(drawOverlay));
+  overlaysEl.replaceChildren(...(scene.children || []).filter((c) => c.kind === 'alert' || c.kind === 'sheet' || c.kind === 'busy').map(drawOverlay));
   document.title = scene.badge ? `Tallo (${scene.badge})` : 'Tallo';
 }
 

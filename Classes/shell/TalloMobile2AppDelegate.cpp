@@ -7,6 +7,8 @@
 #include "Classes/shell/TLGlobal.h"
 #include "Classes/shell/TLViewC.h"
 #include "Classes/store/TLDatabase.h"
+#include "Classes/sync/SyncScreen.h"
+#include "Classes/sync/TLSync.h"
 #include "Platform/foundation/Clock.h"
 #include "Platform/foundation/Localization.h"
 #include "Platform/foundation/UserDefaults.h"
@@ -92,11 +94,17 @@ bool TalloMobile2AppDelegate::applicationDidFinishLaunching() {
 
 void TalloMobile2AppDelegate::finishLoading() {
     if (downloadRates) downloadRates();
+    TLSync& sync = TLSync::sharedSync();
+    sync.setObserver(this);
+    sync.applicationDidFinishLaunching();
     TLDatabase::sharedDatabase().save();
     UserDefaults::standardUserDefaults().setBool("defaultCategoriesMade", true);
 }
 
-void TalloMobile2AppDelegate::applicationDidEnterBackground() { enterBackgroundTime_ = Clock::now(); }
+void TalloMobile2AppDelegate::applicationDidEnterBackground() {
+    enterBackgroundTime_ = Clock::now();
+    TLSync::sharedSync().applicationDidEnterBackground();
+}
 
 void TalloMobile2AppDelegate::applicationWillEnterForeground() {
     enterForegroundTime_ = Clock::now();
@@ -107,6 +115,7 @@ void TalloMobile2AppDelegate::applicationWillEnterForeground() {
         global.setIsUnlocked(false);
         if (downloadRates) downloadRates();
     }
+    TLSync::sharedSync().applicationWillEnterForeground();
     global.updateSchedulers();
     updateBadges();
 }
@@ -136,6 +145,45 @@ void TalloMobile2AppDelegate::updateBadges() {
     TLGlobal& global = TLGlobal::sharedGlobal();
     Application::sharedApplication().setApplicationIconBadgeNumber(global.applicationIconBadgeNumber());
     if (tabs_ && tabs_->viewControllers().size() > 2) tabs_->viewControllers()[2]->tabBarItem().badgeValue = global.schedulerBadgeValue();
+}
+
+void TalloMobile2AppDelegate::syncShowScreen() {
+    if (syncScreen_) return;
+    syncScreen_ = std::make_shared<SyncScreen>();
+    Application::sharedApplication().showOverlay(syncScreen_);
+}
+
+void TalloMobile2AppDelegate::syncHideScreen() {}
+
+void TalloMobile2AppDelegate::syncRemoveScreen() {
+    if (!syncScreen_) return;
+    Application::sharedApplication().removeOverlay(syncScreen_.get());
+    syncScreen_.reset();
+}
+
+void TalloMobile2AppDelegate::syncResetTabs() {
+    if (!tabs_) return;
+    for (int index : {tabs_->selectedIndex(), 0}) {
+        if (index < 0 || index >= static_cast<int>(tabs_->viewControllers().size())) continue;
+        if (auto* stack = dynamic_cast<NavigationController*>(tabs_->viewControllers()[static_cast<size_t>(index)].get())) {
+            stack->popToRootViewControllerAnimated(false);
+        }
+    }
+    tabs_->setSelectedIndex(0);
+}
+
+void TalloMobile2AppDelegate::syncReloadTopScreen() {
+    // The lists reload themselves on "gotNewDatabase"; the screen in view is
+    // told it appears again so it draws from the new store.
+    if (ViewController* visible = Application::sharedApplication().visibleViewController()) visible->notifyAppearing(false);
+}
+
+void TalloMobile2AppDelegate::syncShowAlert(const std::string& title, const std::string& message, const std::string& button) {
+    std::make_shared<AlertView>(title, message, button)->show();
+}
+
+void TalloMobile2AppDelegate::syncSetIdleTimerDisabled(bool disabled) {
+    Application::sharedApplication().setIdleTimerDisabled(disabled);
 }
 
 }  // namespace tallo

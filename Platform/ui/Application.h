@@ -48,6 +48,9 @@ public:
     int applicationIconBadgeNumber() const { return badge_; }
     void setApplicationIconBadgeNumber(int number) { badge_ = number; }
     bool isInBackground() const { return background_; }
+    // While set, the device must not dim or lock (a sync is running).
+    bool isIdleTimerDisabled() const { return idleTimerDisabled_; }
+    void setIdleTimerDisabled(bool disabled) { idleTimerDisabled_ = disabled; }
 
     // Questions over the window, newest on top.
     void showOverlay(std::shared_ptr<Overlay> overlay);
@@ -70,6 +73,7 @@ private:
     SceneContext context_;
     int badge_ = 0;
     bool background_ = false;
+    bool idleTimerDisabled_ = false;
 };
 
 }  // namespace tallo
