@@ -9,9 +9,13 @@ const statusEl = document.getElementById('status');
 let socket = null;
 let retry = 250;
 
+// The phone keeps its 320 × 480 points and is scaled to fill the window,
+// centred, on a desktop and on a phone alike.
 function fit() {
   const scale = Math.min(window.innerWidth / 320, window.innerHeight / 480);
   phone.style.transform = `scale(${scale})`;
+  phone.style.left = `${(window.innerWidth - 320 * scale) / 2}px`;
+  phone.style.top = `${(window.innerHeight - 480 * scale) / 2}px`;
 }
 window.addEventListener('resize', fit);
 fit();
