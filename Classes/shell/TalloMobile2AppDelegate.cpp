@@ -5,6 +5,7 @@
 #include "Classes/screens/SettingsViewC.h"
 #include "Classes/shell/MoreViewC.h"
 #include "Classes/shell/TLGlobal.h"
+#include "Classes/shell/TLTabBarController.h"
 #include "Classes/shell/TLViewC.h"
 #include "Classes/store/TLDatabase.h"
 #include "Classes/sync/SyncScreen.h"
@@ -62,7 +63,7 @@ std::shared_ptr<TLNavigationViewC> TalloMobile2AppDelegate::screenForTag(int tag
 
 std::shared_ptr<TabBarController> TalloMobile2AppDelegate::tabBarController() {
     if (tabs_) return tabs_;
-    tabs_ = std::make_shared<TabBarController>();
+    tabs_ = std::make_shared<TLTabBarController>();
     std::vector<std::shared_ptr<ViewController>> screens;
     for (const Tab& tab : kTabs) {
         std::shared_ptr<TLNavigationViewC> root = tab.tag == 5 ? std::make_shared<SettingsViewC>() : screenForTag(tab.tag);
@@ -81,6 +82,10 @@ bool TalloMobile2AppDelegate::applicationDidFinishLaunching() {
     std::shared_ptr<TabBarController> tabs = tabBarController();
     tabs->setDelegate(this);
     tabs->setSelectedIndex(0);
+    auto* custom = static_cast<TLTabBarController*>(tabs.get());
+    custom->loadViewIfNeeded();
+    custom->initButtons();
+    custom->updateSelection();
     TLGlobal& global = TLGlobal::sharedGlobal();
     global.mergeBudgets();
     global.createDefaultCategoriesIfNeeded();
@@ -111,7 +116,10 @@ void TalloMobile2AppDelegate::applicationWillEnterForeground() {
     TLGlobal& global = TLGlobal::sharedGlobal();
     if (enterBackgroundTime_ &&
         enterForegroundTime_->timeIntervalSinceDate(*enterBackgroundTime_) / 60.0 >= kLongAbsenceMinutes) {
-        if (tabs_) tabs_->setSelectedIndex(0);
+        if (tabs_) {
+            tabs_->setSelectedIndex(0);
+            static_cast<TLTabBarController*>(tabs_.get())->updateSelection();
+        }
         global.setIsUnlocked(false);
         if (downloadRates) downloadRates();
     }
@@ -136,6 +144,7 @@ bool TalloMobile2AppDelegate::tabBarControllerShouldSelectViewController(TabBarC
 }
 
 void TalloMobile2AppDelegate::tabBarControllerDidSelectViewController(TabBarController& tabs, ViewController* selected) {
+    if (auto* custom = dynamic_cast<TLTabBarController*>(&tabs)) custom->updateSelection();
     if (tabs.selectedIndex() != 0) {
         if (auto* stack = dynamic_cast<NavigationController*>(selected)) stack->popToRootViewControllerAnimated(false);
     }
@@ -170,6 +179,7 @@ void TalloMobile2AppDelegate::syncResetTabs() {
         }
     }
     tabs_->setSelectedIndex(0);
+    static_cast<TLTabBarController*>(tabs_.get())->updateSelection();
 }
 
 void TalloMobile2AppDelegate::syncReloadTopScreen() {

@@ -69,7 +69,9 @@ TEST_F(AppDelegateTest, TheFirstLaunchWritesTheDefaultsAndMakesTheDefaults) {
     EXPECT_EQ(db().fetchEntityCustom("Budget").size(), 1u);  // the one merged budget
     EXPECT_EQ(downloads_, 1);
     EXPECT_FALSE(db().context()->hasChanges());  // saved
-    EXPECT_NE(screen().find("tab#tab:0 image=\"tab-home.png\" selected=yes title=\"Home\""), std::string::npos) << screen();
+    EXPECT_NE(screen().find("tab#tab:0 button=\"tab_button_0.png\" image=\"tab-home.png\" selected=yes title=\"Home\""),
+              std::string::npos)
+        << screen();
 }
 
 TEST_F(AppDelegateTest, CategoriesDeletedByThePersonAreNotMadeAgain) {
@@ -187,6 +189,20 @@ TEST_F(AppDelegateTest, SyncCoversTheScreenAndSaysWhenTheConnectionIsLost) {
     EXPECT_EQ(delegate_->tabBarController()->selectedIndex(), 0);
     tap("overlay:0:0");
     EXPECT_TRUE(Application::sharedApplication().overlays().empty());
+}
+
+TEST_F(AppDelegateTest, TheSelectedTabShowsItsButtonAndTakesItsStackBackToTheRoot) {
+    launch();
+    std::string first = screen();
+    EXPECT_NE(first.find("tabbar background=\"tab-back.png\""), std::string::npos) << first;
+    EXPECT_NE(first.find("tab#tab:0 button=\"tab_button_0.png\""), std::string::npos) << first;
+    tap("tab:4");
+    tap("row:0:1");  // Settings on the More stack
+    EXPECT_NE(screen().find("navbar title=\"Settings\""), std::string::npos);
+    tap("tab:4");  // More again: back to its list
+    EXPECT_NE(screen().find("navbar title=\"More\""), std::string::npos);
+    tap("tab:1");
+    EXPECT_NE(screen().find("tab#tab:1 button=\"tab_button_1.png\""), std::string::npos);
 }
 
 TEST_F(AppDelegateTest, AGeneratedBookLaunchesWithoutLosingAnything) {
