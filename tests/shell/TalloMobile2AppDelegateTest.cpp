@@ -127,7 +127,9 @@ TEST_F(AppDelegateTest, MoreSettingsTransactionAndThePayeeSwitch) {
               std::string::npos)
         << more;
     tap("row:0:1");  // Settings
-    EXPECT_NE(screen().find("navbar title=\"Settings\""), std::string::npos);
+    EXPECT_NE(screen().find("navbar title=\"Settings\"\n      button#nav:left image=\"nav_back_left.png\" title=\"Back\""),
+              std::string::npos)
+        << screen();
     tap("row:0:3");  // Transaction
     std::string settings = screen();
     EXPECT_NE(settings.find("switch#switch:0:0 on=yes"), std::string::npos) << settings;
