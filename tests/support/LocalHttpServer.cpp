@@ -10,6 +10,8 @@
 #include <istream>
 #include <thread>
 
+#include "Platform/foundation/RunLoop.h"
+
 namespace tallo::test {
 
 namespace asio = boost::asio;
@@ -55,6 +57,8 @@ struct LocalHttpServer::Impl {
                 server.targets.push_back(target);
                 server.headers.push_back(lines);
             }
+            // A test running the main loop until a request has come sees it now.
+            RunLoop::main().post([] {});
             Answer reply = server.handler(target);
             if (reply.kind == Answer::Kind::Close) {
                 boost::system::error_code ignored;

@@ -3,7 +3,8 @@
 // tests of code that makes web requests. Each request is handed to the
 // test's handler, which says how to answer: with a status and a body, not
 // at all (the connection stays open until the client gives up), or by
-// closing the connection. Requests are served one connection at a time.
+// closing the connection. Each request also wakes the main run loop, so a
+// test can run it until a request has arrived.
 
 #include <functional>
 #include <memory>
