@@ -205,14 +205,17 @@ void TLCurrencyCenter::downloadRatesOfActiveCurrencies() {
 }
 
 void TLCurrencyCenter::downloadRatesOfActiveCurrenciesOperation(std::vector<std::string> codes) {
-    DownloadRun run{nextRun_++, std::move(codes), quoteServiceURL_, quoteServiceTimeout_, this, alive_};
-    auto queue = std::make_unique<OperationQueue>();
-    queue->addOperation([run = std::move(run)](const OperationQueue::Operation& operation) {
+    uint64_t id = nextRun_++;
+    DownloadRun run{id, std::move(codes), quoteServiceURL_, quoteServiceTimeout_, this, alive_};
+    OperationQueue& queue = *runs_.emplace(id, std::make_unique<OperationQueue>()).first->second;
+    queue.addOperation([run = std::move(run)](const OperationQueue::Operation& operation) {
         downloadRatesOfCurrenciesArray(run, operation);
     });
-    runs_.emplace(nextRun_ - 1, std::move(queue));
 }
 
+// The worker only fetches. The connection flag and the run's time are set
+// on the main loop with the answers, not here: the user defaults file is
+// written on the main thread only, and the screens read both there.
 void TLCurrencyCenter::downloadRatesOfCurrenciesArray(const DownloadRun& run, const OperationQueue::Operation& operation) {
     for (const std::string& batch : TLQuoteQuery::symbolBatches(run.codes)) {
         if (operation.isCancelled()) return;

@@ -48,14 +48,6 @@ TEST(TLQuoteQuery, ARequestCarriesAtMost190Symbols) {
     // the second starts with DKK's pairs.
     EXPECT_TRUE(fifteen[0].ends_with("NOKRUB=X+RUBNOK=X+"));
     EXPECT_TRUE(fifteen[1].starts_with("DKKPLN=X+PLNDKK=X+"));
-
-    // 20 currencies: 380 symbols, exactly two full requests.
-    std::vector<std::string> twenty = codes(16);
-    for (const char* more : {"MXN", "BRL", "INR", "KRW"}) twenty.push_back(more);
-    std::vector<std::string> batches = TLQuoteQuery::symbolBatches(twenty);
-    ASSERT_EQ(batches.size(), 2u);
-    EXPECT_EQ(symbolCount(batches[0]), 190u);
-    EXPECT_EQ(symbolCount(batches[1]), 190u);
 }
 
 // A code typed or synced in with other characters cannot be read back from
