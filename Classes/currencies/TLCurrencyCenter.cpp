@@ -4,13 +4,19 @@
 #include <mutex>
 #include <sstream>
 
+#include <cstdlib>
+
 #include "Classes/currencies/TLCurrency.h"
-#include "Classes/store/TLDatabase.h"
+#include "Classes/currencies/TLQuoteQuery.h"
 #include "Classes/currencies/TLRateRecord.h"
+#include "Classes/store/TLDatabase.h"
 #include "Platform/foundation/Bundle.h"
+#include "Platform/foundation/Clock.h"
 #include "Platform/foundation/InternalError.h"
 #include "Platform/foundation/Locale.h"
+#include "Platform/foundation/NotificationCenter.h"
 #include "Platform/foundation/UserDefaults.h"
+#include "Platform/foundation/WebRequest.h"
 
 namespace tallo {
 
@@ -20,6 +26,9 @@ std::mutex gCreation;
 std::unique_ptr<TLCurrencyCenter> gShared;
 
 constexpr const char* kUpdateDateKey = "lastUpdatedCurrencyDate";
+constexpr const char* kRatesDownloaded = "ratesDownloaded";
+// An answer for 190 symbols is some 8 KB; far more is no quote answer.
+constexpr size_t kMaximumAnswerBytes = 1024 * 1024;
 
 struct ListLine {
     std::string code;
@@ -55,6 +64,13 @@ TLCurrency* lastOf(const std::vector<ManagedObject*>& found) {
 TLCurrencyCenter& TLCurrencyCenter::sharedCenter() {
     std::lock_guard lock(gCreation);
     if (!gShared) {
+        // The main loop is made first, and the downloads are stopped at exit
+        // before it goes, so no worker posts to a destroyed loop.
+        RunLoop::main();
+        static const bool stopsAtExit = std::atexit([] {
+            if (gShared) gShared->runs_.clear();
+        }) == 0;
+        (void)stopsAtExit;
         gShared.reset(new TLCurrencyCenter());
         // A reloaded store has new objects: the caches must follow it.
         TLDatabase::sharedDatabase().addReloadHook([] {
@@ -70,6 +86,7 @@ void TLCurrencyCenter::resetSharedCenter() {
 }
 
 TLCurrencyCenter::TLCurrencyCenter() = default;
+TLCurrencyCenter::~TLCurrencyCenter() = default;
 
 void TLCurrencyCenter::checkStore() {
     ManagedObjectContext* context = TLDatabase::sharedDatabase().context();
@@ -177,6 +194,84 @@ std::optional<Date> TLCurrencyCenter::updateDate() const {
 }
 
 void TLCurrencyCenter::setUpdateDate(Date date) { UserDefaults::standardUserDefaults().setDate(kUpdateDateKey, date); }
+
+void TLCurrencyCenter::downloadRatesOfActiveCurrencies() {
+    std::vector<std::string> codes;
+    for (ManagedObject* object : TLDatabase::sharedDatabase().getAllObjectsWithEntityName("Currency")) {
+        std::optional<std::string> code = static_cast<TLCurrency*>(object)->code();
+        if (code) codes.push_back(*code);
+    }
+    downloadRatesOfActiveCurrenciesOperation(std::move(codes));
+}
+
+void TLCurrencyCenter::downloadRatesOfActiveCurrenciesOperation(std::vector<std::string> codes) {
+    uint64_t id = nextRun_++;
+    DownloadRun run{id, std::move(codes), quoteServiceURL_, quoteServiceTimeout_, this, alive_};
+    OperationQueue& queue = *runs_.emplace(id, std::make_unique<OperationQueue>()).first->second;
+    queue.addOperation([run = std::move(run)](const OperationQueue::Operation& operation) {
+        downloadRatesOfCurrenciesArray(run, operation);
+    });
+}
+
+// The worker only fetches. The connection flag and the run's time are set
+// on the main loop with the answers, not here: the user defaults file is
+// written on the main thread only, and the screens read both there.
+void TLCurrencyCenter::downloadRatesOfCurrenciesArray(const DownloadRun& run, const OperationQueue::Operation& operation) {
+    for (const std::string& batch : TLQuoteQuery::symbolBatches(run.codes)) {
+        if (operation.isCancelled()) return;
+        std::optional<std::string> text =
+            downloadCurrencyRatesFrom(TLQuoteQuery::requestURL(run.service, batch), run, operation);
+        operation.postToMain([center = run.center, alive = run.centerAlive, text = std::move(text)] {
+            if (alive.expired()) return;
+            // Each request overwrites the flag: it tells of the last one.
+            center->setIsConnection(text.has_value());
+            center->parseAndUpdateRatesFromCSV(text);
+        });
+    }
+    operation.postToMain([center = run.center, alive = run.centerAlive, id = run.id, finished = Clock::now()] {
+        if (!alive.expired()) center->finishRun(id, finished);
+    });
+}
+
+std::optional<std::string> TLCurrencyCenter::downloadCurrencyRatesFrom(const std::string& url, const DownloadRun& run,
+                                                                      const OperationQueue::Operation& operation) {
+    if (run.service.empty()) return std::nullopt;
+    WebRequest request;
+    request.url = url;
+    request.timeoutSeconds = run.timeout;
+    request.ignoreCaches = true;
+    request.maximumBodyBytes = kMaximumAnswerBytes;
+    request.shouldCancel = [&operation] { return operation.isCancelled(); };
+    WebResponse response = sendSynchronousRequest(request);
+    // An empty answer is no answer.
+    if (!response.body || response.body->empty()) return std::nullopt;
+    return std::move(response.body);
+}
+
+void TLCurrencyCenter::finishRun(uint64_t id, Date finished) {
+    setUpdateDate(finished);
+    runs_.erase(id);  // the worker has posted its last task; this waits for it to return
+    notificationRatesDownloaded();
+}
+
+void TLCurrencyCenter::parseAndUpdateRatesFromCSV(const std::optional<std::string>& text) {
+    if (!text) return;
+    for (const TLQuote& quote : TLQuoteQuery::parseAnswer(*text)) {
+        // Looked up by code in the store as it is now: a store reloaded while
+        // the request ran is written to, the dropped one is never touched.
+        TLCurrency* from = getCurrencyByCode(quote.fromCode);
+        TLCurrency* to = getCurrencyByCode(quote.toCode);
+        if (from == nullptr || to == nullptr) continue;
+        TLRateRecord* forward = getRateRecordFrom(from, to);
+        // The reverse record gets its value from its own line.
+        getRateRecordFrom(to, from);
+        if (forward != nullptr && forward->automatic().value_or(false)) forward->setOneFromInTo(quote.oneFromInTo);
+    }
+}
+
+void TLCurrencyCenter::notificationRatesDownloaded() {
+    NotificationCenter::defaultCenter().postNotification(kRatesDownloaded, this);
+}
 
 std::string TLCurrencyCenter::currencyStringFromNumber(const Decimal& number, const std::string& code) {
     return formatter_.currencyStringFromNumber(number, code);
