@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "Classes/currencies/TLCurrencyCenter.h"
 #include "Classes/shell/TalloMobile2AppDelegate.h"
 #include "Platform/foundation/ApplicationHome.h"
 #include "Platform/foundation/Bundle.h"
@@ -95,7 +96,9 @@ int main(int argc, char** argv) {
     }
     UserDefaults::resetStandardUserDefaults(applicationHome.preferencesPath() + "/Tallo.plist");
 
+    TLCurrencyCenter::sharedCenter().setQuoteServiceURL(quoteService);
     TalloMobile2AppDelegate appDelegate;
+    appDelegate.downloadRates = [] { TLCurrencyCenter::sharedCenter().downloadRatesOfActiveCurrencies(); };
     Application& application = Application::sharedApplication();
     application.setDelegate(&appDelegate);
     application.launch(appDelegate.tabBarController());
