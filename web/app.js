@@ -137,6 +137,17 @@ function drawContent(node) {
       const e = el('div', 'empty');
       e.append(el('div', 'title', child.title || ''), el('div', 'detail', child.detail || ''));
       content.append(e);
+    } else if (child.kind === 'keypad') {
+      const pad = el('div', 'keypad');
+      pad.style.gridTemplateColumns = `repeat(${child.columns || 3}, 1fr)`;
+      for (const key of child.children || []) {
+        const k = el('button', 'key' + (key.highlighted ? ' highlighted' : ''), key.title || '');
+        k.dataset.id = key.id;
+        if (key.enabled === false) k.disabled = true;
+        k.onclick = () => tap(key.id);
+        pad.append(k);
+      }
+      content.append(pad);
     } else if (child.kind === 'text') {
       const t = el('div', 'text-line', child.text || '');
       if (child.size) t.style.fontSize = child.size + 'px';

@@ -5,6 +5,7 @@
 
 #include "Platform/foundation/RunLoop.h"
 #include "Platform/ui/Application.h"
+#include "Platform/ui/KeypadView.h"
 #include "Platform/ui/NavigationController.h"
 #include "Platform/ui/TabBarController.h"
 #include "Platform/ui/TableView.h"
@@ -199,6 +200,28 @@ TEST_F(ToolkitTest, ControlsInCellsReportTheirNewValues) {
     EXPECT_NE(scene().find("field#field:0:1 keyboard=\"default\" text=\"Zoë\""), std::string::npos);
     EXPECT_FALSE(send(R"({"kind":"toggle","target":"switch:0:0"})"));  // no value: refused
     EXPECT_TRUE(form->cell->switchControl->on);
+}
+
+TEST_F(ToolkitTest, AKeypadReportsTheTagOfEachEnabledKey) {
+    struct Amount : ViewController {
+        Amount() : pad(KeypadView::amountKeypad()) {
+            pad.pressed = [this](int tag) { pressedTags.push_back(tag); };
+            pad.keyWithTag(11)->enabled = false;  // a currency without fraction digits
+            pad.keyWithTag(12)->highlighted = true;
+        }
+        void renderContent(SceneNode& content, SceneContext& context) override { pad.render(content, context); }
+        KeypadView pad;
+        std::vector<int> pressedTags;
+    };
+    auto amount = std::make_shared<Amount>();
+    app().setRootViewController(amount);
+    std::string shown = scene();
+    EXPECT_NE(shown.find("keypad columns=4"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("key#key:12 highlighted=yes image=\"plus.png\" title=\"+\""), std::string::npos) << shown;
+    ASSERT_TRUE(send(R"({"kind":"tap","target":"key:7"})"));
+    ASSERT_TRUE(send(R"({"kind":"tap","target":"key:15"})"));
+    EXPECT_FALSE(send(R"({"kind":"tap","target":"key:11"})"));  // disabled
+    EXPECT_EQ(amount->pressedTags, (std::vector<int>{7, 15}));
 }
 
 }  // namespace
