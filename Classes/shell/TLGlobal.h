@@ -23,6 +23,7 @@
 namespace tallo {
 
 class EventStore;
+class TabBarController;
 class TLAccount;
 class TLBudgetRecord;
 class TLCategory;
@@ -107,6 +108,9 @@ public:
     void setShouldMissDeselect(bool miss) { shouldMissDeselect_ = miss; }
     bool isUnlocked() const { return isUnlocked_; }
     void setIsUnlocked(bool unlocked) { isUnlocked_ = unlocked; }
+    // The tab bar the launch shows (owned by the application's window).
+    TabBarController* tabBarController() const { return tabBarController_; }
+    void setTabBarController(TabBarController* tabs) { tabBarController_ = tabs; }
 
 private:
     TLGlobal();
@@ -118,6 +122,7 @@ private:
     TLTransaction* schedulerTransaction_ = nullptr;
     bool shouldMissDeselect_ = false;
     bool isUnlocked_ = false;
+    TabBarController* tabBarController_ = nullptr;
 };
 
 }  // namespace tallo

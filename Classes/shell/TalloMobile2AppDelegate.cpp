@@ -87,6 +87,7 @@ bool TalloMobile2AppDelegate::applicationDidFinishLaunching() {
     custom->initButtons();
     custom->updateSelection();
     TLGlobal& global = TLGlobal::sharedGlobal();
+    global.setTabBarController(tabs.get());
     global.mergeBudgets();
     global.createDefaultCategoriesIfNeeded();
     global.createDefaultCurrenciesIfNeeded();

@@ -68,6 +68,7 @@ TEST_F(AppDelegateTest, TheFirstLaunchWritesTheDefaultsAndMakesTheDefaults) {
     EXPECT_FALSE(db().fetchEntityCustom("Currency").empty());
     EXPECT_EQ(db().fetchEntityCustom("Budget").size(), 1u);  // the one merged budget
     EXPECT_EQ(downloads_, 1);
+    EXPECT_EQ(TLGlobal::sharedGlobal().tabBarController(), delegate_->tabBarController().get());
     EXPECT_FALSE(db().context()->hasChanges());  // saved
     EXPECT_NE(screen().find("tab#tab:0 button=\"tab_button_0.png\" image=\"tab-home.png\" selected=yes title=\"Home\""),
               std::string::npos)
