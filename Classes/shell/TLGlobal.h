@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,9 @@
 namespace tallo {
 
 class EventStore;
+class TLDatePicker;
+class TLPicker;
+class View;
 class TLAccount;
 class TLBudgetRecord;
 class TLCategory;
@@ -107,6 +111,13 @@ public:
     void setShouldMissDeselect(bool miss) { shouldMissDeselect_ = miss; }
     bool isUnlocked() const { return isUnlocked_; }
     void setIsUnlocked(bool unlocked) { isUnlocked_ = unlocked; }
+    // The view the shared pickers are laid over: the application's root view.
+    View& rootView();
+    // The shared pickers, made with the global and hidden at first.
+    TLDatePicker& datePicker() { return *datePicker_; }
+    TLPicker& picker() { return *picker_; }
+
+    ~TLGlobal();
 
 private:
     TLGlobal();
@@ -118,6 +129,8 @@ private:
     TLTransaction* schedulerTransaction_ = nullptr;
     bool shouldMissDeselect_ = false;
     bool isUnlocked_ = false;
+    std::unique_ptr<TLDatePicker> datePicker_;
+    std::unique_ptr<TLPicker> picker_;
 };
 
 }  // namespace tallo
