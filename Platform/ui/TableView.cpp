@@ -18,7 +18,11 @@ std::string suffix(IndexPath indexPath) { return std::to_string(indexPath.sectio
 
 void TableView::setEditing(bool editing, bool /*animated*/) { editing_ = editing; }
 
-void TableView::reloadData() { change_ = "reload"; }
+void TableView::reloadData() {
+    change_ = "reload";
+    // The rows may all be different ones now.
+    selected_.reset();
+}
 
 void TableView::insertRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation) { change_ = rowsText("insert", rows); }
 

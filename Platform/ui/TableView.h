@@ -68,7 +68,7 @@ public:
     void setEditing(bool editing, bool animated);
 
     // Everything is asked again at the next drawing; these say what changed
-    // so the client can animate it.
+    // so the client can animate it. reloadData also forgets the selected row.
     void reloadData();
     void insertRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation animation);
     void deleteRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation animation);
