@@ -13,7 +13,9 @@
 // A picture the page uploads comes as "POST /upload/<target id>" with the
 // file's bytes (application/octet-stream, from the page's own Origin, at
 // most kMaxUploadBytes) and is handed to the element of that id as a
-// Picture event: 204 when it was taken, 409 with the reason when not.
+// Picture event: 204 when it was delivered (the element itself shows
+// whether it could use the bytes), 409 with the reason when nothing on the
+// screen answers to that id.
 // Refusals are written to standard error with their reason.
 //
 // Runs on the main run loop; main thread only.
