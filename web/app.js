@@ -9,9 +9,13 @@ const statusEl = document.getElementById('status');
 let socket = null;
 let retry = 250;
 
+// The phone keeps its 320 × 480 points and is scaled to fill the window,
+// centred, on a desktop and on a phone alike.
 function fit() {
   const scale = Math.min(window.innerWidth / 320, window.innerHeight / 480);
   phone.style.transform = `scale(${scale})`;
+  phone.style.left = `${(window.innerWidth - 320 * scale) / 2}px`;
+  phone.style.top = `${(window.innerHeight - 480 * scale) / 2}px`;
 }
 window.addEventListener('resize', fit);
 fit();
@@ -268,6 +272,14 @@ function drawTabbar(node) {
 }
 
 function drawOverlay(node) {
+  if (node.kind === 'busy') {
+    const back = el('div', 'busy-back');
+    const box = el('div', 'busy');
+    if (node.image) box.append(picture(node.image));
+    box.append(el('div', 'spinner'), el('div', 'title', node.title || ''));
+    back.append(box);
+    return back;
+  }
   const back = el('div', node.kind === 'sheet' ? 'sheet-back' : '');
   const box = el('div', node.kind);
   if (node.title) box.append(el('div', 'title', node.title));
@@ -300,7 +312,7 @@ function draw(scene) {
     if (content && content.dataset.offset !== undefined) content.scrollTop = Number(content.dataset.offset);
   }
   for (const view of (scene.children || []).filter((c) => c.kind === 'view')) screenEl.append(drawView(view));
-  overlaysEl.replaceChildren(...(scene.children || []).filter((c) => c.kind === 'alert' || c.kind === 'sheet').map(drawOverlay));
+  overlaysEl.replaceChildren(...(scene.children || []).filter((c) => c.kind === 'alert' || c.kind === 'sheet' || c.kind === 'busy').map(drawOverlay));
   document.title = scene.badge ? `Tallo (${scene.badge})` : 'Tallo';
 }
 

@@ -32,7 +32,11 @@ void SettingsViewC::viewDidLoad() {
     TLViewC::viewDidLoad();
 }
 
-void SettingsViewC::prepareForMode(int) { setLeftBarButtonType(7); }
+void SettingsViewC::prepareForMode(int) {
+    // "Home" closes it where the accounts list presented it; opened from
+    // More it goes back there.
+    setLeftBarButtonType(isModalView ? 7 : 11);
+}
 
 void SettingsViewC::createHeaderAndFooter() {
     std::vector<SceneNode>& footer = tableView().footerNodes();

@@ -5,8 +5,11 @@
 #include "Classes/screens/SettingsViewC.h"
 #include "Classes/shell/MoreViewC.h"
 #include "Classes/shell/TLGlobal.h"
+#include "Classes/shell/TLTabBarController.h"
 #include "Classes/shell/TLViewC.h"
 #include "Classes/store/TLDatabase.h"
+#include "Classes/sync/SyncScreen.h"
+#include "Classes/sync/TLSync.h"
 #include "Platform/foundation/Clock.h"
 #include "Platform/foundation/Localization.h"
 #include "Platform/foundation/UserDefaults.h"
@@ -60,7 +63,7 @@ std::shared_ptr<TLNavigationViewC> TalloMobile2AppDelegate::screenForTag(int tag
 
 std::shared_ptr<TabBarController> TalloMobile2AppDelegate::tabBarController() {
     if (tabs_) return tabs_;
-    tabs_ = std::make_shared<TabBarController>();
+    tabs_ = std::make_shared<TLTabBarController>();
     std::vector<std::shared_ptr<ViewController>> screens;
     for (const Tab& tab : kTabs) {
         std::shared_ptr<TLNavigationViewC> root = tab.tag == 5 ? std::make_shared<SettingsViewC>() : screenForTag(tab.tag);
@@ -79,6 +82,10 @@ bool TalloMobile2AppDelegate::applicationDidFinishLaunching() {
     std::shared_ptr<TabBarController> tabs = tabBarController();
     tabs->setDelegate(this);
     tabs->setSelectedIndex(0);
+    auto* custom = static_cast<TLTabBarController*>(tabs.get());
+    custom->loadViewIfNeeded();
+    custom->initButtons();
+    custom->updateSelection();
     TLGlobal& global = TLGlobal::sharedGlobal();
     global.mergeBudgets();
     global.createDefaultCategoriesIfNeeded();
@@ -92,21 +99,31 @@ bool TalloMobile2AppDelegate::applicationDidFinishLaunching() {
 
 void TalloMobile2AppDelegate::finishLoading() {
     if (downloadRates) downloadRates();
+    TLSync& sync = TLSync::sharedSync();
+    sync.setObserver(this);
+    sync.applicationDidFinishLaunching();
     TLDatabase::sharedDatabase().save();
     UserDefaults::standardUserDefaults().setBool("defaultCategoriesMade", true);
 }
 
-void TalloMobile2AppDelegate::applicationDidEnterBackground() { enterBackgroundTime_ = Clock::now(); }
+void TalloMobile2AppDelegate::applicationDidEnterBackground() {
+    enterBackgroundTime_ = Clock::now();
+    TLSync::sharedSync().applicationDidEnterBackground();
+}
 
 void TalloMobile2AppDelegate::applicationWillEnterForeground() {
     enterForegroundTime_ = Clock::now();
     TLGlobal& global = TLGlobal::sharedGlobal();
     if (enterBackgroundTime_ &&
         enterForegroundTime_->timeIntervalSinceDate(*enterBackgroundTime_) / 60.0 >= kLongAbsenceMinutes) {
-        if (tabs_) tabs_->setSelectedIndex(0);
+        if (tabs_) {
+            tabs_->setSelectedIndex(0);
+            static_cast<TLTabBarController*>(tabs_.get())->updateSelection();
+        }
         global.setIsUnlocked(false);
         if (downloadRates) downloadRates();
     }
+    TLSync::sharedSync().applicationWillEnterForeground();
     global.updateSchedulers();
     updateBadges();
 }
@@ -127,6 +144,7 @@ bool TalloMobile2AppDelegate::tabBarControllerShouldSelectViewController(TabBarC
 }
 
 void TalloMobile2AppDelegate::tabBarControllerDidSelectViewController(TabBarController& tabs, ViewController* selected) {
+    if (auto* custom = dynamic_cast<TLTabBarController*>(&tabs)) custom->updateSelection();
     if (tabs.selectedIndex() != 0) {
         if (auto* stack = dynamic_cast<NavigationController*>(selected)) stack->popToRootViewControllerAnimated(false);
     }
@@ -136,6 +154,46 @@ void TalloMobile2AppDelegate::updateBadges() {
     TLGlobal& global = TLGlobal::sharedGlobal();
     Application::sharedApplication().setApplicationIconBadgeNumber(global.applicationIconBadgeNumber());
     if (tabs_ && tabs_->viewControllers().size() > 2) tabs_->viewControllers()[2]->tabBarItem().badgeValue = global.schedulerBadgeValue();
+}
+
+void TalloMobile2AppDelegate::syncShowScreen() {
+    if (syncScreen_) return;
+    syncScreen_ = std::make_shared<SyncScreen>();
+    Application::sharedApplication().showOverlay(syncScreen_);
+}
+
+void TalloMobile2AppDelegate::syncHideScreen() {}
+
+void TalloMobile2AppDelegate::syncRemoveScreen() {
+    if (!syncScreen_) return;
+    Application::sharedApplication().removeOverlay(syncScreen_.get());
+    syncScreen_.reset();
+}
+
+void TalloMobile2AppDelegate::syncResetTabs() {
+    if (!tabs_) return;
+    for (int index : {tabs_->selectedIndex(), 0}) {
+        if (index < 0 || index >= static_cast<int>(tabs_->viewControllers().size())) continue;
+        if (auto* stack = dynamic_cast<NavigationController*>(tabs_->viewControllers()[static_cast<size_t>(index)].get())) {
+            stack->popToRootViewControllerAnimated(false);
+        }
+    }
+    tabs_->setSelectedIndex(0);
+    static_cast<TLTabBarController*>(tabs_.get())->updateSelection();
+}
+
+void TalloMobile2AppDelegate::syncReloadTopScreen() {
+    // The lists reload themselves on "gotNewDatabase"; the screen in view is
+    // told it appears again so it draws from the new store.
+    if (ViewController* visible = Application::sharedApplication().visibleViewController()) visible->notifyAppearing(false);
+}
+
+void TalloMobile2AppDelegate::syncShowAlert(const std::string& title, const std::string& message, const std::string& button) {
+    std::make_shared<AlertView>(title, message, button)->show();
+}
+
+void TalloMobile2AppDelegate::syncSetIdleTimerDisabled(bool disabled) {
+    Application::sharedApplication().setIdleTimerDisabled(disabled);
 }
 
 }  // namespace tallo

@@ -11,21 +11,28 @@
 //
 // Return after five minutes or more (measured on the program's clock) the
 // first tab is selected again, a passcode locks the application, and the
-// rates are downloaded again; every return runs the schedules' pass.
+// rates are downloaded again; every return runs the schedules' pass. The
+// sync server runs while a desktop library is paired, stops in the
+// background unless a transfer is under way, and comes back with the
+// program.
 
 #include <functional>
 #include <memory>
 #include <optional>
 
+#include "Classes/sync/TLSyncObserver.h"
 #include "Platform/foundation/Date.h"
 #include "Platform/ui/Application.h"
 #include "Platform/ui/TabBarController.h"
 
 namespace tallo {
 
+class SyncScreen;
 class TLNavigationViewC;
 
-class TalloMobile2AppDelegate : public ApplicationDelegate, public TabBarControllerDelegate {
+// It is also what sync asks for the screen: the overlay during a transfer,
+// the tabs reset after a new store arrived, the "Connection lost" alert.
+class TalloMobile2AppDelegate : public ApplicationDelegate, public TabBarControllerDelegate, public TLSyncObserver {
 public:
     TalloMobile2AppDelegate();
 
@@ -42,6 +49,14 @@ public:
     bool tabBarControllerShouldSelectViewController(TabBarController& tabs, ViewController* next) override;
     void tabBarControllerDidSelectViewController(TabBarController& tabs, ViewController* selected) override;
 
+    void syncShowScreen() override;
+    void syncHideScreen() override;
+    void syncRemoveScreen() override;
+    void syncResetTabs() override;
+    void syncReloadTopScreen() override;
+    void syncShowAlert(const std::string& title, const std::string& message, const std::string& button) override;
+    void syncSetIdleTimerDisabled(bool disabled) override;
+
     // Asks the currency center for the rates (set by the program; tests count).
     std::function<void()> downloadRates;
     std::optional<Date> enterBackgroundTime() const { return enterBackgroundTime_; }
@@ -50,6 +65,7 @@ private:
     void updateBadges();
 
     std::shared_ptr<TabBarController> tabs_;
+    std::shared_ptr<SyncScreen> syncScreen_;
     std::optional<Date> enterBackgroundTime_;
     std::optional<Date> enterForegroundTime_;
 };

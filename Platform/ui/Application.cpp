@@ -100,6 +100,7 @@ SceneNode Application::render() {
         overlays_[i]->render(scene, top ? context_ : ignored, "overlay:" + std::to_string(i));
     }
     if (badge_ > 0) scene.set("badge", badge_);
+    if (idleTimerDisabled_) scene.set("keepAwake", true);
     return scene;
 }
 

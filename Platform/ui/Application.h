@@ -49,6 +49,9 @@ public:
     int applicationIconBadgeNumber() const { return badge_; }
     void setApplicationIconBadgeNumber(int number) { badge_ = number; }
     bool isInBackground() const { return background_; }
+    // While set, the device must not dim or lock (a sync is running).
+    bool isIdleTimerDisabled() const { return idleTimerDisabled_; }
+    void setIdleTimerDisabled(bool disabled) { idleTimerDisabled_ = disabled; }
 
     // The views laid over the screens (the shared pickers), drawn above
     // the screen and under the questions; 320 × 480 points.
@@ -76,6 +79,7 @@ private:
     SceneContext context_;
     int badge_ = 0;
     bool background_ = false;
+    bool idleTimerDisabled_ = false;
 };
 
 }  // namespace tallo

@@ -37,6 +37,11 @@ ViewController* TabBarController::visibleLeaf() {
 
 void TabBarController::tapTab(int index) {
     ViewController* target = index == kMoreIndex ? more_.get() : screens_[static_cast<size_t>(index)].get();
+    if (index == selected_) {
+        // The selected tab tapped again goes back to its first screen.
+        if (auto* stack = dynamic_cast<NavigationController*>(target)) stack->popToRootViewControllerAnimated(true);
+        return;
+    }
     if (delegate_ != nullptr && !delegate_->tabBarControllerShouldSelectViewController(*this, target)) return;
     setSelectedIndex(index);
     if (delegate_ != nullptr) delegate_->tabBarControllerDidSelectViewController(*this, target);

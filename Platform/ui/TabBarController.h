@@ -2,7 +2,8 @@
 // TabBarController: the screens of the tab bar. With more than five, the
 // bar shows the first four and "More", which holds the More navigation
 // stack (its root screen is the application's own list of the others).
-// Tabs carry their item's title, picture and badge.
+// Tabs carry their item's title, picture and badge; the selected tab tapped
+// again goes back to its first screen.
 
 #include <memory>
 #include <vector>

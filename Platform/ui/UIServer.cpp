@@ -246,7 +246,10 @@ void UIServer::Impl::handleRequest(tcp::socket socket, std::shared_ptr<beast::fl
     if (path == "/") {
         file = fileUnder(options.webRoot, "index.html");
     } else if (path.rfind("/res/", 0) == 0) {
-        file = fileUnder(options.resourceRoot, path.substr(5));
+        // Pictures are named with or without ".png" ("Auto@2x", "Transfer.png").
+        std::string name = path.substr(5);
+        file = fileUnder(options.resourceRoot, name);
+        if (!file && name.find('.') == std::string::npos) file = fileUnder(options.resourceRoot, name + ".png");
     } else {
         file = fileUnder(options.webRoot, path.substr(1));
     }

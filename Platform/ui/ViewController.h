@@ -55,6 +55,7 @@ public:
     void setTitle(std::string title) { title_ = std::move(title); }
     NavigationItem& navigationItem() { return navigationItem_; }
     TabBarItem& tabBarItem() { return tabBarItem_; }
+    const TabBarItem& tabBarItem() const { return tabBarItem_; }
 
     NavigationController* navigationController() const;
     TabBarController* tabBarController() const;

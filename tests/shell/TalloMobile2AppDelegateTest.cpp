@@ -5,6 +5,7 @@
 
 #include "Classes/schedules/TLScheduler.h"
 #include "Classes/shell/TLGlobal.h"
+#include "Classes/sync/TLSync.h"
 #include "Platform/foundation/Clock.h"
 #include "Platform/foundation/RunLoop.h"
 #include "Platform/ui/Application.h"
@@ -21,8 +22,11 @@ protected:
     AppDelegateTest() : clock_(localDate(2026, 12, 6, 10)) {
         TLGlobal::resetSharedGlobal();
         Application::resetSharedApplication();
+        TLSync::resetSharedSync();
+        TLSync::sharedSync().setListeningInterface("localhost");
     }
     ~AppDelegateTest() override {
+        TLSync::resetSharedSync();
         Application::resetSharedApplication();
         TLGlobal::resetSharedGlobal();
         RunLoop::main().runFor(0);
@@ -65,7 +69,9 @@ TEST_F(AppDelegateTest, TheFirstLaunchWritesTheDefaultsAndMakesTheDefaults) {
     EXPECT_EQ(db().fetchEntityCustom("Budget").size(), 1u);  // the one merged budget
     EXPECT_EQ(downloads_, 1);
     EXPECT_FALSE(db().context()->hasChanges());  // saved
-    EXPECT_NE(screen().find("tab#tab:0 image=\"tab-home.png\" selected=yes title=\"Home\""), std::string::npos) << screen();
+    EXPECT_NE(screen().find("tab#tab:0 button=\"tab_button_0.png\" image=\"tab-home.png\" selected=yes title=\"Home\""),
+              std::string::npos)
+        << screen();
 }
 
 TEST_F(AppDelegateTest, CategoriesDeletedByThePersonAreNotMadeAgain) {
@@ -141,6 +147,62 @@ TEST_F(AppDelegateTest, MoreSettingsTransactionAndThePayeeSwitch) {
     launch();
     EXPECT_TRUE(TLGlobal::sharedGlobal().usePayee());
     EXPECT_FALSE(TLGlobal::sharedGlobal().useCategory());
+}
+
+TEST_F(AppDelegateTest, APairedLibraryKeepsTheSyncServerWithTheProgram) {
+    UserDefaults::standardUserDefaults().setString("desktop_identifier", "library-1");
+    launch();
+    TLSync& sync = TLSync::sharedSync();
+    EXPECT_TRUE(sync.bonjourIsRunning());
+    event(R"({"kind":"hidden"})");
+    EXPECT_FALSE(sync.bonjourIsRunning());
+    event(R"({"kind":"shown"})");
+    EXPECT_TRUE(sync.bonjourIsRunning());
+
+    sync.setIsSyncing(true);  // a transfer under way keeps it running
+    event(R"({"kind":"hidden"})");
+    EXPECT_TRUE(sync.bonjourIsRunning());
+    sync.setIsSyncing(false);
+    event(R"({"kind":"shown"})");
+    sync.stopBonjour();
+}
+
+TEST_F(AppDelegateTest, SyncCoversTheScreenAndSaysWhenTheConnectionIsLost) {
+    launch();
+    tap("tab:3");
+    delegate_->syncShowScreen();
+    std::string covered = screen();
+    EXPECT_NE(covered.find("busy#overlay:0 activity=yes"), std::string::npos) << covered;
+    EXPECT_FALSE(Application::sharedApplication().handleMessage(R"({"kind":"tap","target":"tab:1"})"));
+    delegate_->syncSetIdleTimerDisabled(true);
+    EXPECT_NE(screen().find("keepAwake=yes"), std::string::npos);
+
+    delegate_->syncResetTabs();
+    delegate_->syncRemoveScreen();
+    delegate_->syncShowAlert("Connection lost", "Connection to Corvane Tallo for Mac lost. Sync cancelled.", "OK");
+    std::string after = screen();
+    EXPECT_EQ(after.find("busy#"), std::string::npos);
+    EXPECT_NE(after.find("alert#overlay:0 message=\"Connection to Corvane Tallo for Mac lost. Sync cancelled.\" "
+                         "title=\"Connection lost\""),
+              std::string::npos)
+        << after;
+    EXPECT_EQ(delegate_->tabBarController()->selectedIndex(), 0);
+    tap("overlay:0:0");
+    EXPECT_TRUE(Application::sharedApplication().overlays().empty());
+}
+
+TEST_F(AppDelegateTest, TheSelectedTabShowsItsButtonAndTakesItsStackBackToTheRoot) {
+    launch();
+    std::string first = screen();
+    EXPECT_NE(first.find("tabbar background=\"tab-back.png\""), std::string::npos) << first;
+    EXPECT_NE(first.find("tab#tab:0 button=\"tab_button_0.png\""), std::string::npos) << first;
+    tap("tab:4");
+    tap("row:0:1");  // Settings on the More stack
+    EXPECT_NE(screen().find("navbar title=\"Settings\""), std::string::npos);
+    tap("tab:4");  // More again: back to its list
+    EXPECT_NE(screen().find("navbar title=\"More\""), std::string::npos);
+    tap("tab:1");
+    EXPECT_NE(screen().find("tab#tab:1 button=\"tab_button_1.png\""), std::string::npos);
 }
 
 TEST_F(AppDelegateTest, AGeneratedBookLaunchesWithoutLosingAnything) {

@@ -123,6 +123,9 @@ TEST_F(UIServerTest, ThePageAndItsFilesAreServedToItsOwnHostOnly) {
     EXPECT_EQ(get("/../etc/passwd", host_).first, 404);
     EXPECT_EQ(get("/res/..%2Fapp.js", host_).first, 404);
     EXPECT_EQ(get("/missing.js", host_).first, 404);
+    std::ofstream(web_.path() + "/Auto@2x.png") << "png";
+    EXPECT_EQ(get("/res/Auto@2x", host_), (std::pair<int, std::string>{200, "png"}));  // a picture named without ".png"
+
     EXPECT_EQ(server_->refusalCount(), 1u);
 }
 

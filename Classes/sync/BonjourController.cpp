@@ -1,0 +1,271 @@
+#include "Classes/sync/BonjourController.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "Classes/store/TLDatabase.h"
+#include "Classes/sync/TLStoreReplacement.h"
+#include "Classes/sync/TLSync.h"
+#include "Platform/foundation/ApplicationHome.h"
+#include "Platform/foundation/DateFormatter.h"
+#include "Platform/foundation/KeyedArchiver.h"
+#include "Platform/foundation/UserDefaults.h"
+
+namespace tallo {
+
+namespace {
+
+constexpr const char* kDocumentNameKey = "documentName";
+constexpr const char* kLastSyncDateKey = "lastSyncDate";
+
+const std::string* stringFor(const ArchiveDictionary& message, const char* key) {
+    auto it = message.find(key);
+    return it == message.end() ? nullptr : it->second.asString();
+}
+
+NetService::Data utf8(const std::string& text) { return NetService::Data(text.begin(), text.end()); }
+
+std::optional<AsyncSocket::Data> readWholeFile(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    in.seekg(0, std::ios::end);
+    auto size = in.tellg();
+    if (size < 0) return std::nullopt;
+    AsyncSocket::Data bytes(static_cast<size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return std::nullopt;
+    return bytes;
+}
+
+void send(AsyncSocket& sock, const ArchiveDictionary& message) {
+    sock.sendData(KeyedArchiver::archivedDataWithRootObject(message));
+}
+
+}  // namespace
+
+BonjourController::BonjourController() : libraryName_(TLSync::sharedSync().libraryName().value_or("")) {}
+
+BonjourController::~BonjourController() {
+    if (openSocket_) {
+        openSocket_->setDelegate(nullptr);
+        openSocket_->disconnect();
+    }
+    for (const auto& client : clients_) {
+        client->setDelegate(nullptr);
+        client->disconnect();
+    }
+    clients_.clear();
+    if (netService_) netService_->stop();
+}
+
+// Listening and publication.
+
+void BonjourController::startListening() {
+    if (!openSocket_) {
+        openSocket_ = AsyncSocket::create(this);
+        // A failure to listen is not reported: the service shows port 0 and
+        // no desktop can connect, as on the phone.
+        openSocket_->acceptOnInterface(TLSync::sharedSync().listeningInterface(), 0);
+        port_ = openSocket_->localPort();
+    }
+    if (netService_) {
+        updateTXTRecordData();
+        return;
+    }
+    netService_ = std::make_unique<NetService>(kServiceDomain, kServiceType, TLSync::sharedSync().deviceIdentifier(), port_);
+    updateTXTRecordData();
+    netService_->publish();
+}
+
+NetService::TXTRecord BonjourController::TXTRecordDictionary() const {
+    TLSync& sync = TLSync::sharedSync();
+    NetService::TXTRecord record;
+    record["deviceName"] = utf8(sync.deviceName());
+    std::string version = ApplicationHome::version();
+    record["version"] = utf8(version.empty() ? "2.1.1" : version);
+    if (auto library = sync.libraryName(); library && !library->empty()) record["documentID"] = utf8(*library);
+    if (auto date = UserDefaults::standardUserDefaults().dateValue(kLastSyncDateKey)) {
+        DateFormatter formatter;
+        formatter.setDateStyle(DateStyle::Short);
+        formatter.setTimeStyle(DateStyle::Short);
+        record["lastSyncDate"] = utf8(formatter.stringFromDate(*date));
+    }
+    return record;
+}
+
+void BonjourController::updateTXTRecordData() {
+    if (!netService_) return;
+    NetService::TXTRecord record = TXTRecordDictionary();
+    auto data = NetService::dataFromTXTRecordDictionary(record);
+    if (!data) {
+        // A device name too long for one entry: publish the rest.
+        record.erase("deviceName");
+        data = NetService::dataFromTXTRecordDictionary(record);
+    }
+    if (data) netService_->setTXTRecordData(*data);
+}
+
+// Connections.
+
+void BonjourController::onSocketDidAcceptNewSocket(AsyncSocket&, const std::shared_ptr<AsyncSocket>& newSocket) {
+    clients_.push_back(newSocket);
+}
+
+RunLoop* BonjourController::onSocketWantsRunLoopForNewSocket(AsyncSocket&, AsyncSocket&) { return nullptr; }
+
+void BonjourController::onSocketDidConnectToHost(AsyncSocket& sock, const std::string&, uint16_t) {
+    readFromServer(sock);
+}
+
+void BonjourController::readFromServer(AsyncSocket& sock) {
+    sock.readDataToData(AsyncSocket::socketMessageEndData(), -1, TLSync::sharedSync().maximumMessageLength(), 0);
+}
+
+void BonjourController::onSocketDidReadPartialDataOfLength(AsyncSocket&, uint32_t, int32_t) {
+    TLSync::sharedSync().setIsSyncing(true);
+}
+
+void BonjourController::onSocketDidReadData(AsyncSocket& sock, Data data, int32_t) {
+    size_t terminator = AsyncSocket::socketMessageEndData().size();
+    data.resize(data.size() >= terminator ? data.size() - terminator : 0);
+    // Bytes that are not a keyed archive count as no message; the
+    // connection stays usable for the next one.
+    auto message = KeyedArchiver::unarchiveObjectWithData(data);
+    data = {};
+    dictionaryReceived(message ? &*message : nullptr, sock);
+    readFromServer(sock);
+    TLSync::sharedSync().setIsSyncing(false);
+}
+
+void BonjourController::onSocketDidDisconnect(AsyncSocket& sock) {
+    if (syncSocket_ && &sock == syncSocket_.get()) {
+        TLSync& sync = TLSync::sharedSync();
+        if (auto* observer = sync.observer()) {
+            observer->syncShowAlert("Connection lost", "Connection to Corvane Tallo for Mac lost. Sync cancelled.", "OK");
+        }
+        sync.removeSyncScreenIfNeeded();
+        endTransfer();
+    }
+    if (openSocket_ && &sock == openSocket_.get()) return;
+    sock.setDelegate(nullptr);
+    auto it = std::find_if(clients_.begin(), clients_.end(), [&](const auto& s) { return s.get() == &sock; });
+    if (it != clients_.end()) clients_.erase(it);
+}
+
+// Messages.
+
+void BonjourController::dictionaryReceived(ArchiveDictionary* message, AsyncSocket& sock) {
+    if (message == nullptr) return;
+    const std::string* type = stringFor(*message, "type");
+    if (type != nullptr && *type == "secretcode") {
+        handleSecretCode(*message, sock);
+        return;
+    }
+    const std::string* documentID = stringFor(*message, "documentID");
+    if (documentID == nullptr || documentID->empty() || *documentID != libraryName_) {
+        sendWrongCodeToSocket(sock);
+        return;
+    }
+    if (type != nullptr && *type == "datarequest") {
+        sendDataFileForSyncToSocket(sock);
+        return;
+    }
+    if (message->count("dataFileData") == 0) return;
+    receiveDesktopData(*message);
+}
+
+void BonjourController::handleSecretCode(const ArchiveDictionary& message, AsyncSocket& sock) {
+    TLSync& sync = TLSync::sharedSync();
+    const std::string* documentID = stringFor(message, "documentID");
+    if (!libraryName_.empty() && !sync.isSettingNewLibrary()) {
+        // A paired device outside pairing: the identifier alone admits.
+        if (documentID == nullptr) return;
+        if (!documentID->empty() && *documentID == libraryName_) {
+            sync.setLibraryName(libraryName_);
+            sync.updateTXTRecordData();
+            sync.correctCodeReceived();
+            sendWelcome(sock);
+        }
+        const std::string* name = stringFor(message, "documentName");
+        UserDefaults::standardUserDefaults().setString(kDocumentNameKey, name ? *name : *documentID);
+        return;
+    }
+    const std::string* code = stringFor(message, "code");
+    if (code == nullptr || code->size() != 4 || sync.syncCode().empty() || *code != sync.syncCode()) {
+        sendWrongCodeToSocket(sock);
+        return;
+    }
+    if (documentID == nullptr) return;
+    pairWithLibrary(*documentID, message, sock);
+}
+
+void BonjourController::pairWithLibrary(const std::string& documentID, const ArchiveDictionary& message,
+                                        AsyncSocket& sock) {
+    TLSync& sync = TLSync::sharedSync();
+    libraryName_ = documentID;
+    const std::string* name = stringFor(message, "documentName");
+    UserDefaults::standardUserDefaults().setString(kDocumentNameKey, name ? *name : libraryName_);
+    sync.setLibraryName(libraryName_);
+    sync.updateTXTRecordData();
+    sync.correctCodeReceived();
+    sendWelcome(sock);
+}
+
+void BonjourController::sendWelcome(AsyncSocket& sock) {
+    send(sock, ArchiveDictionary{{"type", "welcome"}, {"documentID", libraryName_}});
+}
+
+void BonjourController::sendWrongCodeToSocket(AsyncSocket& sock) { send(sock, ArchiveDictionary{{"type", "wrongcode"}}); }
+
+void BonjourController::sendDataFileForSyncToSocket(AsyncSocket& sock) {
+    if (libraryName_.empty()) return;
+    TLSync& sync = TLSync::sharedSync();
+    if (auto* observer = sync.observer()) observer->syncSetIdleTimerDisabled(true);
+    TLDatabase& db = TLDatabase::sharedDatabase();
+    ArchiveDictionary message{{"documentID", libraryName_}};
+    if (auto bytes = readWholeFile(db.urlToSqliteFile())) message["dataFileData"] = std::move(*bytes);
+    if (auto bytes = readWholeFile(db.urlToFastSyncStore())) message["fastSyncData"] = std::move(*bytes);
+    if (auto bytes = readWholeFile(db.urlToCurrentModel())) message["modelData"] = std::move(*bytes);
+    send(sock, message);
+    syncSocket_ = sock.shared_from_this();
+    sync.syncDidStart();
+}
+
+void BonjourController::receiveDesktopData(ArchiveDictionary& message) {
+    TLSync& sync = TLSync::sharedSync();
+    const AsyncSocket::Data* store = message["dataFileData"].asData();
+    auto fast = message.find("fastSyncData");
+    const AsyncSocket::Data* fastSync = fast == message.end() ? nullptr : fast->second.asData();
+    std::string error;
+    if (store == nullptr || !TLStoreReplacement::replaceStoreFiles(*store, fastSync, &error)) {
+        // Nothing was replaced: the device keeps its data and says so.
+        std::fprintf(stderr, "tallo: the store from the desktop was not taken: %s\n", error.c_str());
+        if (auto* observer = sync.observer()) {
+            observer->syncShowAlert("Sync failed",
+                                    "The data from Corvane Tallo for Mac is damaged. Nothing on this device was changed.",
+                                    "OK");
+        }
+        sync.removeSyncScreenIfNeeded();
+        endTransfer();
+        return;
+    }
+    auto date = message.find(kLastSyncDateKey);
+    if (date != message.end() && date->second.asDate() != nullptr) {
+        UserDefaults::standardUserDefaults().setDate(kLastSyncDateKey, *date->second.asDate());
+    } else {
+        UserDefaults::standardUserDefaults().removeObjectForKey(kLastSyncDateKey);
+    }
+    sync.updateTXTRecordData();
+    sync.syncDidEnd();
+    endTransfer();
+}
+
+void BonjourController::endTransfer() {
+    syncSocket_.reset();
+    if (auto* observer = TLSync::sharedSync().observer()) observer->syncSetIdleTimerDisabled(false);
+}
+
+}  // namespace tallo

@@ -1,0 +1,130 @@
+#pragma once
+// TLSync: the state of desktop sync — the pairing code, the paired desktop
+// library, whether the server runs and whether a message is being received —
+// and the screen effects of a sync. One instance (sharedSync), main thread.
+//
+// The server itself is the BonjourController, present between startBonjour
+// and stopBonjour. The paired library is the "desktop_identifier" user
+// default; "documentName" is its display name and "lastSyncDate" the date of
+// the last sync the desktop reported.
+//
+// Screen effects go to the TLSyncObserver the user interface registers; the
+// notifications "syncDidStart" (the device's data is on its way) and
+// "gotNewDatabase" (a received store was loaded) go to the default centre
+// with this object as sender.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "Classes/sync/TLSyncObserver.h"
+
+namespace tallo {
+
+class BonjourController;
+
+class TLSync {
+public:
+    // A peer that sends a message longer than this without its terminator is
+    // disconnected (error 3), so it cannot exhaust the device's memory.
+    static constexpr int32_t kDefaultMaximumMessageLength = 512 << 20;
+
+    static TLSync& sharedSync();
+    // Tests only: stops the server and forgets the instance.
+    static void resetSharedSync();
+    ~TLSync();
+    TLSync(const TLSync&) = delete;
+    TLSync& operator=(const TLSync&) = delete;
+
+    void startBonjour();
+    void stopBonjour();
+
+    // The application's lifecycle hooks for sync. At launch the server
+    // starts when a library is paired. Going to the background stops it
+    // unless a message is being received (remembering whether it ran);
+    // coming back starts it again — a new listener on a new port and a new
+    // service — when it ran before.
+    void applicationDidFinishLaunching();
+    void applicationDidEnterBackground();
+    void applicationWillEnterForeground();
+
+    // A new four-digit pairing code ("0427": leading zeros stay), drawn from
+    // the operating system's random source; kept in syncCode.
+    std::string getSyncCode();
+    void resetSyncCode() { syncCode_.clear(); }
+    const std::string& syncCode() const { return syncCode_; }
+    void setSyncCode(const std::string& code) { syncCode_ = code; }
+
+    // The paired library's identifier ("desktop_identifier"); nothing or an
+    // empty text removes it.
+    std::optional<std::string> libraryName() const;
+    void setLibraryName(const std::optional<std::string>& name);
+    bool isLibrarySet() const;
+
+    // True while the pairing screen is open; every change refreshes the TXT
+    // record (it shows no "documentID" while pairing).
+    bool isSettingNewLibrary() const { return isSettingNewLibrary_; }
+    bool isSettingLibrary() const { return isSettingNewLibrary_; }
+    void setIsSettingNewLibrary(bool value);
+
+    void updateTXTRecordData();
+    // A desktop paired: closes the pairing screen when one is open.
+    void correctCodeReceived();
+
+    // Screen effects of a sync.
+    void syncDidStart();
+    void syncDidEnd();
+    void removeSyncScreenIfNeeded();
+    void removeScreen();
+    // Reloads the store, posts "gotNewDatabase", reloads the top screen.
+    void sendNotification();
+
+    TLSyncPairingScreen* syncEditViewC() const { return syncEditViewC_; }
+    void setSyncEditViewC(TLSyncPairingScreen* screen) { syncEditViewC_ = screen; }
+    bool bonjourIsRunning() const { return bonjourIsRunning_; }
+    void setBonjourIsRunning(bool value) { bonjourIsRunning_ = value; }
+    bool isSyncing() const { return isSyncing_; }
+    void setIsSyncing(bool value) { isSyncing_ = value; }
+    bool isSyncScreenShown() const { return syncScreenShown_; }
+    BonjourController* bonjourController() const { return bonjourController_.get(); }
+
+    // Not owned; nothing means no screen effects.
+    TLSyncObserver* observer() const { return observer_; }
+    void setObserver(TLSyncObserver* observer) { observer_ = observer; }
+
+    // The device as the service shows it: its name (the host name unless
+    // set) and its stable identifier, the service name (the machine id
+    // unless set).
+    std::string deviceName() const;
+    std::string deviceIdentifier() const;
+    void setDeviceName(const std::string& name) { deviceName_ = name; }
+    void setDeviceIdentifier(const std::string& identifier) { deviceIdentifier_ = identifier; }
+
+    // Where the server listens: every interface (nothing), or "localhost"
+    // for loopback only (tests), or an address.
+    const std::optional<std::string>& listeningInterface() const { return listeningInterface_; }
+    void setListeningInterface(const std::optional<std::string>& interface) { listeningInterface_ = interface; }
+    int32_t maximumMessageLength() const { return maximumMessageLength_; }
+    void setMaximumMessageLength(int32_t length) { maximumMessageLength_ = length; }
+
+private:
+    TLSync() = default;
+
+    std::string syncCode_;
+    bool isSettingNewLibrary_ = false;
+    std::unique_ptr<BonjourController> bonjourController_;
+    bool isSyncing_ = false;
+    bool bonjourIsRunning_ = false;
+    bool runningBeforeBackground_ = false;
+    bool syncScreenShown_ = false;
+    uint64_t removeScreenTimer_ = 0;
+    TLSyncPairingScreen* syncEditViewC_ = nullptr;
+    TLSyncObserver* observer_ = nullptr;
+    std::string deviceName_, deviceIdentifier_;
+    std::optional<std::string> listeningInterface_;
+    int32_t maximumMessageLength_ = kDefaultMaximumMessageLength;
+
+};
+
+}  // namespace tallo

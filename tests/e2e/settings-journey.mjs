@@ -1,0 +1,93 @@
+// A person's journey through the browser: start Tallo on a fresh home, open
+// its page in Chromium, check the tab bar, go More → Settings → Transaction,
+// turn the Payee switch on, reload the page and find it still on — then
+// restart the program and find it on again. A screenshot of the last screen
+// is left in the output folder.
+//
+//   node settings-journey.mjs   with TALLO_BIN, TALLO_RESOURCES, E2E_OUT set
+
+import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import { mkdtempSync, mkdirSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { chromium } from 'playwright-core';
+
+const bin = process.env.TALLO_BIN;
+const out = process.env.E2E_OUT || path.join(tmpdir(), 'tallo-e2e');
+const browserPath = process.env.CHROMIUM || '/usr/bin/chromium';
+assert.ok(bin, 'TALLO_BIN names the tallo program');
+mkdirSync(out, { recursive: true });
+const home = mkdtempSync(path.join(tmpdir(), 'tallo-e2e-home-'));
+
+// Starts tallo on the home and any free port; resolves with its address.
+function startTallo() {
+  const child = spawn(bin, ['--home', home, '--port', '0'], { stdio: ['ignore', 'pipe', 'inherit'] });
+  return new Promise((resolve, reject) => {
+    let seen = '';
+    const timer = setTimeout(() => reject(new Error('tallo printed no address: ' + seen)), 20000);
+    child.stdout.on('data', (chunk) => {
+      seen += chunk;
+      const match = seen.match(/open (http:\/\/127\.0\.0\.1:\d+\/)/);
+      if (match) {
+        clearTimeout(timer);
+        resolve({ child, url: match[1] });
+      }
+    });
+    child.on('exit', (code) => reject(new Error('tallo ended early with ' + code)));
+  });
+}
+
+async function stopTallo(child) {
+  const ended = new Promise((resolve) => child.once('exit', resolve));
+  child.kill('SIGTERM');
+  await ended;
+}
+
+const tab = (page, title) => page.locator('.tab', { hasText: title });
+const row = (page, text) => page.locator('.row', { hasText: text });
+const payeeSwitch = (page) => row(page, 'Payee').locator('.switch');
+
+const browser = await chromium.launch({ executablePath: browserPath, args: ['--no-sandbox'] });
+let tallo = await startTallo();
+try {
+  const page = await browser.newPage({ viewport: { width: 390, height: 700 } });
+  await page.goto(tallo.url);
+
+  // The tab bar: Home, Budget, Scheduler, Categories, More.
+  await page.locator('.tabbar').waitFor();
+  assert.deepEqual(await page.locator('.tab span:not(.badge)').allTextContents(),
+    ['Home', 'Budget', 'Scheduler', 'Categories', 'More']);
+
+  await tab(page, 'More').click();
+  await row(page, 'Settings').click();
+  await page.locator('.navbar .title', { hasText: 'Settings' }).waitFor();
+  await row(page, 'Transaction').click();
+  await page.locator('.navbar .title', { hasText: 'Transaction Settings' }).waitFor();
+  assert.equal(await row(page, 'Category').locator('.switch').getAttribute('aria-checked'), 'true');
+  assert.equal(await payeeSwitch(page).getAttribute('aria-checked'), 'false');
+
+  await payeeSwitch(page).click();
+  await page.waitForFunction(() => document.querySelectorAll('.row .switch.on').length === 2);
+
+  await page.reload();
+  await page.locator('.navbar .title', { hasText: 'Transaction Settings' }).waitFor();
+  assert.equal(await payeeSwitch(page).getAttribute('aria-checked'), 'true');
+
+  // A restart: the page reconnects by itself; the setting was kept.
+  await stopTallo(tallo.child);
+  tallo = await startTallo();
+  await page.goto(tallo.url);
+  await tab(page, 'More').click();
+  await row(page, 'Settings').click();
+  await row(page, 'Transaction').click();
+  await page.locator('.navbar .title', { hasText: 'Transaction Settings' }).waitFor();
+  assert.equal(await payeeSwitch(page).getAttribute('aria-checked'), 'true');
+
+  await page.screenshot({ path: path.join(out, 'transaction-settings.png') });
+  console.log('journey passed; screenshot in ' + out);
+} finally {
+  await browser.close();
+  await stopTallo(tallo.child);
+  rmSync(home, { recursive: true, force: true });
+}
