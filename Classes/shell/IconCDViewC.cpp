@@ -1,5 +1,6 @@
 #include "Classes/shell/IconCDViewC.h"
 
+#include <atomic>
 #include <thread>
 
 #include "Platform/foundation/Localization.h"
@@ -8,7 +9,15 @@
 
 namespace tallo {
 
+namespace {
+
+std::atomic<int> gScalings{0};
+
+}  // namespace
+
 IconCDViewC::IconCDViewC(TableView::Style style) : CDViewC(style) {}
+
+int IconCDViewC::scalingsInFlight() { return gScalings.load(); }
 
 void IconCDViewC::viewDidLoad() {
     CDViewC::viewDidLoad();
@@ -59,11 +68,13 @@ void IconCDViewC::imagePickerDidFinishPicking(const Image& picked) {
     dismissModalViewControllerAnimated(true);
     processingImage = true;
     std::weak_ptr<ViewController> weak = weak_from_this();
+    ++gScalings;
     // Only the scaling runs off the main thread; the picture is shown (and
     // stored, by the screens) back on it.
     std::thread([weak, picked] {
         Image scaled = picked.scaledTo(kPictureSide, kPictureSide);
         RunLoop::main().post([weak, scaled = std::move(scaled)] {
+            --gScalings;
             auto alive = weak.lock();
             if (auto* screen = dynamic_cast<IconCDViewC*>(alive.get())) screen->useImage(scaled);
         });

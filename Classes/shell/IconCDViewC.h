@@ -44,6 +44,9 @@ public:
     // is scaled off the main thread and handed to useImage.
     void imagePickerDidFinishPicking(const Image& picked);
     void openImagePicker(ImagePickerController::SourceType source);
+    // Pictures being scaled whose result has not reached the main thread yet
+    // (of any screen, closed ones included).
+    static int scalingsInFlight();
 
     void viewDidLoad() override;
     void setEditing(bool editing, bool animated) override;

@@ -83,7 +83,8 @@ TEST_F(IconCDViewCTest, APickedPictureIsScaledAndShown) {
     upload(Image(300, 200, {10, 120, 200, 255}).encodePNG());
     EXPECT_EQ(app().visibleViewController(), screen_.get());
     EXPECT_TRUE(screen_->processingImage);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return screen_->stored == 1; }, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return IconCDViewC::scalingsInFlight() == 0; }, 20));
+    EXPECT_EQ(screen_->stored, 1);
     EXPECT_FALSE(screen_->processingImage);
     ASSERT_TRUE(screen_->icon.image);
     EXPECT_EQ(screen_->icon.image->width(), 100);
@@ -105,7 +106,8 @@ TEST_F(IconCDViewCTest, AScreenClosedWhileScalingNeverHearsOfThePicture) {
         screen->popView();
         screen_.reset();
     }
-    RunLoop::main().runFor(0.3);  // the scaled picture arrives for no one
+    // The scaled picture arrives for no one.
+    ASSERT_TRUE(RunLoop::main().runUntil([] { return IconCDViewC::scalingsInFlight() == 0; }, 20));
     EXPECT_TRUE(weak.expired());
     EXPECT_EQ(PayeeScreen::storedByAnyScreen, 0);
 }
