@@ -129,13 +129,72 @@ function drawTable(node) {
   return table;
 }
 
+function drawSearchbar(node) {
+  const bar = el('div', 'searchbar');
+  const field = el('input', 'search-field');
+  field.type = 'search';
+  field.value = node.text || '';
+  field.placeholder = node.placeholder || '';
+  field.dataset.id = node.id;
+  field.oninput = () => send({ kind: 'text', target: node.id, text: field.value });
+  bar.append(field);
+  for (const button of node.children || []) {
+    const b = el('button', 'search-cancel', button.title || '');
+    b.dataset.id = button.id;
+    b.onclick = () => tap(button.id);
+    bar.append(b);
+  }
+  return bar;
+}
+
+function drawIcon(node) {
+  const icon = el('button', 'icon-control' + (node.editing ? ' editing' : ''));
+  icon.dataset.id = node.id;
+  if (node.image) {
+    const img = el('img');
+    img.src = node.image;
+    img.alt = '';
+    icon.append(img);
+  }
+  icon.onclick = () => tap(node.id);
+  return icon;
+}
+
+// A picture chosen or taken is uploaded; the scene then shows the outcome.
+function drawImagePicker(node) {
+  const box = el('div', 'imagepicker');
+  const input = el('input');
+  input.type = 'file';
+  input.accept = 'image/png,image/jpeg';
+  if (node.source === 'camera') input.capture = 'environment';
+  input.onchange = () => {
+    const file = input.files && input.files[0];
+    if (!file) return;
+    fetch('/upload/' + encodeURIComponent(node.id), {
+      method: 'POST', headers: { 'Content-Type': 'application/octet-stream' }, body: file,
+    }).catch(() => {});
+  };
+  const label = el('label', 'choose', node.source === 'camera' ? 'Take a photo' : 'Choose a photo');
+  label.append(input);
+  box.append(label);
+  if (node.error) box.append(el('div', 'error', node.error));
+  return box;
+}
+
 function drawContent(node) {
   const content = el('div', 'content');
   for (const child of node.children || []) {
-    if (child.kind === 'table') content.append(drawTable(child));
+    if (child.kind === 'table') {
+      content.append(drawTable(child));
+      if (child.inset) content.style.paddingBottom = child.inset + 'px';
+      if (child.offset !== undefined) content.dataset.offset = child.offset;
+    } else if (child.kind === 'searchbar') content.append(drawSearchbar(child));
+    else if (child.kind === 'icon') content.append(drawIcon(child));
+    else if (child.kind === 'imagepicker') content.append(drawImagePicker(child));
     else if (child.kind === 'empty') {
       const e = el('div', 'empty');
       e.append(el('div', 'title', child.title || ''), el('div', 'detail', child.detail || ''));
+      if (child.info) e.classList.add('info');
       content.append(e);
     } else if (child.kind === 'keypad') {
       const pad = el('div', 'keypad');
@@ -162,7 +221,51 @@ function drawContent(node) {
     if (pullStart !== null && e.clientY - pullStart > 70) send({ kind: 'refresh', target: 'table' });
     pullStart = null;
   });
+  // Where a scroll came to rest (the program opens or hides the search bar).
+  let settle = null;
+  content.addEventListener('scroll', () => {
+    clearTimeout(settle);
+    settle = setTimeout(() => send({ kind: 'scroll', target: 'table', offset: Math.round(content.scrollTop) }), 150);
+  });
   return content;
+}
+
+function drawDatePicker(node) {
+  const input = el('input', 'datepicker');
+  input.type = 'date';
+  input.value = node.date || '';
+  input.dataset.id = node.id;
+  input.onchange = () => { if (input.value) send({ kind: 'text', target: node.id, text: input.value }); };
+  return input;
+}
+
+function drawPicker(node) {
+  const picker = el('div', 'picker' + (node.indicator ? ' indicator' : ''));
+  for (const component of node.children || []) {
+    const wheel = el('div', 'wheel');
+    for (const row of component.children || []) {
+      const r = el('button', 'picker-row' + (row.selected ? ' selected' : ''), row.title || '');
+      r.dataset.id = row.id;
+      r.onclick = () => tap(row.id);
+      wheel.append(r);
+    }
+    picker.append(wheel);
+  }
+  return picker;
+}
+
+// A view laid over the screens (the shared pickers), placed by its frame.
+function drawView(node) {
+  const [x, y, w, h] = (node.frame || '0,0,0,0').split(',').map(Number);
+  const view = el('div', 'overview');
+  Object.assign(view.style, { left: x + 'px', top: y + 'px', width: w + 'px', height: h + 'px' });
+  if (node.animate) view.style.transition = `top ${node.animate}s ease-out`;
+  for (const child of node.children || []) {
+    if (child.kind === 'datepicker') view.append(drawDatePicker(child));
+    else if (child.kind === 'picker') view.append(drawPicker(child));
+    else if (child.kind === 'view') view.append(drawView(child));
+  }
+  return view;
 }
 
 function drawTabbar(node) {
@@ -217,7 +320,9 @@ function draw(scene) {
     const animation = { push: 'slide-in', pop: 'slide-back', present: 'rise', dismiss: 'slide-back' }[screen.transition];
     const content = screenEl.querySelector('.content');
     if (animation && content) content.classList.add(animation);
+    if (content && content.dataset.offset !== undefined) content.scrollTop = Number(content.dataset.offset);
   }
+  for (const view of (scene.children || []).filter((c) => c.kind === 'view')) screenEl.append(drawView(view));
   overlaysEl.replaceChildren(...(scene.children || []).filter((c) => c.kind === 'alert' || c.kind === 'sheet' || c.kind === 'busy').map(drawOverlay));
   document.title = scene.badge ? `Tallo (${scene.badge})` : 'Tallo';
 }

@@ -11,7 +11,10 @@
 #include "Classes/ledger/TLTransactionSettings.h"
 #include "Classes/schedules/TLScheduler.h"
 #include "Classes/schedules/TLSchedulerCalendar.h"
+#include "Classes/shell/TLDatePicker.h"
+#include "Classes/shell/TLPicker.h"
 #include "Classes/store/TLDatabase.h"
+#include "Platform/ui/Application.h"
 #include "Platform/foundation/UserDefaults.h"
 
 namespace tallo {
@@ -40,7 +43,14 @@ void TLGlobal::resetSharedGlobal() {
     TLBudgetState::reset();
 }
 
-TLGlobal::TLGlobal() { updateFormatterCurrencyCode(); }
+TLGlobal::TLGlobal()
+    : datePicker_(std::make_unique<TLDatePicker>(Rect{0, 200, 320, 400})), picker_(std::make_unique<TLPicker>(Rect{0, 200, 320, 400})) {
+    updateFormatterCurrencyCode();
+}
+
+TLGlobal::~TLGlobal() = default;
+
+View& TLGlobal::rootView() { return Application::sharedApplication().rootView(); }
 
 void TLGlobal::updateFormatterCurrencyCode() {
     UserDefaults& defaults = UserDefaults::standardUserDefaults();

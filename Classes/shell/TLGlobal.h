@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,9 @@ namespace tallo {
 
 class EventStore;
 class TabBarController;
+class TLDatePicker;
+class TLPicker;
+class View;
 class TLAccount;
 class TLBudgetRecord;
 class TLCategory;
@@ -111,6 +115,13 @@ public:
     // The tab bar the launch shows (owned by the application's window).
     TabBarController* tabBarController() const { return tabBarController_; }
     void setTabBarController(TabBarController* tabs) { tabBarController_ = tabs; }
+    // The view the shared pickers are laid over: the application's root view.
+    View& rootView();
+    // The shared pickers, made with the global and hidden at first.
+    TLDatePicker& datePicker() { return *datePicker_; }
+    TLPicker& picker() { return *picker_; }
+
+    ~TLGlobal();
 
 private:
     TLGlobal();
@@ -123,6 +134,8 @@ private:
     bool shouldMissDeselect_ = false;
     bool isUnlocked_ = false;
     TabBarController* tabBarController_ = nullptr;
+    std::unique_ptr<TLDatePicker> datePicker_;
+    std::unique_ptr<TLPicker> picker_;
 };
 
 }  // namespace tallo

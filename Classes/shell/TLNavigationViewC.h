@@ -33,7 +33,7 @@ public:
     void popViewToEditing(bool editing);
     void goBack();
     void popToRoot();
-    void toggleEdit();
+    virtual void toggleEdit();
 
     void setLeftBarButtonType(int type);
     void setRightBarButtonType(int type);

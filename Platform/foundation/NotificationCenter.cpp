@@ -5,8 +5,10 @@
 namespace tallo {
 
 NotificationCenter& NotificationCenter::defaultCenter() {
-    static NotificationCenter center;
-    return center;
+    // Never destroyed: observers that outlive main (screens still held by
+    // the run loop's last tasks) remove themselves at exit.
+    static NotificationCenter* center = new NotificationCenter();
+    return *center;
 }
 
 void NotificationCenter::addObserver(const void* owner, const std::string& name, Handler handler) {

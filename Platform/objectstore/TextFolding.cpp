@@ -53,4 +53,18 @@ std::string foldText(std::string_view text, bool caseInsensitive, bool diacritic
     return out;
 }
 
+std::string firstCharacterUppercased(std::string_view text) {
+    if (text.empty()) return {};
+    unsigned char lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x80) return std::string(1, static_cast<char>(lead >= 'a' && lead <= 'z' ? lead - 'a' + 'A' : lead));
+    size_t length = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 1;
+    if (length > text.size()) return std::string(1, text[0]);
+    icu::UnicodeString first = icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(length)));
+    if (first.length() == 0 || first.char32At(0) == 0xfffd) return std::string(1, text[0]);
+    first.toUpper();
+    std::string out;
+    first.toUTF8String(out);
+    return out;
+}
+
 }  // namespace tallo

@@ -12,4 +12,8 @@ namespace tallo {
 
 std::string foldText(std::string_view text, bool caseInsensitive, bool diacriticInsensitive);
 
+// The first character (code point) of `text`, upper-cased: "apple" → "A",
+// "éclair" → "É", "1st" → "1"; "" for "". Broken UTF-8 answers its first byte.
+std::string firstCharacterUppercased(std::string_view text);
+
 }  // namespace tallo

@@ -88,6 +88,11 @@ SceneNode Application::render() {
         std::string transition = ViewController::takeTransition();
         if (!transition.empty()) base.set("transition", transition);
     }
+    {
+        SceneContext covered;
+        SceneContext& viewContext = overlays_.empty() ? context_ : covered;
+        for (const auto& view : std::vector<std::shared_ptr<View>>(rootView_->subviews())) view->render(scene, viewContext);
+    }
     for (size_t i = 0; i < overlays_.size(); ++i) {
         // Only the newest question can be answered.
         SceneContext ignored;

@@ -18,6 +18,7 @@
 #include "Platform/ui/SceneContext.h"
 #include "Platform/ui/SceneNode.h"
 #include "Platform/ui/UIEvent.h"
+#include "Platform/ui/View.h"
 #include "Platform/ui/ViewController.h"
 
 namespace tallo {
@@ -52,6 +53,10 @@ public:
     bool isIdleTimerDisabled() const { return idleTimerDisabled_; }
     void setIdleTimerDisabled(bool disabled) { idleTimerDisabled_ = disabled; }
 
+    // The views laid over the screens (the shared pickers), drawn above
+    // the screen and under the questions; 320 × 480 points.
+    View& rootView() { return *rootView_; }
+
     // Questions over the window, newest on top.
     void showOverlay(std::shared_ptr<Overlay> overlay);
     void removeOverlay(const Overlay* overlay);
@@ -68,6 +73,7 @@ private:
     Application() = default;
 
     std::shared_ptr<ViewController> root_;
+    std::shared_ptr<View> rootView_ = std::make_shared<View>(Rect{0, 0, 320, 480});
     std::vector<std::shared_ptr<Overlay>> overlays_;
     ApplicationDelegate* delegate_ = nullptr;
     SceneContext context_;

@@ -18,7 +18,11 @@ std::string suffix(IndexPath indexPath) { return std::to_string(indexPath.sectio
 
 void TableView::setEditing(bool editing, bool /*animated*/) { editing_ = editing; }
 
-void TableView::reloadData() { change_ = "reload"; }
+void TableView::reloadData() {
+    change_ = "reload";
+    // The rows may all be different ones now.
+    selected_.reset();
+}
 
 void TableView::insertRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation) { change_ = rowsText("insert", rows); }
 
@@ -51,9 +55,17 @@ void TableView::render(SceneNode& into, SceneContext& context) {
         if (!change_.empty()) table.set("change", std::exchange(change_, std::string()));
         if (scrollTarget_) table.set("scrollTo", suffix(*std::exchange(scrollTarget_, std::nullopt)));
         if (rightMargin > 0) table.set("rightMargin", rightMargin);
+        if (contentOffset_ != 0) table.set("offset", contentOffset_);
+        if (offsetAnimation_ > 0) table.set("animate", std::exchange(offsetAnimation_, 0.0));
+        if (bottomInset_ != 0) table.set("inset", bottomInset_);
         if (delegate_ != nullptr) {
             context.addAction("table", [this](const UIEvent& event) {
-                if (event.kind == UIEvent::Kind::Refresh && delegate_ != nullptr) delegate_->tableViewDidPullToRefresh(*this);
+                if (delegate_ == nullptr) return;
+                if (event.kind == UIEvent::Kind::Refresh) delegate_->tableViewDidPullToRefresh(*this);
+                if (event.kind == UIEvent::Kind::Scroll) {
+                    contentOffset_ = event.offset;
+                    delegate_->scrollViewDidEndDragging(*this, event.offset);
+                }
             });
         }
         std::vector<std::string> index = dataSource_->sectionIndexTitlesForTableView(*this);

@@ -44,6 +44,9 @@ public:
     virtual int tableViewSectionForSectionIndexTitleAtIndex(TableView&, const std::string&, int index) { return index; }
     // The person pulled the list down past its top.
     virtual void tableViewDidPullToRefresh(TableView&) {}
+    // A drag of the list ended with its content `offset` points scrolled
+    // up (0: at the top; the area above the rows counts).
+    virtual void scrollViewDidEndDragging(TableView&, double /*offset*/) {}
 };
 
 class TableView {
@@ -65,7 +68,7 @@ public:
     void setEditing(bool editing, bool animated);
 
     // Everything is asked again at the next drawing; these say what changed
-    // so the client can animate it.
+    // so the client can animate it. reloadData also forgets the selected row.
     void reloadData();
     void insertRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation animation);
     void deleteRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation animation);
@@ -75,8 +78,16 @@ public:
     void selectRowAtIndexPath(IndexPath indexPath, bool animated);
     void deselectRowAtIndexPath(IndexPath indexPath, bool animated);
     void scrollToRowAtIndexPath(IndexPath indexPath, bool animated);
+    // Points the content is scrolled up; drawn when not 0.
     double contentOffset() const { return contentOffset_; }
-    void setContentOffset(double offset) { contentOffset_ = offset; }
+    void setContentOffset(double offset, double animationSeconds = 0) {
+        contentOffset_ = offset;
+        offsetAnimation_ = animationSeconds;
+    }
+    // Points taken off the bottom of the list (the keyboard or a picker
+    // covers them); drawn when not 0.
+    double bottomInset() const { return bottomInset_; }
+    void setBottomInset(double inset) { bottomInset_ = inset; }
 
     // Texts above and below the rows (the empty states, footers).
     std::vector<SceneNode>& headerNodes() { return header_; }
@@ -98,6 +109,8 @@ private:
     std::optional<IndexPath> selected_;
     std::optional<IndexPath> scrollTarget_;
     double contentOffset_ = 0;
+    double offsetAnimation_ = 0;
+    double bottomInset_ = 0;
     std::string change_;  // the last row change, for the client
     std::vector<SceneNode> header_;
     std::vector<SceneNode> footer_;

@@ -11,12 +11,13 @@ namespace json = boost::json;
 
 namespace {
 
-constexpr std::array<std::pair<const char*, UIEvent::Kind>, 8> kKinds = {{{"tap", UIEvent::Kind::Tap},
+constexpr std::array<std::pair<const char*, UIEvent::Kind>, 9> kKinds = {{{"tap", UIEvent::Kind::Tap},
                                                                           {"toggle", UIEvent::Kind::Toggle},
                                                                           {"text", UIEvent::Kind::Text},
                                                                           {"delete", UIEvent::Kind::Delete},
                                                                           {"move", UIEvent::Kind::Move},
                                                                           {"refresh", UIEvent::Kind::Refresh},
+                                                                          {"scroll", UIEvent::Kind::Scroll},
                                                                           {"hidden", UIEvent::Kind::Hidden},
                                                                           {"shown", UIEvent::Kind::Shown}}};
 
@@ -35,6 +36,7 @@ bool isPrintableId(std::string_view text) {
 }  // namespace
 
 const char* UIEvent::kindName(Kind kind) {
+    if (kind == Kind::Picture) return "picture";
     for (const auto& [name, value] : kKinds) {
         if (value == kind) return name;
     }
@@ -93,6 +95,15 @@ std::optional<UIEvent> UIEvent::parse(std::string_view message, std::string* err
         if (s < 0 || r < 0 || s > 100000 || r > 10000000) return refuse(error, "move out of range");
         event.toSection = static_cast<int>(s);
         event.toRow = static_cast<int>(r);
+    }
+    if (event.kind == Kind::Scroll) {
+        const json::value* offset = object->if_contains("offset");
+        if (offset == nullptr || !offset->is_number()) return refuse(error, "a scroll needs an offset");
+        double points = offset->to_number<double>();
+        // A list is pulled at most a screen past its top; no list is a
+        // million points long.
+        if (!(points >= -1000 && points <= 1e6)) return refuse(error, "scroll out of range");
+        event.offset = points;
     }
     return event;
 }

@@ -27,6 +27,7 @@ using tcp = asio::ip::tcp;
 namespace {
 
 constexpr size_t kMaxRequestBytes = 16 * 1024;
+constexpr size_t kMaxUploadBytes = UIServer::kMaxUploadBytes;
 constexpr auto kFlushInterval = std::chrono::milliseconds(100);
 
 std::string contentType(const std::filesystem::path& path) {
@@ -157,9 +158,20 @@ void UIServer::Impl::accept() {
             parser->header_limit(kMaxRequestBytes);
             parser->body_limit(kMaxRequestBytes);
             auto stream = std::make_shared<tcp::socket>(std::move(socket));
-            http::async_read(*stream, *buffer, *parser, [self, stream, buffer, parser](beast::error_code readError, size_t) {
-                if (readError) return;
-                self->handleRequest(std::move(*stream), buffer, parser);
+            http::async_read_header(*stream, *buffer, *parser, [self, stream, buffer, parser](beast::error_code headerError, size_t) {
+                if (headerError) return;
+                // Only a picture upload may carry a body of any size.
+                const auto& head = parser->get();
+                if (head.method() == http::verb::post && head.target().starts_with("/upload/")) {
+                    parser->body_limit(kMaxUploadBytes);
+                }
+                http::async_read(*stream, *buffer, *parser, [self, stream, buffer, parser](beast::error_code readError, size_t) {
+                    if (readError) {
+                        if (readError == http::error::body_limit) self->refuse("an upload over the size limit");
+                        return;
+                    }
+                    self->handleRequest(std::move(*stream), buffer, parser);
+                });
             });
         }
         self->accept();
@@ -199,6 +211,32 @@ void UIServer::Impl::handleRequest(tcp::socket socket, std::shared_ptr<beast::fl
         auto page = std::make_shared<Page>(shared_from_this(), std::move(socket));
         page->open(std::move(request));
         return;
+    }
+    if (request.method() == http::verb::post && target.rfind("/upload/", 0) == 0) {
+        // Only the page this server served may upload: a foreign page's
+        // request carries its own Origin (and a cross-site octet stream
+        // would need a preflight this server never answers).
+        std::string from(request[http::field::origin]);
+        if (from != origin || request[http::field::content_type] != "application/octet-stream") {
+            refuse("an upload from origin \"" + from + "\"");
+            return respond(http::status::forbidden, "text/plain", "forbidden\n");
+        }
+        UIEvent event;
+        event.kind = UIEvent::Kind::Picture;
+        event.target = target.substr(8);
+        bool plain = !event.target.empty() && event.target.size() <= UIEvent::kMaxTargetBytes;
+        for (unsigned char c : event.target) plain = plain && c > 0x20 && c < 0x7f;
+        if (!plain) return respond(http::status::bad_request, "text/plain", "bad target\n");
+        const std::string& body = request.body();
+        event.data.assign(body.begin(), body.end());
+        std::string why;
+        bool taken = app.handleEvent(event, &why);
+        flush();
+        if (!taken) {
+            refuse("upload: " + why);
+            return respond(http::status::conflict, "text/plain", why + "\n");
+        }
+        return respond(http::status::no_content, "text/plain", "");
     }
     if (request.method() != http::verb::get && request.method() != http::verb::head) {
         return respond(http::status::method_not_allowed, "text/plain", "method not allowed\n");

@@ -10,10 +10,17 @@
 // whose Host is its own address (a foreign name pointing here — DNS
 // rebinding — is refused); it takes a WebSocket only from a page with its
 // own Origin; every event is parsed as untrusted input (Application).
+// A picture the page uploads comes as "POST /upload/<target id>" with the
+// file's bytes (application/octet-stream, from the page's own Origin, at
+// most kMaxUploadBytes) and is handed to the element of that id as a
+// Picture event: 204 when it was delivered (the element itself shows
+// whether it could use the bytes), 409 with the reason when nothing on the
+// screen answers to that id.
 // Refusals are written to standard error with their reason.
 //
 // Runs on the main run loop; main thread only.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,6 +38,8 @@ public:
         std::string resourceRoot;  // pictures under /res/
         bool logRefusals = true;
     };
+
+    static constexpr size_t kMaxUploadBytes = size_t{12} << 20;
 
     explicit UIServer(Application& application);
     ~UIServer();

@@ -19,6 +19,9 @@ TEST(UIEvent, TheKnownShapesAreRead) {
     auto move = UIEvent::parse(R"({"kind":"move","target":"move:0:3","toSection":0,"toRow":1,"extra":[1]})");
     ASSERT_TRUE(move);
     EXPECT_EQ(move->toRow, 1);
+    auto scroll = UIEvent::parse(R"({"kind":"scroll","target":"table","offset":12.5})");
+    ASSERT_TRUE(scroll);
+    EXPECT_EQ(scroll->offset, 12.5);
     auto hidden = UIEvent::parse(R"({"kind":"hidden"})");
     ASSERT_TRUE(hidden);
     EXPECT_EQ(hidden->kind, UIEvent::Kind::Hidden);
@@ -39,6 +42,11 @@ TEST(UIEvent, BrokenAndHostileMessagesAreRefusedWithAReason) {
         {R"({"kind":"move","target":"m","toSection":-1,"toRow":0})", "move out of range"},
         {R"({"kind":"move","target":"m","toSection":0,"toRow":1.5})", "a move needs toSection and toRow"},
         {R"({"kind":"tap","target":"x","a":{"b":{"c":{"d":{}}}}})", "not JSON"},
+        {R"({"kind":"scroll","target":"table"})", "a scroll needs an offset"},
+        {R"({"kind":"scroll","target":"table","offset":"12"})", "a scroll needs an offset"},
+        {R"({"kind":"scroll","target":"table","offset":1e300})", "scroll out of range"},
+        {R"({"kind":"scroll","target":"table","offset":-5000})", "scroll out of range"},
+        {R"({"kind":"picture","target":"imagepicker","data":"iVBOR"})", "unknown event kind"},
     };
     for (const auto& [message, reason] : cases) {
         std::string error;

@@ -17,6 +17,7 @@
 
 #include "Platform/foundation/RunLoopAsio.h"
 #include "Platform/ui/Application.h"
+#include "Platform/ui/ImagePickerController.h"
 #include "Platform/ui/NavigationController.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -78,6 +79,35 @@ protected:
         });
         RunLoop::main().runUntil([&] { return done; }, 5);
         return {static_cast<int>(response->result_int()), response->body()};
+    }
+
+    // One HTTP POST of `body` to /upload/<target>; answers the status (0 when
+    // the server hung up) and body.
+    std::pair<int, std::string> upload(const std::string& target, std::string body, const std::string& origin,
+                                       const std::string& type = "application/octet-stream") {
+        auto& io = asioContext(RunLoop::main());
+        auto stream = std::make_shared<tcp::socket>(io);
+        auto request = std::make_shared<http::request<http::string_body>>(http::verb::post, "/upload/" + target, 11);
+        request->set(http::field::host, host_);
+        request->set(http::field::origin, origin);
+        request->set(http::field::content_type, type);
+        request->body() = std::move(body);
+        request->prepare_payload();
+        auto buffer = std::make_shared<beast::flat_buffer>();
+        auto response = std::make_shared<http::response<http::string_body>>();
+        bool done = false;
+        int status = 0;
+        stream->async_connect(tcp::endpoint(asio::ip::make_address("127.0.0.1"), server_->port()), [&, stream](beast::error_code e) {
+            if (e) return void(done = true);
+            http::async_write(*stream, *request, [&, stream](beast::error_code, size_t) {
+                http::async_read(*stream, *buffer, *response, [&, stream](beast::error_code e3, size_t) {
+                    if (!e3) status = static_cast<int>(response->result_int());
+                    done = true;
+                });
+            });
+        });
+        RunLoop::main().runUntil([&] { return done; }, 10);
+        return {status, response->body()};
     }
 
     test::TemporaryFolder web_;
@@ -173,6 +203,31 @@ TEST_F(UIServerTest, AnOversizedEventClosesThePage) {
     ws.async_write(asio::buffer(huge), [](beast::error_code, size_t) {});
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return server_->connectionCount() == 0; }, 5));
     EXPECT_EQ(server_->refusalCount(), 1u);
+}
+
+TEST_F(UIServerTest, APictureUploadReachesTheImagePickerFromThePageOnly) {
+    auto picker = std::make_shared<ImagePickerController>();
+    std::vector<Image> taken;
+    picker->didFinishPickingImage = [&](const Image& image) { taken.push_back(image); };
+    Application::sharedApplication().setRootViewController(picker);
+    Application::sharedApplication().render();  // what the page shows
+    Image::Bytes png = Image(3, 2, {9, 8, 7, 255}).encodePNG();
+    std::string body(png.begin(), png.end());
+
+    EXPECT_EQ(upload("imagepicker", body, "https://some-web-page.example").first, 403);
+    EXPECT_EQ(upload("imagepicker", body, "http://" + host_, "text/plain").first, 403);
+    // Delivered, and refused by the picker, which says so on the screen.
+    EXPECT_EQ(upload("imagepicker", "GIF89a", "http://" + host_).first, 204);
+    EXPECT_EQ(picker->lastError(), "not a PNG or JPEG picture");
+    EXPECT_EQ(upload("nothing-here", body, "http://" + host_),
+              (std::pair<int, std::string>{409, "nothing on the screen answers to nothing-here\n"}));
+    EXPECT_EQ(upload("imagepicker", std::string(UIServer::kMaxUploadBytes + 1, 'x'), "http://" + host_).first, 0);
+    EXPECT_TRUE(taken.empty());
+
+    EXPECT_EQ(upload("imagepicker", body, "http://" + host_).first, 204);
+    ASSERT_EQ(taken.size(), 1u);
+    EXPECT_EQ(taken[0].width(), 3);
+    EXPECT_EQ(taken[0].pixelAt(0, 0), (Image::Pixel{9, 8, 7, 255}));
 }
 
 }  // namespace
