@@ -84,10 +84,12 @@ function drawRow(row, editing) {
       s.onclick = (e) => { e.stopPropagation(); send({ kind: 'toggle', target: control.id, on: !control.on }); };
       r.append(s);
     } else if (control.kind === 'field') {
-      const f = el('input', 'field');
+      const f = el(control.multiline ? 'textarea' : 'input', 'field');
       f.value = control.text || '';
       f.placeholder = control.placeholder || '';
       if (control.secure) f.type = 'password';
+      f.onfocus = () => send({ kind: 'focus', target: control.id });
+      f.onblur = () => send({ kind: 'blur', target: control.id });
       if (control.keyboard === 'number' || control.keyboard === 'decimal') f.inputMode = control.keyboard === 'number' ? 'numeric' : 'decimal';
       f.dataset.id = control.id;
       f.onclick = (e) => e.stopPropagation();
@@ -98,6 +100,33 @@ function drawRow(row, editing) {
   if (row.accessory === 'disclosure' || row.accessory === 'detail') r.append(el('span', 'accessory', '›'));
   if (row.accessory === 'checkmark') r.append(el('span', 'accessory', '✓'));
   if (row.id) r.onclick = () => tap(row.id);
+  if (row.insertable) {
+    const add = el('button', 'insert', '+');
+    add.setAttribute('aria-label', 'Add');
+    add.onclick = (e) => { e.stopPropagation(); tap(row.id.replace(/^row:/, 'insert:')); };
+    r.prepend(add);
+  }
+  if (row.movable) {
+    // Drag the handle onto another row of the table to move this one there.
+    const handle = el('span', 'handle', '≡');
+    handle.setAttribute('aria-label', 'Move');
+    handle.onclick = (e) => e.stopPropagation();
+    handle.addEventListener('pointerdown', (e) => {
+      e.preventDefault();
+      e.stopPropagation();
+      r.classList.add('dragging');
+      const end = (up) => {
+        document.removeEventListener('pointerup', end);
+        r.classList.remove('dragging');
+        const over = document.elementsFromPoint(up.clientX, up.clientY).find((n) => n.classList && n.classList.contains('row'));
+        if (!over || over === r || !over.dataset.id) return;
+        const [, section, rowIndex] = over.dataset.id.split(':').map(Number);
+        send({ kind: 'move', target: row.id.replace(/^row:/, 'move:'), toSection: section, toRow: rowIndex });
+      };
+      document.addEventListener('pointerup', end);
+    });
+    r.append(handle);
+  }
   if (row.deletable) {
     const deleteId = row.id.replace(/^row:/, 'delete:');
     let startX = null;
@@ -308,7 +337,23 @@ function drawOverlay(node) {
   return back;
 }
 
+// The scene is drawn anew each time; the field being typed in keeps its
+// focus and caret across the redraw.
 function draw(scene) {
+  const active = document.activeElement;
+  const focusedId = active && active.dataset ? active.dataset.id : undefined;
+  const caret = focusedId && 'selectionStart' in active ? [active.selectionStart, active.selectionEnd] : null;
+  drawScene(scene);
+  if (focusedId) {
+    const again = document.querySelector(`[data-id="${CSS.escape(focusedId)}"]`);
+    if (again) {
+      again.focus({ preventScroll: true });
+      if (caret && again.setSelectionRange) again.setSelectionRange(caret[0], caret[1]);
+    }
+  }
+}
+
+function drawScene(scene) {
   const screen = (scene.children || []).find((c) => c.kind === 'screen');
   screenEl.replaceChildren();
   if (screen) {

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <mutex>
 
+#include "Platform/foundation/NotificationCenter.h"
 #include "Platform/foundation/RunLoop.h"
+#include "Platform/ui/Keyboard.h"
 
 namespace tallo {
 
@@ -129,6 +131,16 @@ bool Application::handleEvent(const UIEvent& event, std::string* error) {
     if (handler == nullptr) {
         if (error != nullptr) *error = "nothing on the screen answers to " + event.target;
         return false;
+    }
+    if (event.kind == UIEvent::Kind::Focus || event.kind == UIEvent::Kind::Blur) {
+        // Typing starts or ends in a field on the screen: the keyboard comes
+        // or goes, told as the platform tells it, once each way.
+        bool showing = event.kind == UIEvent::Kind::Focus;
+        if (showing == keyboardShown_) return true;
+        keyboardShown_ = showing;
+        NotificationCenter::defaultCenter().postNotification(
+            showing ? kKeyboardWillShowNotification : kKeyboardWillHideNotification, nullptr, standardKeyboardInfo(showing));
+        return true;
     }
     // The handler may render anew (and so replace the context): run a copy.
     SceneContext::Handler run = *handler;

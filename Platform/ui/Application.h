@@ -49,6 +49,8 @@ public:
     int applicationIconBadgeNumber() const { return badge_; }
     void setApplicationIconBadgeNumber(int number) { badge_ = number; }
     bool isInBackground() const { return background_; }
+    // Whether a field is being typed in (the keyboard is up).
+    bool isKeyboardShown() const { return keyboardShown_; }
     // While set, the device must not dim or lock (a sync is running).
     bool isIdleTimerDisabled() const { return idleTimerDisabled_; }
     void setIdleTimerDisabled(bool disabled) { idleTimerDisabled_ = disabled; }
@@ -80,6 +82,7 @@ private:
     int badge_ = 0;
     bool background_ = false;
     bool idleTimerDisabled_ = false;
+    bool keyboardShown_ = false;
 };
 
 }  // namespace tallo

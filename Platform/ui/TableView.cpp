@@ -102,7 +102,19 @@ void TableView::render(SceneNode& into, SceneContext& context) {
                         if (event.kind == UIEvent::Kind::Tap) tapRow(path);
                     });
                 }
-                if (dataSource_->tableViewCanEditRowAtIndexPath(*this, path)) {
+                bool editable = dataSource_->tableViewCanEditRowAtIndexPath(*this, path);
+                using Style = TableViewCellEditingStyle;
+                Style style = editable && delegate_ != nullptr ? delegate_->tableViewEditingStyleForRowAtIndexPath(*this, path)
+                                                               : Style::Delete;
+                if (editable && editing_ && style == Style::Insert) {
+                    // The green "+" of a row that adds one (the "Add …" row of an editor).
+                    row.set("insertable", true);
+                    context.addAction("insert:" + suffix(path), [this, path](const UIEvent& event) {
+                        if (event.kind == UIEvent::Kind::Tap && dataSource_ != nullptr) {
+                            dataSource_->tableViewCommitInsertForRowAtIndexPath(*this, path);
+                        }
+                    });
+                } else if (editable && style == Style::Delete) {
                     row.set("deletable", true);
                     context.addAction("delete:" + suffix(path), [this, path](const UIEvent& event) {
                         if (event.kind == UIEvent::Kind::Delete && dataSource_ != nullptr) {

@@ -19,6 +19,8 @@ namespace tallo {
 
 class TableView;
 
+enum class TableViewCellEditingStyle { None, Delete, Insert };
+
 class TableViewDataSource {
 public:
     virtual ~TableViewDataSource() = default;
@@ -33,6 +35,8 @@ public:
     virtual bool tableViewCanMoveRowAtIndexPath(TableView&, IndexPath) { return false; }
     // The person deleted (swipe or editing control) a row.
     virtual void tableViewCommitDeleteForRowAtIndexPath(TableView&, IndexPath) {}
+    // The person tapped the "+" of a row whose editing style is Insert.
+    virtual void tableViewCommitInsertForRowAtIndexPath(TableView&, IndexPath) {}
     virtual void tableViewMoveRowAtIndexPathToIndexPath(TableView&, IndexPath, IndexPath) {}
 };
 
@@ -40,6 +44,11 @@ class TableViewDelegate {
 public:
     virtual ~TableViewDelegate() = default;
     virtual void tableViewDidSelectRowAtIndexPath(TableView&, IndexPath) {}
+    // How an editable row is edited: swiped or minus-deleted (the default),
+    // or, while the table is editing, added to with a "+".
+    virtual TableViewCellEditingStyle tableViewEditingStyleForRowAtIndexPath(TableView&, IndexPath) {
+        return TableViewCellEditingStyle::Delete;
+    }
     // A tap on the index strip's title at `index`; answers the section to show.
     virtual int tableViewSectionForSectionIndexTitleAtIndex(TableView&, const std::string&, int index) { return index; }
     // The person pulled the list down past its top.

@@ -78,6 +78,7 @@ void TableViewCell::render(SceneNode& row, SceneContext& context, const std::str
         field.set("text", textField->text);
         if (!textField->placeholder.empty()) field.set("placeholder", textField->placeholder);
         if (textField->secure) field.set("secure", true);
+        if (textField->multiline) field.set("multiline", true);
         field.set("keyboard", textField->keyboard);
         TextField* field_ = textField.get();
         context.addAction(id, [field_](const UIEvent& event) {

@@ -46,6 +46,7 @@ public:
         std::string text;
         std::string placeholder;
         bool secure = false;
+        bool multiline = false;  // a text view: several lines (notes)
         std::string keyboard = "default";  // "default", "number", "decimal"
         std::function<void(const std::string&)> editingChanged;
     };

@@ -11,7 +11,9 @@ namespace json = boost::json;
 
 namespace {
 
-constexpr std::array<std::pair<const char*, UIEvent::Kind>, 9> kKinds = {{{"tap", UIEvent::Kind::Tap},
+constexpr std::array<std::pair<const char*, UIEvent::Kind>, 11> kKinds = {{{"tap", UIEvent::Kind::Tap},
+                                                                          {"focus", UIEvent::Kind::Focus},
+                                                                          {"blur", UIEvent::Kind::Blur},
                                                                           {"toggle", UIEvent::Kind::Toggle},
                                                                           {"text", UIEvent::Kind::Text},
                                                                           {"delete", UIEvent::Kind::Delete},

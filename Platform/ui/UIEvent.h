@@ -17,6 +17,8 @@
 //   {"kind":"move","target":"row:0:3","toSection":0,"toRow":1}
 //   {"kind":"scroll","target":"table","offset":12}   (points from the top)
 //   {"kind":"hidden"}   {"kind":"shown"}
+//   {"kind":"focus","target":"field:0:0"}   {"kind":"blur","target":"field:0:0"}
+//     (typing starts or ends in a field: the keyboard comes or goes)
 //
 // A picture never comes as a message: its bytes are uploaded over HTTP
 // (UIServer) and handed over as a Picture event with `data`.
@@ -30,7 +32,7 @@
 namespace tallo {
 
 struct UIEvent {
-    enum class Kind { Tap, Toggle, Text, Delete, Move, Refresh, Scroll, Hidden, Shown, Picture };
+    enum class Kind { Tap, Toggle, Text, Delete, Move, Refresh, Scroll, Hidden, Shown, Picture, Focus, Blur };
 
     static constexpr size_t kMaxMessageBytes = 64 * 1024;
     static constexpr size_t kMaxTextBytes = 4096;

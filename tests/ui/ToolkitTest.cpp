@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "Platform/foundation/RunLoop.h"
+#include "Platform/foundation/NotificationCenter.h"
 #include "Platform/ui/Application.h"
+#include "Platform/ui/Keyboard.h"
 #include "Platform/ui/KeypadView.h"
 #include "Platform/ui/NavigationController.h"
 #include "Platform/ui/TabBarController.h"
@@ -200,6 +202,57 @@ TEST_F(ToolkitTest, ControlsInCellsReportTheirNewValues) {
     EXPECT_NE(scene().find("field#field:0:1 keyboard=\"default\" text=\"Zoë\""), std::string::npos);
     EXPECT_FALSE(send(R"({"kind":"toggle","target":"switch:0:0"})"));  // no value: refused
     EXPECT_TRUE(form->cell->switchControl->on);
+}
+
+TEST_F(ToolkitTest, TypingInAFieldBringsTheKeyboardOnceAndTakesItAway) {
+    struct Notes : ViewController, TableViewDataSource, TableViewDelegate {
+        Notes() {
+            table.setDataSource(this);
+            table.setDelegate(this);
+            note = std::make_shared<TableViewCell>();
+            note->textField = std::make_unique<TableViewCell::TextField>();
+            note->textField->multiline = true;
+        }
+        int tableViewNumberOfRowsInSection(TableView&, int) override { return 2; }
+        std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView&, IndexPath p) override {
+            if (p.row == 0) return note;
+            auto add = std::make_shared<TableViewCell>();
+            add->textLabel().text = "Add Split";
+            return add;
+        }
+        bool tableViewCanEditRowAtIndexPath(TableView&, IndexPath p) override { return p.row == 1; }
+        TableViewCellEditingStyle tableViewEditingStyleForRowAtIndexPath(TableView&, IndexPath) override {
+            return TableViewCellEditingStyle::Insert;
+        }
+        void tableViewCommitInsertForRowAtIndexPath(TableView&, IndexPath p) override { inserted = p.row; }
+        void renderContent(SceneNode& content, SceneContext& context) override { table.render(content, context); }
+        TableView table;
+        std::shared_ptr<TableViewCell> note;
+        int inserted = -1;
+    };
+    auto notes = std::make_shared<Notes>();
+    app().setRootViewController(notes);
+    int shown = 0, hidden = 0;
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    center.addObserver(this, kKeyboardWillShowNotification, [&](const Notification&) { ++shown; });
+    center.addObserver(this, kKeyboardWillHideNotification, [&](const Notification&) { ++hidden; });
+    EXPECT_NE(scene().find("field#field:0:0 keyboard=\"default\" multiline=yes text=\"\""), std::string::npos);
+    ASSERT_TRUE(send(R"({"kind":"focus","target":"field:0:0"})"));
+    ASSERT_TRUE(send(R"({"kind":"focus","target":"field:0:0"})"));
+    EXPECT_TRUE(app().isKeyboardShown());
+    ASSERT_TRUE(send(R"({"kind":"blur","target":"field:0:0"})"));
+    EXPECT_FALSE(send(R"({"kind":"focus","target":"field:9:9"})"));  // no such field
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(hidden, 1);
+    center.removeObserver(this);
+
+    // The "+" of an insert row shows while editing and adds.
+    EXPECT_EQ(scene().find("insertable"), std::string::npos);
+    notes->table.setEditing(true, false);
+    EXPECT_NE(scene().find("row#row:0:1 insertable=yes"), std::string::npos) << scene();
+    ASSERT_TRUE(send(R"({"kind":"tap","target":"insert:0:1"})"));
+    EXPECT_EQ(notes->inserted, 1);
+    EXPECT_FALSE(send(R"({"kind":"delete","target":"delete:0:1"})"));  // an insert row is not deleted
 }
 
 TEST_F(ToolkitTest, AKeypadReportsTheTagOfEachEnabledKey) {

@@ -22,6 +22,10 @@ TEST(UIEvent, TheKnownShapesAreRead) {
     auto scroll = UIEvent::parse(R"({"kind":"scroll","target":"table","offset":12.5})");
     ASSERT_TRUE(scroll);
     EXPECT_EQ(scroll->offset, 12.5);
+    auto focus = UIEvent::parse(R"({"kind":"focus","target":"field:0:0"})");
+    ASSERT_TRUE(focus);
+    EXPECT_EQ(focus->kind, UIEvent::Kind::Focus);
+    EXPECT_FALSE(UIEvent::parse(R"({"kind":"blur"})"));  // a blur names its field
     auto hidden = UIEvent::parse(R"({"kind":"hidden"})");
     ASSERT_TRUE(hidden);
     EXPECT_EQ(hidden->kind, UIEvent::Kind::Hidden);
