@@ -1,9 +1,12 @@
 #include "Classes/shell/TLViewC.h"
 
+#include <cstdio>
+
 #include "Classes/shell/TLDatePicker.h"
 #include "Classes/shell/TLGlobal.h"
 #include "Classes/shell/TLPicker.h"
 #include "Platform/foundation/RunLoop.h"
+#include "Platform/ui/Application.h"
 
 namespace tallo {
 
@@ -126,6 +129,13 @@ void TLViewC::keyboardWillShow(const Notification& notification) {
     keyboardRoom_ = room;
     tableView_.setBottomInset(tableView_.bottomInset() + room);
     resizeFooterView();
+    // The field being typed in stays in view, and the header gives it room.
+    int section = 0, row = 0;
+    const std::string& field = Application::sharedApplication().focusedTarget();
+    if (std::sscanf(field.c_str(), "field:%d:%d", &section, &row) == 2) {
+        tableView_.scrollToRowAtIndexPath(IndexPath{section, row}, true);
+        if (isHeaderViewEnabled && !isHeaderViewActivated) hideHeaderViewAnimated(true);
+    }
 }
 
 void TLViewC::keyboardWillHide(const Notification&) {

@@ -136,6 +136,7 @@ bool Application::handleEvent(const UIEvent& event, std::string* error) {
         // Typing starts or ends in a field on the screen: the keyboard comes
         // or goes, told as the platform tells it, once each way.
         bool showing = event.kind == UIEvent::Kind::Focus;
+        focusedTarget_ = showing ? event.target : std::string();
         if (showing == keyboardShown_) return true;
         keyboardShown_ = showing;
         NotificationCenter::defaultCenter().postNotification(

@@ -51,6 +51,8 @@ public:
     bool isInBackground() const { return background_; }
     // Whether a field is being typed in (the keyboard is up).
     bool isKeyboardShown() const { return keyboardShown_; }
+    // The id of the field being typed in ("field:0:2"), or "".
+    const std::string& focusedTarget() const { return focusedTarget_; }
     // While set, the device must not dim or lock (a sync is running).
     bool isIdleTimerDisabled() const { return idleTimerDisabled_; }
     void setIdleTimerDisabled(bool disabled) { idleTimerDisabled_ = disabled; }
@@ -83,6 +85,7 @@ private:
     bool background_ = false;
     bool idleTimerDisabled_ = false;
     bool keyboardShown_ = false;
+    std::string focusedTarget_;
 };
 
 }  // namespace tallo

@@ -28,6 +28,10 @@ NavigationController::NavigationController(std::shared_ptr<ViewController> root)
     }
 }
 
+NavigationController::~NavigationController() {
+    for (auto& screen : stack_) screen->setParent(nullptr);
+}
+
 ViewController* NavigationController::visibleLeaf() {
     return stack_.empty() ? this : stack_.back()->visibleLeaf();
 }

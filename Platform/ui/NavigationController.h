@@ -14,6 +14,8 @@ namespace tallo {
 class NavigationController : public ViewController {
 public:
     explicit NavigationController(std::shared_ptr<ViewController> root);
+    // Screens that outlive the stack (kept elsewhere) forget it.
+    ~NavigationController() override;
 
     void pushViewController(std::shared_ptr<ViewController> screen, bool animated);
     // Nothing when only the root is left. The popped screen is answered (and

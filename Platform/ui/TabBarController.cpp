@@ -2,6 +2,11 @@
 
 namespace tallo {
 
+TabBarController::~TabBarController() {
+    for (auto& screen : screens_) screen->setParent(nullptr);
+    if (more_) more_->setParent(nullptr);
+}
+
 void TabBarController::setViewControllers(std::vector<std::shared_ptr<ViewController>> screens) {
     for (auto& screen : screens_) screen->setParent(nullptr);
     screens_ = std::move(screens);

@@ -28,6 +28,9 @@ public:
     static constexpr int kMoreIndex = -1;
     static constexpr size_t kVisibleTabs = 5;
 
+    // Screens that outlive the tab bar (kept elsewhere) forget it.
+    ~TabBarController() override;
+
     void setViewControllers(std::vector<std::shared_ptr<ViewController>> screens);
     const std::vector<std::shared_ptr<ViewController>>& viewControllers() const { return screens_; }
     // The root screen of the More stack (shown when there are more than five).

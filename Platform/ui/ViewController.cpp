@@ -15,7 +15,9 @@ std::string gTransition;
 }  // namespace
 
 ViewController::ViewController() = default;
-ViewController::~ViewController() = default;
+ViewController::~ViewController() {
+    if (modal_) modal_->presenter_ = nullptr;
+}
 
 NavigationController* ViewController::navigationController() const {
     for (ViewController* at = parent_; at != nullptr; at = at->parent_) {

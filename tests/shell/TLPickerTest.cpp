@@ -112,6 +112,26 @@ TEST_F(TLViewCRoomTest, TheKeyboardTwiceShrinksTheTableOnce) {
     EXPECT_EQ(screen_->tableView().bottomInset(), 0);
 }
 
+TEST_F(TLViewCRoomTest, TheFieldBeingTypedInIsScrolledIntoView) {
+    struct Form : TLViewC {
+        int tableViewNumberOfRowsInSection(TableView&, int) override { return 8; }
+        std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView&, IndexPath) override {
+            auto cell = std::make_shared<TableViewCell>();
+            cell->textField = std::make_unique<TableViewCell::TextField>();
+            return cell;
+        }
+    };
+    auto form = std::make_shared<Form>();
+    form->isVisible = true;
+    app().setRootViewController(std::make_shared<NavigationController>(form));
+    app().render();
+    ASSERT_TRUE(app().handleMessage(R"({"kind":"focus","target":"field:0:6"})"));
+    EXPECT_TRUE(has(scene(), "scrollTo=\"0:6\"")) << scene();
+    EXPECT_EQ(form->tableView().bottomInset(), 166);
+    ASSERT_TRUE(app().handleMessage(R"({"kind":"blur","target":"field:0:6"})"));
+    EXPECT_EQ(form->tableView().bottomInset(), 0);
+}
+
 TEST_F(TLViewCRoomTest, TheDatePickerTakesItsOwnHeightAndShownPickersGo) {
     TLGlobal::sharedGlobal().picker().showAnimated(false);
     TLGlobal::sharedGlobal().datePicker().showAnimated(false);
