@@ -75,8 +75,12 @@ void IconCDViewC::imagePickerDidFinishPicking(const Image& picked) {
         Image scaled = picked.scaledTo(kPictureSide, kPictureSide);
         RunLoop::main().post([weak, scaled = std::move(scaled)] {
             --gScalings;
+            // Only to a screen still open: one closed while the picture was
+            // scaled may live on a moment (until the event that closed it
+            // is over) but must not take it.
             auto alive = weak.lock();
-            if (auto* screen = dynamic_cast<IconCDViewC*>(alive.get())) screen->useImage(scaled);
+            bool open = alive && (alive->parent() != nullptr || alive->presentingViewController() != nullptr);
+            if (auto* screen = dynamic_cast<IconCDViewC*>(alive.get()); screen != nullptr && open) screen->useImage(scaled);
         });
     }).detach();
 }
