@@ -21,24 +21,24 @@ namespace tallo {
 
 namespace {
 
-struct CurrencySpec {
+struct CurrencyPlan {
     const char* code;
     const char* title;
     const char* toDollars;  // one unit in USD
 };
-constexpr std::array<CurrencySpec, 4> kCurrencies = {{{"USD", "US Dollar (USD)", "1"},
+constexpr std::array<CurrencyPlan, 4> kCurrencies = {{{"USD", "US Dollar (USD)", "1"},
                                                       {"EUR", "Euro (EUR)", "1.0837"},
                                                       {"GBP", "British Pound (GBP)", "1.2654"},
                                                       {"JPY", "Japanese Yen (JPY)", "0.0067"}}};
 
-struct AccountSpec {
+struct AccountPlan {
     const char* name;
     int type;
     int currency;  // index into kCurrencies
     const char* opening;
     int weight;  // share of everyday transactions
 };
-constexpr std::array<AccountSpec, 9> kAccounts = {{{"Checking", 0, 0, "2450.00", 40},
+constexpr std::array<AccountPlan, 9> kAccounts = {{{"Checking", 0, 0, "2450.00", 40},
                                                    {"Savings", 0, 0, "12000.00", 2},
                                                    {"Wallet", 1, 0, "85.40", 20},
                                                    {"Visa", 2, 0, "0", 25},
@@ -113,17 +113,17 @@ private:
 
     void makeAccounts() {
         int order = static_cast<int>(db_.getAccounts().size());
-        for (const AccountSpec& spec : kAccounts) {
+        for (const AccountPlan& plan : kAccounts) {
             auto* account = static_cast<TLAccount*>(db_.createObjectForEntity("Account"));
-            account->setName(spec.name);
-            account->setLowercaseName(std::string(spec.name));
-            account->setType(spec.type);
+            account->setName(plan.name);
+            account->setLowercaseName(std::string(plan.name));
+            account->setType(plan.type);
             account->setOrder(order++);
-            account->setCurrency(currencies_[static_cast<size_t>(spec.currency)]);
-            account->changeStartingBalanceTo(*Decimal::fromString(spec.opening));
-            if (spec.type == 2) account->setCcLimit(*Decimal::fromString("-5000"));
+            account->setCurrency(currencies_[static_cast<size_t>(plan.currency)]);
+            account->changeStartingBalanceTo(*Decimal::fromString(plan.opening));
+            if (plan.type == 2) account->setCcLimit(*Decimal::fromString("-5000"));
             accounts_.push_back(account);
-            for (int w = 0; w < spec.weight; ++w) everyday_.push_back(account);
+            for (int w = 0; w < plan.weight; ++w) everyday_.push_back(account);
         }
     }
 
