@@ -143,15 +143,7 @@ int TLAZSelectionViewC::tableViewSectionForSectionIndexTitleAtIndex(TableView&, 
 void TLAZSelectionViewC::tableViewDidSelectRowAtIndexPath(TableView&, IndexPath indexPath) {
     if (!isMultiple()) return chooseRow(indexPath);
     // Several: the sections have no group row; a row's object is added or taken away.
-    ManagedObject* object = objectAtIndexPath(indexPath);
-    if (object == nullptr) return;
-    auto found = std::find(selectedObjectsArray.begin(), selectedObjectsArray.end(), object);
-    if (found == selectedObjectsArray.end()) {
-        selectedObjectsArray.push_back(object);
-    } else {
-        selectedObjectsArray.erase(found);
-    }
-    tableView().reloadData();
+    toggleSelectionOfObject(objectAtIndexPath(indexPath));
 }
 
 }  // namespace tallo

@@ -147,7 +147,10 @@ void TLSelectionViewC::tableViewDidSelectRowAtIndexPath(TableView&, IndexPath in
         tableView().reloadData();
         return;
     }
-    ManagedObject* object = objectAtIndexPath(indexPath);
+    toggleSelectionOfObject(objectAtIndexPath(indexPath));
+}
+
+void TLSelectionViewC::toggleSelectionOfObject(ManagedObject* object) {
     if (object == nullptr) return;
     auto found = std::find(selectedObjectsArray.begin(), selectedObjectsArray.end(), object);
     if (found == selectedObjectsArray.end()) {

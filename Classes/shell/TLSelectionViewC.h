@@ -72,6 +72,8 @@ protected:
     bool isChosen(ManagedObject* object) const;
     // Single mode: remember the row and close unless confirming.
     void chooseRow(IndexPath indexPath);
+    // Several mode: the object is added to the choice, or taken out of it.
+    void toggleSelectionOfObject(ManagedObject* object);
 
 private:
     ManagedObject* selectedObject_ = nullptr;

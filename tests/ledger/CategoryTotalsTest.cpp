@@ -11,17 +11,7 @@ namespace {
 
 using test::D;
 
-class CategoryTotalsTest : public test::LedgerTest {
-protected:
-    CategoryTotalsTest() {
-        usd = currency("USD", true);
-        eur = currency("EUR");
-        checking = account("Checking", usd);
-    }
-    TLCurrency* usd;
-    TLCurrency* eur;
-    TLAccount* checking;
-};
+using CategoryTotalsTest = test::DollarBookTest;
 
 TEST_F(CategoryTotalsTest, ATotalAddsSubcategoriesSignsAndConvertedSplits) {
     TLCategory* car = category("Car");

@@ -9,17 +9,7 @@ namespace {
 
 using test::D;
 
-class TLTransactionTest : public test::LedgerTest {
-protected:
-    TLTransactionTest() {
-        usd = currency("USD", true);
-        eur = currency("EUR");
-        checking = account("Checking", usd);
-    }
-    TLCurrency* usd;
-    TLCurrency* eur;
-    TLAccount* checking;
-};
+using TLTransactionTest = test::DollarBookTest;
 
 TEST_F(TLTransactionTest, SplitsMakeTheSignedTotalAndMoveTheBalance) {
     TLTransaction* t = transaction(checking, 0, {"10", "5"});

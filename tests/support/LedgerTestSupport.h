@@ -93,4 +93,18 @@ protected:
     std::string checkBooks();
 };
 
+// The usual book of a test: dollars as the default currency, euros beside
+// them, and a checking account in dollars.
+class DollarBookTest : public LedgerTest {
+protected:
+    DollarBookTest() {
+        usd = currency("USD", true);
+        eur = currency("EUR");
+        checking = account("Checking", usd);
+    }
+    TLCurrency* usd;
+    TLCurrency* eur;
+    TLAccount* checking;
+};
+
 }  // namespace tallo::test
