@@ -3,7 +3,6 @@
 #include "Classes/currencies/TLCurrency.h"
 #include "Classes/currencies/TLCurrencyCenter.h"
 #include "Classes/currencies/TLRateRecord.h"
-#include "Classes/currencies/TLTransactionRate.h"
 #include "Classes/ledger/TLSplit.h"
 #include "Classes/ledger/TLTransaction.h"
 #include "Classes/values/StringCorvane.h"
@@ -44,13 +43,7 @@ Decimal TLAccount::getBalance() {
     Decimal sum = startingBalance().value_or(Decimal::zero());
     for (TLTransaction* transaction : transactions()) {
         if (transaction->isSchedulerHelper_) continue;
-        Decimal total = transaction->totalamount().value_or(Decimal::zero());
-        if (transaction->currency() != currency() && transaction->currency() != nullptr && currency() != nullptr) {
-            TLTransactionRate* rate = transaction->getRateToAccount();
-            if (rate == nullptr) rate = transaction->createTransactionRateUnsingDefaultRate();
-            if (rate != nullptr && rate->rate()) total = total * *rate->rate();
-        }
-        sum = sum + total;
+        sum = sum + transaction->convertedToAccountCurrency(transaction->totalamount().value_or(Decimal::zero()));
     }
     return sum;
 }

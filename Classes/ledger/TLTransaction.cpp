@@ -276,30 +276,32 @@ std::string TLTransaction::getRepresentationString() const {
 }
 
 std::string TLTransaction::getSearchString() const {
+    return searchStringFrom(payee(), getOrderedSplit(), transactionDate(),
+                            totalamountInAccountCurrency().value_or(Decimal::zero()), codeOf(currency()).value_or(""));
+}
+
+std::string TLTransaction::searchStringFrom(const TLPayee* payee, const std::vector<TLSplit*>& splits,
+                                            std::optional<Date> date, const Decimal& amount, const std::string& code) {
     std::vector<std::string> words;
-    if (payee() != nullptr && payee()->representationString()) words.push_back(*payee()->representationString());
-    for (TLSplit* split : getOrderedSplit()) {
+    if (payee != nullptr && payee->representationString()) words.push_back(*payee->representationString());
+    for (TLSplit* split : splits) {
         TLCategory* category = split->category();
         if (category == nullptr) continue;
         words.push_back(category->name().value_or(""));
         if (category->mastercat() != nullptr) words.push_back(category->mastercat()->name().value_or(""));
     }
-    if (transactionDate()) words.push_back(mediumDate(*transactionDate()));
-    Decimal amount = totalamountInAccountCurrency().value_or(Decimal::zero());
-    words.push_back(TLCurrencyCenter::sharedCenter().currencyStringFromNumber(amount, codeOf(currency()).value_or("")));
+    if (date) words.push_back(mediumDate(*date));
+    words.push_back(TLCurrencyCenter::sharedCenter().currencyStringFromNumber(amount, code));
     return TLFormatter::sentenceFromWords(words);
 }
 
 TLPicture TLTransaction::getImageSmall(bool small) const {
     if (imageRecord() != nullptr) return TLPicture::stored(imageRecord());
     if (isTransfer()) return TLPicture::named(small ? "Transfer.png" : "Transfer@2x.png");
-    if (isPayeePriority()) {
-        TLPicture picture = payee()->getImageSmall(small);
-        return picture.isStored() || !picture.name.empty() ? picture : getSplitImageSmall(small);
-    }
-    TLPicture picture = getSplitImageSmall(small);
-    if (!picture.isStored() && picture.name.empty() && payee() != nullptr) return payee()->getImageSmall(small);
-    return picture;
+    // A payee and the splits always have a picture (a built-in one at least),
+    // so neither falls back to the other.
+    if (isPayeePriority()) return payee()->getImageSmall(small);
+    return getSplitImageSmall(small);
 }
 
 TLPicture TLTransaction::getSplitImageSmall(bool small) const {

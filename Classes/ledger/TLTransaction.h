@@ -20,6 +20,7 @@
 // transferFromAccount each time the origin is saved.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,11 @@ public:
     // Sets the currency to the account's (when there is an account).
     void copyCurrencyFromAccount();
 
+    // An amount in the transaction's currency in its account's: unchanged
+    // in the same currency, else times the frozen rate to the account (made
+    // from today's rate record the first time it is needed).
+    Decimal convertedToAccountCurrency(const Decimal& amount);
+
     // Frozen rates.
     TLTransactionRate* getRateByCode(const std::string& code) const;
     TLTransactionRate* getRateToAccount() const;
@@ -99,6 +105,11 @@ public:
     // Payee, categories with their masters, medium date and amount, as one
     // line of words for searching.
     std::string getSearchString() const;
+    // The search text of anything with a payee, splits, a date and an amount
+    // (transactions and schedules): payee, each split's category and its
+    // master, the medium date, the amount in `code`'s form.
+    static std::string searchStringFrom(const TLPayee* payee, const std::vector<TLSplit*>& splits,
+                                        std::optional<Date> date, const Decimal& amount, const std::string& code);
     TLPicture getImageSmall(bool small) const;
     TLPicture getSplitImageSmall(bool small) const;
 
@@ -128,8 +139,6 @@ protected:
     void awakeFromFetch() override;
 
 private:
-    // An amount in the transaction's currency, in the account's currency.
-    Decimal convertedToAccountCurrency(const Decimal& amount);
     void makeMirror(TLAccount* account, bool sending);
     // copyTransfer, where `currencyBefore` is the currency the mirror's
     // amounts (and frozen rate) were in before this refresh.

@@ -18,7 +18,6 @@
 #include "Classes/values/TLFormatter.h"
 #include "Platform/foundation/Calendar.h"
 #include "Platform/foundation/Clock.h"
-#include "Platform/foundation/DateFormatter.h"
 #include "Platform/foundation/Localization.h"
 #include "Platform/objectstore/ManagedObjectContext.h"
 
@@ -74,13 +73,6 @@ const Reminder& reminderOf(int code) {
 }
 
 bool before(Date a, Date b) { return a.timeIntervalSince1970() < b.timeIntervalSince1970(); }
-
-std::string mediumDate(Date date) {
-    DateFormatter formatter;
-    formatter.setDateStyle(DateStyle::Medium);
-    formatter.setTimeStyle(DateStyle::None);
-    return formatter.stringFromDate(date);
-}
 
 }  // namespace
 
@@ -295,18 +287,8 @@ std::string TLScheduler::getDueString() const {
 }
 
 std::string TLScheduler::getSearchString() const {
-    std::vector<std::string> words;
-    if (payee() != nullptr && payee()->representationString()) words.push_back(*payee()->representationString());
-    for (TLSplit* split : getSplitsArray()) {
-        TLCategory* category = split->category();
-        if (category == nullptr) continue;
-        words.push_back(category->name().value_or(""));
-        if (category->mastercat() != nullptr) words.push_back(category->mastercat()->name().value_or(""));
-    }
-    if (nextDate()) words.push_back(mediumDate(*nextDate()));
     std::string code = currency() != nullptr ? currency()->code().value_or("") : "";
-    words.push_back(TLCurrencyCenter::sharedCenter().currencyStringFromNumber(totalamount().value_or(Decimal::zero()), code));
-    return TLFormatter::sentenceFromWords(words);
+    return TLTransaction::searchStringFrom(payee(), getSplitsArray(), nextDate(), totalamount().value_or(Decimal::zero()), code);
 }
 
 bool TLScheduler::isPayeePriority() const { return TLTransactionSettings::usePayee() && payee() != nullptr; }
