@@ -54,8 +54,11 @@ struct RunLoop::Impl {
 };
 
 RunLoop& RunLoop::main() {
-    static RunLoop loop;
-    return loop;
+    // Never destroyed: objects with static lifetime (the shared sync server
+    // and its sockets) are torn down at exit after a function-local static
+    // would be, and their sockets must still find the loop they live on.
+    static RunLoop* const loop = new RunLoop;
+    return *loop;
 }
 
 RunLoop::RunLoop() : impl_(std::make_unique<Impl>()) {}

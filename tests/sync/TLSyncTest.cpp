@@ -93,6 +93,20 @@ TEST_F(Server, StoppingClosesEveryConnectionAndRestartingListensAfresh) {
     EXPECT_EQ(exchange(*again, {{"type", "secretcode"}, {"documentID", "LIB-X"}}), "{documentID=LIB-X, type=welcome}");
 }
 
+TEST_F(Server, AProgramThatExitsWithTheServerRunningEndsCleanly) {
+    // The shared server is destroyed among the exit handlers; its sockets
+    // were once closed on a run loop already gone (a use after free that
+    // corrupted the heap of every program ending with sync running).
+    EXPECT_EXIT(
+        {
+            pairWith("LIB-X");
+            auto peer = connect();
+            exchange(*peer, {{"type", "secretcode"}, {"documentID", "LIB-X"}});
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
 TEST_F(Server, TheLibraryIsSetOnlyByANonEmptyIdentifier) {
     sync().setLibraryName("");
     EXPECT_FALSE(sync().isLibrarySet());
