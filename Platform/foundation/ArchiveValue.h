@@ -6,8 +6,11 @@
 // boolean true, nor the real 1.0).
 
 #include <cstdint>
+#include <cstring>
 #include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -19,6 +22,15 @@ class ArchiveValue;
 using ArchiveArray = std::vector<ArchiveValue>;
 using ArchiveDictionary = std::map<std::string, ArchiveValue>;
 
+// Bytes owned elsewhere; see ArchiveValue.
+struct BorrowedData {
+    const uint8_t* bytes = nullptr;
+    size_t size = 0;
+    friend bool operator==(const BorrowedData& a, const BorrowedData& b) {
+        return a.size == b.size && (a.size == 0 || std::memcmp(a.bytes, b.bytes, a.size) == 0);
+    }
+};
+
 class ArchiveValue {
 public:
     using Data = std::vector<uint8_t>;
@@ -27,6 +39,7 @@ public:
     ArchiveValue(std::string value) : v_(std::move(value)) {}
     ArchiveValue(const char* value) : v_(std::string(value)) {}
     ArchiveValue(Data value) : v_(std::move(value)) {}
+    ArchiveValue(BorrowedData value) : v_(value) {}
     ArchiveValue(Date value) : v_(value) {}
     ArchiveValue(long long value) : v_(value) {}
     ArchiveValue(int value) : v_(static_cast<long long>(value)) {}
@@ -37,7 +50,15 @@ public:
 
     // The value as the kind asked for, or nullptr when it is another kind.
     const std::string* asString() const& { return std::get_if<std::string>(&v_); }
-    const Data* asData() const& { return std::get_if<Data>(&v_); }
+    const Data* asData() const& { return std::get_if<Data>(&v_); }  // owned data only
+    // The bytes of data in either form; nothing for other kinds.
+    std::optional<std::string_view> bytes() const {
+        if (const Data* v = asData()) return std::string_view(reinterpret_cast<const char*>(v->data()), v->size());
+        if (const BorrowedData* v = std::get_if<BorrowedData>(&v_)) {
+            return std::string_view(reinterpret_cast<const char*>(v->bytes), v->size);
+        }
+        return std::nullopt;
+    }
     const Date* asDate() const& { return std::get_if<Date>(&v_); }
     const long long* asInteger() const& { return std::get_if<long long>(&v_); }
     const double* asReal() const& { return std::get_if<double>(&v_); }
@@ -51,7 +72,7 @@ public:
     friend bool operator==(const ArchiveValue&, const ArchiveValue&) = default;
 
 private:
-    std::variant<std::string, Data, Date, long long, double, bool, ArchiveArray, ArchiveDictionary> v_;
+    std::variant<std::string, Data, Date, long long, double, bool, ArchiveArray, ArchiveDictionary, BorrowedData> v_;
 };
 
 }  // namespace tallo

@@ -41,8 +41,12 @@
 // kMaxDepth; shared objects that would expand past kMaxExpansion; a string
 // holding a NUL character (the binary writer cannot write one back).
 //
-// Encoding and decoding are linear in the size of the archive; large data
-// values (whole store files) are copied a fixed number of times.
+// Archives are written and read in the binary form directly (other forms of
+// property list are read too, through PropertyList): encoding and decoding
+// are linear in the size of the archive, and a data value (a whole store
+// file) is copied exactly once each way — into the archive, out of it.
+// Only what the root reaches is read; bytes nothing refers to are not
+// looked at.
 // Stateless; any thread.
 
 #include <cstdint>
@@ -64,15 +68,21 @@ public:
     // gigabytes.
     static constexpr uint64_t kMaxExpansion = 64ull << 20;
 
-    // The keyed archive of `root`. Strings must not contain NUL characters
-    // (they would end there); dictionaries nested deeper than kMaxDepth are
-    // written but will not be read back.
-    static std::vector<uint8_t> archivedDataWithRootObject(const ArchiveDictionary& root);
+    // The keyed archive of `root`, with `spareCapacity` bytes reserved after
+    // it (to append a message terminator without moving the archive).
+    // Strings with NUL characters and dictionaries nested deeper than
+    // kMaxDepth are written but will not be read back.
+    static std::vector<uint8_t> archivedDataWithRootObject(const ArchiveDictionary& root, size_t spareCapacity = 0);
+
+    // How data values come out of an archive: copied, or borrowed from the
+    // archive's bytes (which must then outlive the result).
+    enum class DataValues { Copied, Borrowed };
 
     // The root dictionary of a keyed archive, or nothing with `error` set to
     // the reason.
     static std::optional<ArchiveDictionary> unarchiveObjectWithData(const std::vector<uint8_t>& data,
-                                                                    std::string* error = nullptr);
+                                                                    std::string* error = nullptr,
+                                                                    DataValues dataValues = DataValues::Copied);
 };
 
 }  // namespace tallo

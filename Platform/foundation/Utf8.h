@@ -44,3 +44,82 @@ inline bool isValidUtf8(const std::string& text) {
 }
 
 }  // namespace tallo
+
+namespace tallo {
+
+// Appends the UTF-8 form of the code point `code` (U+FFFD for surrogates
+// and values past U+10FFFF).
+inline void appendUtf8(std::string& out, uint32_t code) {
+    if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) code = 0xFFFD;
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// The UTF-8 text of `units` big-endian UTF-16 code units at `bytes`; an
+// unpaired surrogate becomes U+FFFD.
+inline std::string utf8FromUtf16BE(const uint8_t* bytes, size_t units) {
+    std::string out;
+    out.reserve(units);
+    for (size_t i = 0; i < units; ++i) {
+        uint32_t unit = (uint32_t{bytes[2 * i]} << 8) | bytes[2 * i + 1];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units) {
+            uint32_t next = (uint32_t{bytes[2 * i + 2]} << 8) | bytes[2 * i + 3];
+            if (next >= 0xDC00 && next <= 0xDFFF) {
+                appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
+                ++i;
+                continue;
+            }
+        }
+        appendUtf8(out, unit);
+    }
+    return out;
+}
+
+// The big-endian UTF-16 bytes of UTF-8 `text`; a byte that does not begin
+// a well-formed sequence becomes U+FFFD.
+inline std::string utf16BEFromUtf8(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    auto put = [&](uint32_t unit) {
+        out += static_cast<char>(unit >> 8);
+        out += static_cast<char>(unit & 0xFF);
+    };
+    size_t i = 0;
+    while (i < text.size()) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        uint32_t code = 0xFFFD;
+        if (length == 1) {
+            code = c;
+        } else if (length > 1 && i + length <= text.size() && isValidUtf8(text.substr(i, length))) {
+            code = c & (0x7F >> length);
+            for (size_t k = 1; k < length; ++k) code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        } else {
+            length = 1;
+        }
+        i += length;
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            put(0xD800 + (code >> 10));
+            put(0xDC00 + (code & 0x3FF));
+        } else {
+            put(code);
+        }
+    }
+    return out;
+}
+
+}  // namespace tallo

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include <sstream>
@@ -95,6 +96,29 @@ TEST(KeyedArchiver, ASyncMessageComesBackAsTheSameDictionary) {
     EXPECT_TRUE(*decoded == message);
     EXPECT_EQ(*decoded->at("lastSyncDate").asDate(), lastSync);
     EXPECT_TRUE(*decoded->at("dataFileData").asData() == store);
+}
+
+TEST(KeyedArchiver, BorrowedDataArchivesLikeOwnedDataAndCanBeReadInPlace) {
+    // A store file sent from a mapping and read out of the received message
+    // without copies: the same archive bytes, and values that point into them.
+    ArchiveValue::Data store(5000);
+    for (size_t i = 0; i < store.size(); ++i) store[i] = static_cast<uint8_t>(i * 13);
+    const std::vector<uint8_t> owned =
+        KeyedArchiver::archivedDataWithRootObject({{"documentID", "LIB"}, {"dataFileData", store}});
+    const std::vector<uint8_t> borrowed = KeyedArchiver::archivedDataWithRootObject(
+        {{"documentID", "LIB"}, {"dataFileData", BorrowedData{store.data(), store.size()}}});
+    EXPECT_TRUE(owned == borrowed);
+
+    std::string error;
+    auto message = KeyedArchiver::unarchiveObjectWithData(owned, &error, KeyedArchiver::DataValues::Borrowed);
+    ASSERT_TRUE(message.has_value()) << error;
+    const ArchiveValue& data = message->at("dataFileData");
+    EXPECT_EQ(data.asData(), nullptr);
+    ASSERT_TRUE(data.bytes().has_value());
+    const auto* first = reinterpret_cast<const uint8_t*>(data.bytes()->data());
+    EXPECT_TRUE(first >= owned.data() && first + store.size() <= owned.data() + owned.size());
+    EXPECT_TRUE(std::equal(store.begin(), store.end(), first));
+    EXPECT_EQ(*message->at("documentID").asString(), "LIB");
 }
 
 TEST(KeyedArchiver, AnArchiveHasThePlatformLayoutWithOneClassDescriptionPerClass) {
