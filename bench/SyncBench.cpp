@@ -1,13 +1,14 @@
 // Sync transfers of a generated 100k-transaction book over 127.0.0.1, each
 // beside a plain loopback TCP copy of the same bytes in the same run:
 //   PlainCopy   the message's bytes through a blocking socket pair of threads
-//   Pull        datarequest → the device reads its files, archives and sends
+//   Pull        datarequest → the device maps its files, archives and sends
 //               them; the desktop receives and unarchives the whole message
+//               (its data values read in place)
 //   Push        the desktop archives and sends the store; the device receives,
-//               unarchives, writes, checks (full integrity check), keeps the
-//               previous file, renames it in, then reloads and reopens the
-//               store (the reload sync schedules one second later is run at
-//               once here)
+//               unarchives (in place), writes, checks (quick check, beside the
+//               flush to disk), keeps the previous file, renames it in, then
+//               reloads and reopens the store (the reload sync schedules one
+//               second later is run at once here)
 //   StoreOpen   opening the store afresh (the floor a reload cannot beat)
 // The device runs on the main run loop as in the program; the desktop is a
 // thread of plain blocking sockets. Rates are MB/s of the message bytes.
@@ -53,7 +54,7 @@ Bytes readBytes(const std::string& path) {
 }
 
 Bytes framed(const ArchiveDictionary& message) {
-    Bytes bytes = KeyedArchiver::archivedDataWithRootObject(message);
+    Bytes bytes = KeyedArchiver::archivedDataWithRootObject(message, AsyncSocket::kSocketMessageEndLength);
     Bytes end = AsyncSocket::socketMessageEndData();
     bytes.insert(bytes.end(), end.begin(), end.end());
     return bytes;
@@ -164,7 +165,8 @@ void Pull(benchmark::State& state) {
             sendAll(fd, framed({{"type", "datarequest"}, {"documentID", kLibrary}}));
             Bytes reply = receiveMessage(fd);
             messageBytes = reply.size() + 30;
-            auto message = KeyedArchiver::unarchiveObjectWithData(reply);
+            // Read in place, as a desktop that writes the files out can.
+            auto message = KeyedArchiver::unarchiveObjectWithData(reply, nullptr, KeyedArchiver::DataValues::Borrowed);
             if (!message || message->count("dataFileData") == 0) messageBytes = 0;
             ::close(fd);
             done = true;

@@ -1364,11 +1364,10 @@ void AsyncSocket::writeData(Data data, double timeout, int32_t tag) {
     d_->scheduleDequeueWrite();
 }
 
-void AsyncSocket::sendData(const Data& data) {
-    Data message = data;
+void AsyncSocket::sendData(Data data) {
     Data end = socketMessageEndData();
-    message.insert(message.end(), end.begin(), end.end());
-    writeData(std::move(message), -1, 0);
+    data.insert(data.end(), end.begin(), end.end());
+    writeData(std::move(data), -1, 0);
 }
 
 void AsyncSocket::startTLS(const std::optional<TLSSettings>& settings) {

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "Classes/store/TLDatabase.h"
 #include "Classes/sync/TLStoreReplacement.h"
@@ -11,6 +9,7 @@
 #include "Platform/foundation/ApplicationHome.h"
 #include "Platform/foundation/DateFormatter.h"
 #include "Platform/foundation/KeyedArchiver.h"
+#include "Platform/foundation/MappedFile.h"
 #include "Platform/foundation/UserDefaults.h"
 
 namespace tallo {
@@ -27,21 +26,8 @@ const std::string* stringFor(const ArchiveDictionary& message, const char* key) 
 
 NetService::Data utf8(const std::string& text) { return NetService::Data(text.begin(), text.end()); }
 
-std::optional<AsyncSocket::Data> readWholeFile(const std::string& path) {
-    if (path.empty()) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    in.seekg(0, std::ios::end);
-    auto size = in.tellg();
-    if (size < 0) return std::nullopt;
-    AsyncSocket::Data bytes(static_cast<size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return std::nullopt;
-    return bytes;
-}
-
 void send(AsyncSocket& sock, const ArchiveDictionary& message) {
-    sock.sendData(KeyedArchiver::archivedDataWithRootObject(message));
+    sock.sendData(KeyedArchiver::archivedDataWithRootObject(message, AsyncSocket::kSocketMessageEndLength));
 }
 
 }  // namespace
@@ -132,10 +118,12 @@ void BonjourController::onSocketDidReadData(AsyncSocket& sock, Data data, int32_
     size_t terminator = AsyncSocket::socketMessageEndData().size();
     data.resize(data.size() >= terminator ? data.size() - terminator : 0);
     // Bytes that are not a keyed archive count as no message; the
-    // connection stays usable for the next one.
-    auto message = KeyedArchiver::unarchiveObjectWithData(data);
-    data = {};
+    // connection stays usable for the next one. Data values (a whole store)
+    // are read in place: `data` lives until the message is handled.
+    auto message = KeyedArchiver::unarchiveObjectWithData(data, nullptr, KeyedArchiver::DataValues::Borrowed);
     dictionaryReceived(message ? &*message : nullptr, sock);
+    message.reset();
+    data = {};
     readFromServer(sock);
     TLSync::sharedSync().setIsSyncing(false);
 }
@@ -226,9 +214,15 @@ void BonjourController::sendDataFileForSyncToSocket(AsyncSocket& sock) {
     if (auto* observer = sync.observer()) observer->syncSetIdleTimerDisabled(true);
     TLDatabase& db = TLDatabase::sharedDatabase();
     ArchiveDictionary message{{"documentID", libraryName_}};
-    if (auto bytes = readWholeFile(db.urlToSqliteFile())) message["dataFileData"] = std::move(*bytes);
-    if (auto bytes = readWholeFile(db.urlToFastSyncStore())) message["fastSyncData"] = std::move(*bytes);
-    if (auto bytes = readWholeFile(db.urlToCurrentModel())) message["modelData"] = std::move(*bytes);
+    // The files are mapped, not read: the archive copies each once, from
+    // the page cache. Nothing writes them while the message is made.
+    std::optional<MappedFile> files[3] = {MappedFile::open(db.urlToSqliteFile()),
+                                          MappedFile::open(db.urlToFastSyncStore()),
+                                          MappedFile::open(db.urlToCurrentModel())};
+    const char* keys[3] = {"dataFileData", "fastSyncData", "modelData"};
+    for (int i = 0; i < 3; ++i) {
+        if (files[i]) message[keys[i]] = BorrowedData{files[i]->data(), files[i]->size()};
+    }
     send(sock, message);
     syncSocket_ = sock.shared_from_this();
     sync.syncDidStart();
@@ -236,11 +230,12 @@ void BonjourController::sendDataFileForSyncToSocket(AsyncSocket& sock) {
 
 void BonjourController::receiveDesktopData(ArchiveDictionary& message) {
     TLSync& sync = TLSync::sharedSync();
-    const AsyncSocket::Data* store = message["dataFileData"].asData();
+    std::optional<std::string_view> store = message["dataFileData"].bytes();
     auto fast = message.find("fastSyncData");
-    const AsyncSocket::Data* fastSync = fast == message.end() ? nullptr : fast->second.asData();
+    std::optional<std::string_view> fastSync;
+    if (fast != message.end()) fastSync = fast->second.bytes();
     std::string error;
-    if (store == nullptr || !TLStoreReplacement::replaceStoreFiles(*store, fastSync, &error)) {
+    if (!store || !TLStoreReplacement::replaceStoreFiles(*store, fastSync ? &*fastSync : nullptr, &error)) {
         // Nothing was replaced: the device keeps its data and says so.
         std::fprintf(stderr, "tallo: the store from the desktop was not taken: %s\n", error.c_str());
         if (auto* observer = sync.observer()) {

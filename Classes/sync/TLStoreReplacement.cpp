@@ -1,12 +1,13 @@
 #include "Classes/sync/TLStoreReplacement.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <string_view>
+#include <future>
 
 #include "Classes/store/TLDatabase.h"
 #include "Platform/foundation/AtomicFile.h"
@@ -17,13 +18,41 @@ namespace tallo {
 
 namespace {
 
-std::string_view view(const std::vector<uint8_t>& data) {
-    return {reinterpret_cast<const char*>(data.data()), data.size()};
-}
-
 bool fail(std::string* error, std::string message) {
     if (error) *error = std::move(message);
     return false;
+}
+
+std::string systemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+// Writes `bytes` to a new file at `path` and leaves it open for the flush.
+int writeNewFile(const std::string& path, std::string_view bytes, std::string& error) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        error = systemError("cannot write " + path);
+        return -1;
+    }
+    size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error = systemError("cannot write " + path);
+            ::close(fd);
+            ::unlink(path.c_str());
+            return -1;
+        }
+        written += static_cast<size_t>(n);
+    }
+    return fd;
+}
+
+// Makes a rename in `folder` last through a power loss.
+void syncFolder(const std::string& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 }  // namespace
@@ -32,7 +61,8 @@ std::string TLStoreReplacement::previousStorePath() {
     return TLDatabase::sharedDatabase().urlToSqliteFile() + ".previous";
 }
 
-bool TLStoreReplacement::replaceStoreFiles(const Data& storeFile, const Data* fastSyncFile, std::string* error) {
+bool TLStoreReplacement::replaceStoreFiles(std::string_view storeFile, const std::string_view* fastSyncFile,
+                                           std::string* error) {
     TLDatabase& db = TLDatabase::sharedDatabase();
     const std::string store = db.urlToSqliteFile();
     const std::string received = store + ".received";
@@ -42,10 +72,18 @@ bool TLStoreReplacement::replaceStoreFiles(const Data& storeFile, const Data* fa
     std::string message;
     auto model = Model::loadFile(db.urlToCurrentModel(), &message);
     if (!model) return fail(error, "the model cannot be loaded: " + message);
-    if (!writeFileAtomically(received, view(storeFile), message)) return fail(error, message);
-    if (!SqliteStore::checkStoreFile(received, *model, &message)) {
+    int fd = writeNewFile(received, storeFile, message);
+    if (fd < 0) return fail(error, message);
+    // The flush to disk and the check (which reads the file from the page
+    // cache) take about as long as each other: they run side by side.
+    auto flushed = std::async(std::launch::async, [fd] { return ::fsync(fd) == 0 ? 0 : errno; });
+    bool checked = SqliteStore::checkStoreFile(received, *model, &message, SqliteStoreOptions::IntegrityCheck::Quick);
+    int flushError = flushed.get();
+    ::close(fd);
+    if (!checked || flushError != 0) {
         std::remove(received.c_str());
-        return fail(error, "the received store is refused: " + message);
+        if (!checked) return fail(error, "the received store is refused: " + message);
+        return fail(error, "cannot write " + received + ": " + std::strerror(flushError));
     }
 
     // Keep the present store under a second name (a hard link, so the store
@@ -60,9 +98,20 @@ bool TLStoreReplacement::replaceStoreFiles(const Data& storeFile, const Data* fa
         std::remove(received.c_str());
         return fail(error, "the store cannot be replaced: " + reason);
     }
-    if (fastSyncFile != nullptr && !writeFileAtomically(db.urlToFastSyncStore(), view(*fastSyncFile), message)) {
+    syncFolder(db.applicationDocumentsDirectory());
+    if (fastSyncFile != nullptr && !writeFileAtomically(db.urlToFastSyncStore(), *fastSyncFile, message)) {
         if (error) *error = message;
     }
+    return true;
+}
+
+bool TLStoreReplacement::restorePreviousStore(std::string* error) {
+    TLDatabase& db = TLDatabase::sharedDatabase();
+    const std::string store = db.urlToSqliteFile();
+    const std::string previous = store + ".previous";
+    if (!std::filesystem::exists(previous)) return fail(error, "no previous store is kept");
+    if (std::rename(previous.c_str(), store.c_str()) != 0) return fail(error, systemError("cannot restore " + previous));
+    syncFolder(db.applicationDocumentsDirectory());
     return true;
 }
 

@@ -3,11 +3,13 @@
 #include <sys/random.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <mutex>
 
 #include "Classes/store/TLDatabase.h"
 #include "Classes/sync/BonjourController.h"
+#include "Classes/sync/TLStoreReplacement.h"
 #include "Platform/foundation/NotificationCenter.h"
 #include "Platform/foundation/RunLoop.h"
 #include "Platform/foundation/UserDefaults.h"
@@ -149,7 +151,22 @@ void TLSync::syncDidEnd() {
 }
 
 void TLSync::sendNotification() {
-    TLDatabase::sharedDatabase().reloadData();
+    TLDatabase& db = TLDatabase::sharedDatabase();
+    db.reloadData();
+    std::string error;
+    if (!db.hasPersistentStore() && TLStoreReplacement::restorePreviousStore(&error)) {
+        // The received store passed its checks but does not load: the
+        // device goes back to the store it had, rather than run without one.
+        std::fprintf(stderr, "tallo: the store from the desktop does not load (%s); the previous store is back\n",
+                     db.storeError().c_str());
+        db.reloadData();
+        if (observer_) {
+            observer_->syncShowAlert("Sync failed",
+                                     "The data from Corvane Tallo for Mac cannot be read. This device keeps the data "
+                                     "it had before the sync.",
+                                     "OK");
+        }
+    }
     NotificationCenter::defaultCenter().postNotification("gotNewDatabase", this);
     if (observer_) observer_->syncReloadTopScreen();
 }

@@ -943,11 +943,12 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const std::string& path, std::sha
     return std::unique_ptr<SqliteStore>(new SqliteStore(path, std::move(model), std::move(layout), db.release()));
 }
 
-bool SqliteStore::checkStoreFile(const std::string& path, const Model& model, std::string* error) {
+bool SqliteStore::checkStoreFile(const std::string& path, const Model& model, std::string* error,
+                                 SqliteStoreOptions::IntegrityCheck check) {
     StoreLayout layout;
     std::string why;
     if (!layout.build(model, &why)) return fail(error, path + ": the model " + model.name() + " cannot be stored: " + why);
-    return checkExistingFile(path, model, layout, SqliteStoreOptions::IntegrityCheck::Full, false, error);
+    return checkExistingFile(path, model, layout, check, false, error);
 }
 
 bool SqliteStore::load(StoreLoadSink& sink, std::string* error) {

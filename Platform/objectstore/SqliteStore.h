@@ -55,7 +55,7 @@ struct SqliteStoreOptions {
     // How thoroughly `open` reads an existing file before trusting it. Quick
     // by default: it finds torn and truncated files at a fifth of the full
     // check's cost (a 100k-transaction store: about 70 ms against 370 ms).
-    // checkStoreFile always runs Full.
+    // checkStoreFile runs Full unless asked otherwise.
     IntegrityCheck integrityCheck = IntegrityCheck::Quick;
     // How long a save waits for another connection's lock before failing.
     int busyTimeoutMilliseconds = 1000;
@@ -84,10 +84,11 @@ public:
     static std::unique_ptr<SqliteStore> open(const std::string& path, std::shared_ptr<const Model> model,
                                              std::string* error = nullptr, SqliteStoreOptions options = {});
 
-    // The read-only checks of `open` with the full integrity check, for a file
-    // received from elsewhere before it replaces the store. Writes nothing;
-    // a file with an interrupted transaction (hot journal) is refused.
-    static bool checkStoreFile(const std::string& path, const Model& model, std::string* error = nullptr);
+    // The read-only checks of `open`, with the integrity check asked for, for
+    // a file received from elsewhere before it replaces the store. Writes
+    // nothing; a file with an interrupted transaction (hot journal) is refused.
+    static bool checkStoreFile(const std::string& path, const Model& model, std::string* error = nullptr,
+                               SqliteStoreOptions::IntegrityCheck check = SqliteStoreOptions::IntegrityCheck::Full);
 
     ~SqliteStore() override;
     SqliteStore(const SqliteStore&) = delete;

@@ -97,6 +97,29 @@ TEST_F(DesktopData, AStoreOfAnotherProgramIsRefused) {
     EXPECT_EQ(readBytes(db().urlToSqliteFile()), oldStore_);
 }
 
+TEST_F(DesktopData, AStoreThatPassesTheChecksButDoesNotLoadGivesWayToThePreviousOne) {
+    // Sound pages and schema, but an opening balance of "abc": only loading
+    // finds it, after the file was put in place.
+    TemporaryFolder other;
+    std::string path = other.path() + "/unreadable.sqlite";
+    writeBytes(path, storeWithAccount("Savings"));
+    std::string command = "sqlite3 " + path + " \"UPDATE ZACCOUNT SET ZSTARTINGBALANCE = 'abc'\"";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    auto peer = connect();
+    deliver(*peer, merged(readBytes(path)));
+    EXPECT_EQ(readBytes(db().urlToSqliteFile()), readBytes(path));
+
+    EXPECT_TRUE(runUntil([&] { return notes_ == "gotNewDatabase "; }));
+    EXPECT_TRUE(db().hasPersistentStore());
+    EXPECT_EQ(readBytes(db().urlToSqliteFile()), oldStore_);
+    EXPECT_FALSE(std::filesystem::exists(TLStoreReplacement::previousStorePath()));
+    EXPECT_EQ(accountNames(), "Checking ");
+    EXPECT_NE(screen_.log.find("alert(Sync failed|The data from Corvane Tallo for Mac cannot be read. This device keeps "
+                               "the data it had before the sync.|OK)"),
+              std::string::npos)
+        << screen_.log;
+}
+
 TEST_F(DesktopData, AFullTransferShowsTheOverlayUntilTheStoreArrives) {
     auto peer = connect();
     peer->send({{"type", "datarequest"}, {"documentID", kLibrary}});

@@ -44,7 +44,7 @@ bool SyncPeer::connect(const std::string& host, uint16_t port) {
 void SyncPeer::send(const ArchiveDictionary& message) {
     if (!socket_ || disconnected_) return;
     ++pendingWrites_;
-    socket_->sendData(KeyedArchiver::archivedDataWithRootObject(message));
+    socket_->sendData(KeyedArchiver::archivedDataWithRootObject(message, AsyncSocket::kSocketMessageEndLength));
 }
 
 void SyncPeer::sendBytes(Data bytes) {
