@@ -1,6 +1,5 @@
 #include "Classes/sync/TLStoreReplacement.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,36 +23,6 @@ bool fail(std::string* error, std::string message) {
 }
 
 std::string systemError(const std::string& what) { return what + ": " + std::strerror(errno); }
-
-// Writes `bytes` to a new file at `path` and leaves it open for the flush.
-int writeNewFile(const std::string& path, std::string_view bytes, std::string& error) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        error = systemError("cannot write " + path);
-        return -1;
-    }
-    size_t written = 0;
-    while (written < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            error = systemError("cannot write " + path);
-            ::close(fd);
-            ::unlink(path.c_str());
-            return -1;
-        }
-        written += static_cast<size_t>(n);
-    }
-    return fd;
-}
-
-// Makes a rename in `folder` last through a power loss.
-void syncFolder(const std::string& folder) {
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
 
 }  // namespace
 

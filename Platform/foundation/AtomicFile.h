@@ -14,4 +14,13 @@ namespace tallo {
 // temporary file is left behind.
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string& error);
 
+// The pieces, for callers that do more between writing and renaming (check
+// the file, flush it on another thread): writes `bytes` to a new file at
+// `path` (mode 0600, replacing one there) and answers its open descriptor
+// for the caller to flush and close; -1 with `error` set, and no file left,
+// on failure.
+int writeNewFile(const std::string& path, std::string_view bytes, std::string& error);
+// Flushes `folder`'s entries, so a rename in it outlasts a power loss.
+void syncFolder(const std::string& folder);
+
 }  // namespace tallo

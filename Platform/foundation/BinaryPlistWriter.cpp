@@ -61,12 +61,11 @@ BinaryPlistWriter::Ref BinaryPlistWriter::addString(std::string_view text) {
         entry.bytes = reinterpret_cast<const uint8_t*>(text.data());
         entry.size = text.size();
     } else {
-        // Kept by index: the vector of texts may move, the texts' own
-        // buffers are looked up again at write().
+        // Kept by index: the vector of texts may move as it grows.
         utf16_.push_back(utf16BEFromUtf8(std::string(text)));
         entry.kind = Kind::Utf16;
         entry.size = utf16_.back().size() / 2;
-        entry.refsAt = utf16_.size() - 1;
+        entry.text = utf16_.size() - 1;
     }
     return add(entry);
 }
@@ -177,7 +176,7 @@ std::vector<uint8_t> BinaryPlistWriter::write(Ref top, size_t spareCapacity) con
                 break;
             case Kind::Utf16:
                 out.counted(0x6, entry.size);
-                out.raw(reinterpret_cast<const uint8_t*>(utf16_[entry.refsAt].data()), 2 * entry.size);
+                out.raw(reinterpret_cast<const uint8_t*>(utf16_[entry.text].data()), 2 * entry.size);
                 break;
             case Kind::Data:
                 out.counted(0x4, entry.size);

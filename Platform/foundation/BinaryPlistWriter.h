@@ -47,9 +47,10 @@ private:
         Kind kind = Kind::Array;
         long long integer = 0;  // Integer, Bool, Uid (as unsigned)
         double real = 0;
-        const uint8_t* bytes = nullptr;  // Ascii, Data; Utf16: into utf16_
+        const uint8_t* bytes = nullptr;  // Ascii, Data
         size_t size = 0;                 // bytes; Utf16: code units; containers: entries
         size_t refsAt = 0;               // containers: first of their refs in refs_
+        size_t text = 0;                 // Utf16: its converted text in utf16_
     };
 
     Ref add(Entry entry);
@@ -58,7 +59,7 @@ private:
 
     std::vector<Entry> entries_;
     std::vector<Ref> refs_;
-    std::vector<std::string> utf16_;  // converted texts, owned (stable storage: see addString)
+    std::vector<std::string> utf16_;  // converted texts, owned
 };
 
 }  // namespace tallo

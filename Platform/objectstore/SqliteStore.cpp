@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "Platform/foundation/AtomicFile.h"
 #include "Platform/objectstore/ManagedObject.h"
 #include "Platform/objectstore/ObjectStoreAccess.h"
 
@@ -614,12 +615,7 @@ bool createStoreFile(const std::string& path, const Model& model, const StoreLay
     ::unlink(temporary.c_str());
     ::unlink((temporary + "-journal").c_str());
     if (ok) {
-        std::string folder = path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/') + 1);
-        int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-        if (dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
-        }
+        syncFolder(path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/') + 1));
     }
     return ok;
 }
