@@ -8,6 +8,8 @@
 
 #include "Classes/currencies/TLCurrencyCenter.h"
 #include "Classes/shell/TalloMobile2AppDelegate.h"
+#include "Classes/store/TLDatabase.h"
+#include "Classes/sync/TLSync.h"
 #include "Platform/foundation/ApplicationHome.h"
 #include "Platform/foundation/Bundle.h"
 #include "Platform/foundation/Locale.h"
@@ -24,13 +26,14 @@ constexpr int kDefaultPort = 8321;
 void usage(std::FILE* out) {
     std::fprintf(out,
                  "usage: tallo [--home DIR] [--locale ID] [--time-zone NAME] [--port N] [--address IP]\n"
-                 "             [--quote-service URL] [--info]\n"
+                 "             [--quote-service URL] [--no-sync] [--info]\n"
                  "  --home DIR            the application home (default $TALLO_HOME or ~/.local/share/tallo)\n"
                  "  --locale ID           an ICU locale such as de_DE (default from LC_ALL/LC_MESSAGES/LANG)\n"
                  "  --time-zone NAME      an Olson time zone such as Europe/Berlin (default from TZ)\n"
                  "  --port N              the browser interface's port (default %d; 0: any free port)\n"
                  "  --address IP          listen there instead of 127.0.0.1\n"
                  "  --quote-service URL   where exchange rates are downloaded from (none: no download)\n"
+                 "  --no-sync             never start the sync server, even with a paired library\n"
                  "  --info                print version, home, locale and time zone, and exit\n",
                  kDefaultPort);
 }
@@ -56,7 +59,7 @@ void stopOnSignal(int) { tallo::RunLoop::main().stop(); }
 int main(int argc, char** argv) {
     using namespace tallo;
     std::string home, locale, timeZone, port = std::to_string(kDefaultPort), address = "127.0.0.1", quoteService;
-    bool infoOnly = false;
+    bool infoOnly = false, noSync = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (option("--home", argc, argv, i, home) || option("--locale", argc, argv, i, locale) ||
@@ -66,6 +69,10 @@ int main(int argc, char** argv) {
         }
         if (arg == "--info") {
             infoOnly = true;
+            continue;
+        }
+        if (arg == "--no-sync") {
+            noSync = true;
             continue;
         }
         if (arg == "--help" || arg == "-h") {
@@ -94,9 +101,20 @@ int main(int argc, char** argv) {
                     applicationHome.path().c_str(), Locale::current().c_str(), TimeZone::defaultName().c_str());
         return 0;
     }
+    std::string error;
+    if (!applicationHome.prepare(&error)) {
+        std::fprintf(stderr, "tallo: the application home cannot be used: %s\n", error.c_str());
+        return 1;
+    }
     UserDefaults::resetStandardUserDefaults(applicationHome.preferencesPath() + "/Tallo.plist");
+    // The store opens before anything is shown: one that cannot be used (and
+    // has no loadable store from before a sync beside it) is left as it is,
+    // the opening has said why, and the program ends instead of starting
+    // without the data.
+    if (!TLDatabase::sharedDatabase().hasPersistentStore()) return 1;
 
     TLCurrencyCenter::sharedCenter().setQuoteServiceURL(quoteService);
+    TLSync::sharedSync().setSwitchedOff(noSync);
     TalloMobile2AppDelegate appDelegate;
     appDelegate.downloadRates = [] { TLCurrencyCenter::sharedCenter().downloadRatesOfActiveCurrencies(); };
     Application& application = Application::sharedApplication();
@@ -110,7 +128,6 @@ int main(int argc, char** argv) {
     const char* web = std::getenv("TALLO_WEB");
     options.webRoot = web != nullptr ? web : TALLO_WEB_ROOT;
     options.resourceRoot = Bundle::resourcePath();
-    std::string error;
     if (!server.start(options, &error)) {
         std::fprintf(stderr, "tallo: %s\n", error.c_str());
         return 1;

@@ -10,6 +10,7 @@
 #include "Classes/store/TLDatabase.h"
 #include "Classes/sync/SyncScreen.h"
 #include "Classes/sync/TLSync.h"
+#include "Classes/values/StringCorvane.h"
 #include "Platform/foundation/Clock.h"
 #include "Platform/foundation/Localization.h"
 #include "Platform/foundation/UserDefaults.h"
@@ -95,7 +96,23 @@ bool TalloMobile2AppDelegate::applicationDidFinishLaunching() {
     updateBadges();
     global.readUserDefaults();
     finishLoading();
+    showStoreNotices();
     return true;
+}
+
+// What the opening of the store had to settle, told once on the page: a
+// store that cannot be written, or one put back from before the last sync.
+void TalloMobile2AppDelegate::showStoreNotices() {
+    TLDatabase& db = TLDatabase::sharedDatabase();
+    if (!db.recoveryNote().empty()) {
+        std::make_shared<AlertView>(L("Store Restored"), db.recoveryNote(), L("OK"))->show();
+    }
+    if (db.isReadOnly()) {
+        std::string message = stringWithFormat(
+            L("Tallo cannot write to %@. You can look at your data, but nothing you change is saved."),
+            {db.urlToSqliteFile()});
+        std::make_shared<AlertView>(L("Read-Only Store"), message, L("OK"))->show();
+    }
 }
 
 void TalloMobile2AppDelegate::finishLoading() {

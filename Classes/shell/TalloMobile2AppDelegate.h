@@ -43,6 +43,7 @@ public:
 
     bool applicationDidFinishLaunching() override;
     void finishLoading();
+    void showStoreNotices();
     void applicationDidEnterBackground() override;
     void applicationWillEnterForeground() override;
 

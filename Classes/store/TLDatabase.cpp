@@ -1,6 +1,8 @@
 #include "Classes/store/TLDatabase.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -12,6 +14,7 @@
 #include "Classes/ledger/TLCategory.h"
 #include "Classes/store/TLSecurityInfo.h"
 #include "Platform/foundation/ApplicationHome.h"
+#include "Platform/foundation/AtomicFile.h"
 #include "Platform/foundation/Bundle.h"
 #include "Platform/foundation/InternalError.h"
 #include "Platform/objectstore/SqliteStore.h"
@@ -74,18 +77,71 @@ void TLDatabase::build() {
             return;
         }
     }
-    std::filesystem::create_directories(applicationDocumentsDirectory());
-    auto store = SqliteStore::open(urlToSqliteFile(), model_, &error);
-    hasStore_ = store != nullptr;
-    storeError_ = hasStore_ ? "" : error;
-    if (!hasStore_) std::fprintf(stderr, "tallo: the store cannot be opened and is left as it is: %s\n", error.c_str());
-    context_ = std::make_unique<ManagedObjectContext>(model_, makeEntityObject, std::move(store));
-    if (!context_->load(&error)) {
-        std::fprintf(stderr, "tallo: the store cannot be read and is left as it is: %s\n", error.c_str());
-        hasStore_ = false;
-        storeError_ = error;
-        context_ = std::make_unique<ManagedObjectContext>(model_, makeEntityObject);
+    std::error_code ignored;
+    std::filesystem::create_directories(applicationDocumentsDirectory(), ignored);
+    // A received store still under its temporary name was cut off before it
+    // was checked: it is never used.
+    std::filesystem::remove(urlToSqliteFile() + ".received", ignored);
+    if (openAndLoad(&error) || recoverFromPreviousStore(error)) return;
+    std::fprintf(stderr, "tallo: the store cannot be opened and is left as it is: %s\n", error.c_str());
+    hasStore_ = false;
+    storeError_ = error;
+    context_ = std::make_unique<ManagedObjectContext>(model_, makeEntityObject);
+}
+
+bool TLDatabase::openAndLoad(std::string* error) {
+    auto store = SqliteStore::open(urlToSqliteFile(), model_, error);
+    if (!store) return false;
+    bool readOnly = store->isReadOnly();
+    auto context = std::make_unique<ManagedObjectContext>(model_, makeEntityObject, std::move(store));
+    if (!context->load(error)) return false;
+    context_ = std::move(context);
+    hasStore_ = true;
+    readOnly_ = readOnly;
+    storeError_.clear();
+    if (readOnly_) std::fprintf(stderr, "tallo: %s cannot be written to: changes are not saved\n", urlToSqliteFile().c_str());
+    return true;
+}
+
+bool TLDatabase::recoverFromPreviousStore(const std::string& why) {
+    const std::string store = urlToSqliteFile();
+    const std::string previous = store + ".previous";
+    const std::string refused = store + ".refused";
+    std::error_code missing;
+    if (!std::filesystem::is_regular_file(previous, missing)) return false;
+    std::string error;
+    if (!storeFileLoads(previous, &error)) {
+        std::fprintf(stderr, "tallo: the kept store %s does not load either: %s\n", previous.c_str(), error.c_str());
+        return false;
     }
+    // The unloadable file is kept under its own name, never deleted: it may
+    // still hold what a person wants back.
+    if (std::rename(store.c_str(), refused.c_str()) != 0 || std::rename(previous.c_str(), store.c_str()) != 0) {
+        std::fprintf(stderr, "tallo: cannot put %s back in place: %s\n", previous.c_str(), std::strerror(errno));
+        return false;
+    }
+    syncFolder(applicationDocumentsDirectory());
+    if (!openAndLoad(&error)) return false;
+    recoveryNote_ = "The store did not load (" + why + "). It is kept as " + refused +
+                    "; the store from before the last sync is in use.";
+    std::fprintf(stderr, "tallo: %s\n", recoveryNote_.c_str());
+    return true;
+}
+
+bool TLDatabase::storeFileLoads(const std::string& path, std::string* error) {
+    std::string why;
+    const std::string modelPath = Bundle::pathForResource("Database2", "mom").value_or("");
+    std::shared_ptr<const Model> model = Model::loadFile(modelPath, &why);
+    if (!model) {
+        if (error) *error = "the model cannot be loaded: " + why;
+        return false;
+    }
+    SqliteStoreOptions options;
+    options.integrityCheck = SqliteStoreOptions::IntegrityCheck::None;  // the caller checked
+    auto store = SqliteStore::open(path, model, error, options);
+    if (!store) return false;
+    ManagedObjectContext context(model, makeEntityObject, std::move(store));
+    return context.load(error);
 }
 
 ManagedObjectContext* TLDatabase::context() {
@@ -103,6 +159,11 @@ bool TLDatabase::hasPersistentStore() {
     return hasStore_;
 }
 
+bool TLDatabase::isReadOnly() {
+    build();
+    return readOnly_;
+}
+
 ManagedObject* TLDatabase::createObjectForEntity(const std::string& entityName) {
     ManagedObjectContext* c = context();
     return c != nullptr ? c->insertNewObjectForEntityForName(entityName) : nullptr;
@@ -117,6 +178,9 @@ void TLDatabase::deleteObject(ManagedObject* object) {
 
 void TLDatabase::save() {
     if (!context_ || !context_->hasChanges()) return;
+    // A read-only store keeps its changes in memory for this run only; the
+    // page told the person so when the store opened.
+    if (readOnly_) return;
     std::string error = storeError_;
     if (!hasStore_ || !context_->save(&error)) {
         // Nothing is retried and nothing is shown: the process ends, and the
@@ -136,7 +200,9 @@ void TLDatabase::reloadData() {
     context_.reset();
     model_.reset();
     hasStore_ = false;
+    readOnly_ = false;
     storeError_.clear();
+    recoveryNote_.clear();
     for (const auto& hook : reloadHooks_) hook();
 }
 

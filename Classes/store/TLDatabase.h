@@ -5,9 +5,17 @@
 // and save of the application goes through it. Main thread only.
 //
 // A store file that cannot be opened (not a store of this model, damaged) is
-// never overwritten: the context then works without a store, and the first
-// save that has something to write ends the process with status −1, as any
-// failed save does.
+// never overwritten. When a store kept from before the last sync lies beside
+// it ("TalloMobile2.sqlite.previous") and loads, the unloadable file is moved
+// aside as "TalloMobile2.sqlite.refused" and the kept one is opened in its
+// place (a sync cut off between putting a store in place and loading it);
+// recoveryNote() says so. Otherwise the context works without a store, and
+// the first save that has something to write ends the process with status
+// −1, as any failed save does.
+//
+// A store file the program may read but not write (its permissions, or its
+// folder's) is opened read-only: isReadOnly() is true, and save() discards
+// the changes instead of ending the process.
 
 #include <functional>
 #include <memory>
@@ -37,6 +45,16 @@ public:
     // and the first save ends the process); the reason in storeError().
     bool hasPersistentStore();
     const std::string& storeError() const { return storeError_; }
+    // Whether the store was opened read-only (see above).
+    bool isReadOnly();
+    // What the opening had to do to find a loadable store ("" when nothing):
+    // the previous store put back in place of one that does not load.
+    const std::string& recoveryNote() const { return recoveryNote_; }
+
+    // Whether the store file at `path` — not the one in use — opens and loads
+    // with this program's model and classes. Reads it in a context of its
+    // own; the shared store is untouched. False with the reason otherwise.
+    static bool storeFileLoads(const std::string& path, std::string* error);
 
     std::string applicationDocumentsDirectory() const;
     std::string urlToSqliteFile() const;
@@ -77,11 +95,19 @@ public:
 private:
     TLDatabase() = default;
     void build();
+    // Opens the store file and loads it into a new context; false (and no
+    // context) when it does not load.
+    bool openAndLoad(std::string* error);
+    // The store does not load: put the previous store in its place when one
+    // is kept and loads.
+    bool recoverFromPreviousStore(const std::string& why);
 
     std::shared_ptr<const Model> model_;
     std::unique_ptr<ManagedObjectContext> context_;
     bool hasStore_ = false;
+    bool readOnly_ = false;
     std::string storeError_;
+    std::string recoveryNote_;
     TLSecurityInfo* securityInfo_ = nullptr;
     std::vector<std::function<void()>> reloadHooks_;
 };

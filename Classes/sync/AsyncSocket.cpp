@@ -194,6 +194,9 @@ struct AsyncSocket::Impl {
     uint64_t deferredGeneration = 0;  // a change cancels every pending deferred call
     uint64_t pendingDisconnect = 0;
     uint64_t nextDisconnectId = 1;
+    static constexpr double kFirstAcceptRetrySeconds = 0.05;
+    static constexpr double kLongestAcceptRetrySeconds = 1.0;
+    double acceptRetryDelay = 0;  // 0: the last accept succeeded
 
     // ---- plumbing -------------------------------------------------------
 
@@ -361,13 +364,29 @@ struct AsyncSocket::Impl {
         return false;
     }
 
+    bool isListeningOn(const tcp::acceptor* acceptor) const {
+        return acceptor != nullptr && (acceptor4.get() == acceptor || acceptor6.get() == acceptor);
+    }
+
     void acceptNext(tcp::acceptor* acceptor) {
         acceptor->async_accept(guarded([acceptor](Impl& d, error_code ec, tcp::socket peer) {
-            if (ec == asio::error::operation_aborted) return;
-            auto listening = [&] { return d.acceptor4.get() == acceptor || d.acceptor6.get() == acceptor; };
-            if (!listening()) return;
-            if (!ec) d.didAcceptConnection(std::move(peer));
-            if (listening()) d.acceptNext(acceptor);
+            if (ec == asio::error::operation_aborted || !d.isListeningOn(acceptor)) return;
+            if (ec) return d.acceptAgainLater(acceptor);
+            d.acceptRetryDelay = 0;
+            d.didAcceptConnection(std::move(peer));
+            if (d.isListeningOn(acceptor)) d.acceptNext(acceptor);
+        }));
+    }
+
+    // An accept that fails (out of file descriptors, most often) leaves the
+    // connection waiting in the backlog, so accepting again at once would
+    // fail again at once and spin the loop: wait, longer each time up to a
+    // second, and let the rest of the program run meanwhile.
+    void acceptAgainLater(tcp::acceptor* acceptor) {
+        acceptRetryDelay = acceptRetryDelay == 0 ? kFirstAcceptRetrySeconds
+                                                 : std::min(acceptRetryDelay * 2, kLongestAcceptRetrySeconds);
+        loop().performAfterDelay(acceptRetryDelay, guarded([acceptor](Impl& d) {
+            if (d.isListeningOn(acceptor)) d.acceptNext(acceptor);
         }));
     }
 

@@ -10,6 +10,7 @@
 #include "Platform/foundation/DateFormatter.h"
 #include "Platform/foundation/KeyedArchiver.h"
 #include "Platform/foundation/MappedFile.h"
+#include "Platform/foundation/RunLoop.h"
 #include "Platform/foundation/UserDefaults.h"
 
 namespace tallo {
@@ -35,6 +36,7 @@ void send(AsyncSocket& sock, const ArchiveDictionary& message) {
 BonjourController::BonjourController() : libraryName_(TLSync::sharedSync().libraryName().value_or("")) {}
 
 BonjourController::~BonjourController() {
+    for (RunLoop::TimerId timer : penaltyTimers_) RunLoop::main().cancel(timer);
     if (openSocket_) {
         openSocket_->setDelegate(nullptr);
         openSocket_->disconnect();
@@ -103,11 +105,29 @@ void BonjourController::onSocketDidAcceptNewSocket(AsyncSocket&, const std::shar
 RunLoop* BonjourController::onSocketWantsRunLoopForNewSocket(AsyncSocket&, AsyncSocket&) { return nullptr; }
 
 void BonjourController::onSocketDidConnectToHost(AsyncSocket& sock, const std::string&, uint16_t) {
+    auto it = std::find_if(clients_.begin(), clients_.end(), [&](const auto& s) { return s.get() == &sock; });
+    if (it - clients_.begin() >= static_cast<long>(TLSync::kMaximumClients)) {
+        sock.disconnect();  // over the cap: closed before anything is read
+        return;
+    }
     readFromServer(sock);
 }
 
 void BonjourController::readFromServer(AsyncSocket& sock) {
-    sock.readDataToData(AsyncSocket::socketMessageEndData(), -1, TLSync::sharedSync().maximumMessageLength(), 0);
+    TLSync& sync = TLSync::sharedSync();
+    readProgress_[&sock] = 0;
+    sock.readDataToData(AsyncSocket::socketMessageEndData(), sync.idleTimeout(), sync.maximumMessageLength(), 0);
+}
+
+double BonjourController::onSocketShouldTimeoutReadWithTag(AsyncSocket& sock, int32_t, double, uint32_t bytesDone) {
+    // The read's timeout is the idle limit: it is extended as long as bytes
+    // keep coming, and while a transfer waits for the desktop's merge.
+    double idle = TLSync::sharedSync().idleTimeout();
+    if (syncSocket_ && &sock == syncSocket_.get()) return idle;
+    uint32_t& seen = readProgress_[&sock];
+    if (bytesDone <= seen) return 0;
+    seen = bytesDone;
+    return idle;
 }
 
 void BonjourController::onSocketDidReadPartialDataOfLength(AsyncSocket&, uint32_t, int32_t) {
@@ -121,11 +141,31 @@ void BonjourController::onSocketDidReadData(AsyncSocket& sock, Data data, int32_
     // connection stays usable for the next one. Data values (a whole store)
     // are read in place: `data` lives until the message is handled.
     auto message = KeyedArchiver::unarchiveObjectWithData(data, nullptr, KeyedArchiver::DataValues::Borrowed);
+    penalty_ = false;
     dictionaryReceived(message ? &*message : nullptr, sock);
     message.reset();
     data = {};
-    readFromServer(sock);
     TLSync::sharedSync().setIsSyncing(false);
+    if (penalty_) {
+        answerWrongCodeLater(sock);
+    } else {
+        readFromServer(sock);
+    }
+}
+
+// A wrong pairing code costs its sender a pause: the answer and the next
+// read of that connection come after it.
+void BonjourController::answerWrongCodeLater(AsyncSocket& sock) {
+    std::weak_ptr<AsyncSocket> weak = sock.shared_from_this();
+    auto timer = std::make_shared<RunLoop::TimerId>(0);
+    *timer = RunLoop::main().performAfterDelay(TLSync::sharedSync().wrongCodeDelay(), [this, weak, timer] {
+        penaltyTimers_.erase(*timer);
+        auto socket = weak.lock();
+        if (!socket || std::find(clients_.begin(), clients_.end(), socket) == clients_.end()) return;
+        sendWrongCodeToSocket(*socket);
+        readFromServer(*socket);
+    });
+    penaltyTimers_.insert(*timer);
 }
 
 void BonjourController::onSocketDidDisconnect(AsyncSocket& sock) {
@@ -138,6 +178,7 @@ void BonjourController::onSocketDidDisconnect(AsyncSocket& sock) {
         endTransfer();
     }
     if (openSocket_ && &sock == openSocket_.get()) return;
+    readProgress_.erase(&sock);
     sock.setDelegate(nullptr);
     auto it = std::find_if(clients_.begin(), clients_.end(), [&](const auto& s) { return s.get() == &sock; });
     if (it != clients_.end()) clients_.erase(it);
@@ -169,21 +210,26 @@ void BonjourController::handleSecretCode(const ArchiveDictionary& message, Async
     TLSync& sync = TLSync::sharedSync();
     const std::string* documentID = stringFor(message, "documentID");
     if (!libraryName_.empty() && !sync.isSettingNewLibrary()) {
-        // A paired device outside pairing: the identifier alone admits.
-        if (documentID == nullptr) return;
-        if (!documentID->empty() && *documentID == libraryName_) {
-            sync.setLibraryName(libraryName_);
-            sync.updateTXTRecordData();
-            sync.correctCodeReceived();
-            sendWelcome(sock);
-        }
+        // A paired device outside pairing: the identifier alone admits. Only
+        // the paired library may rename itself: a stranger's message changes
+        // no stored setting.
+        if (documentID == nullptr || documentID->empty() || *documentID != libraryName_) return;
+        sync.setLibraryName(libraryName_);
+        sync.updateTXTRecordData();
+        sync.correctCodeReceived();
+        sendWelcome(sock);
         const std::string* name = stringFor(message, "documentName");
         UserDefaults::standardUserDefaults().setString(kDocumentNameKey, name ? *name : *documentID);
         return;
     }
     const std::string* code = stringFor(message, "code");
     if (code == nullptr || code->size() != 4 || sync.syncCode().empty() || *code != sync.syncCode()) {
-        sendWrongCodeToSocket(sock);
+        if (sync.syncCode().empty()) {
+            sendWrongCodeToSocket(sock);
+        } else {
+            sync.wrongCodeReceived();
+            penalty_ = true;
+        }
         return;
     }
     if (documentID == nullptr) return;

@@ -17,6 +17,12 @@
 //                  the store reloads one second later
 //   anything without the paired identifier → "wrongcode"
 //
+// Every peer is bounded (TLSync's constants): at most kMaximumClients
+// connections, each closed when idle, each message no longer than
+// TLSync::maximumMessageLength(); a wrong pairing code is answered after a
+// pause, and ten end the pairing. Only the paired library changes stored
+// settings.
+//
 // A received store file is written to a temporary file and checked (SQLite
 // opens it, its integrity check passes, it is a store of our model) before
 // it replaces the store; the replaced file is kept as
@@ -29,6 +35,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -81,6 +89,7 @@ public:
     void onSocketDidConnectToHost(AsyncSocket& sock, const std::string& host, uint16_t port) override;
     void onSocketDidReadPartialDataOfLength(AsyncSocket& sock, uint32_t length, int32_t tag) override;
     void onSocketDidReadData(AsyncSocket& sock, Data data, int32_t tag) override;
+    double onSocketShouldTimeoutReadWithTag(AsyncSocket& sock, int32_t tag, double elapsed, uint32_t bytesDone) override;
     void onSocketDidDisconnect(AsyncSocket& sock) override;
 
 private:
@@ -89,6 +98,7 @@ private:
     void sendWelcome(AsyncSocket& sock);
     void receiveDesktopData(ArchiveDictionary& message);
     void endTransfer();
+    void answerWrongCodeLater(AsyncSocket& sock);
 
     std::vector<std::shared_ptr<AsyncSocket>> clients_;
     std::shared_ptr<AsyncSocket> openSocket_;
@@ -96,6 +106,11 @@ private:
     std::string libraryName_;
     std::unique_ptr<NetService> netService_;
     std::shared_ptr<AsyncSocket> syncSocket_;
+    // Bytes of the current read seen at its last idle check, per connection.
+    std::unordered_map<const AsyncSocket*, uint32_t> readProgress_;
+    // The message just handled was a wrong pairing code.
+    bool penalty_ = false;
+    std::set<uint64_t> penaltyTimers_;
 };
 
 }  // namespace tallo

@@ -22,7 +22,14 @@ bool fail(std::string* error, std::string message) {
     return false;
 }
 
-std::string systemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+// The three checks, cheapest first: every page and every index against its
+// table (a quick check misses an index that disagrees with its rows, and the
+// first save touching them would fail), every table, column and index of the
+// model present, and a load of every row into objects of this program.
+bool checkReceivedStore(const std::string& path, const Model& model, std::string* error) {
+    return SqliteStore::checkStoreFile(path, model, error, SqliteStoreOptions::IntegrityCheck::Full) &&
+           TLDatabase::storeFileLoads(path, error);
+}
 
 }  // namespace
 
@@ -36,28 +43,29 @@ bool TLStoreReplacement::replaceStoreFiles(std::string_view storeFile, const std
     const std::string store = db.urlToSqliteFile();
     const std::string received = store + ".received";
     const std::string previous = store + ".previous";
-    std::filesystem::create_directories(db.applicationDocumentsDirectory());
+    std::error_code ignored;
+    std::filesystem::create_directories(db.applicationDocumentsDirectory(), ignored);
 
     std::string message;
     auto model = Model::loadFile(db.urlToCurrentModel(), &message);
     if (!model) return fail(error, "the model cannot be loaded: " + message);
     int fd = writeNewFile(received, storeFile, message);
     if (fd < 0) return fail(error, message);
-    // The flush to disk and the check (which reads the file from the page
-    // cache) take about as long as each other: they run side by side.
+    // The flush to disk runs beside the checks, which read the file from the
+    // page cache.
     auto flushed = std::async(std::launch::async, [fd] { return ::fsync(fd) == 0 ? 0 : errno; });
-    bool checked = SqliteStore::checkStoreFile(received, *model, &message, SqliteStoreOptions::IntegrityCheck::Quick);
+    bool checked = checkReceivedStore(received, *model, &message);
     int flushError = flushed.get();
     ::close(fd);
     if (!checked || flushError != 0) {
         std::remove(received.c_str());
+        std::remove((received + "-journal").c_str());
         if (!checked) return fail(error, "the received store is refused: " + message);
         return fail(error, "cannot write " + received + ": " + std::strerror(flushError));
     }
 
     // Keep the present store under a second name (a hard link, so the store
     // itself never goes missing), then swap the received file in.
-    std::error_code ignored;
     std::filesystem::remove(previous, ignored);
     if (std::filesystem::exists(store) && ::link(store.c_str(), previous.c_str()) != 0) {
         std::filesystem::copy_file(store, previous, ignored);
@@ -71,16 +79,6 @@ bool TLStoreReplacement::replaceStoreFiles(std::string_view storeFile, const std
     if (fastSyncFile != nullptr && !writeFileAtomically(db.urlToFastSyncStore(), *fastSyncFile, message)) {
         if (error) *error = message;
     }
-    return true;
-}
-
-bool TLStoreReplacement::restorePreviousStore(std::string* error) {
-    TLDatabase& db = TLDatabase::sharedDatabase();
-    const std::string store = db.urlToSqliteFile();
-    const std::string previous = store + ".previous";
-    if (!std::filesystem::exists(previous)) return fail(error, "no previous store is kept");
-    if (std::rename(previous.c_str(), store.c_str()) != 0) return fail(error, systemError("cannot restore " + previous));
-    syncFolder(db.applicationDocumentsDirectory());
     return true;
 }
 

@@ -3,13 +3,15 @@
 #include <sys/random.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <limits>
 #include <mutex>
 
 #include "Classes/store/TLDatabase.h"
 #include "Classes/sync/BonjourController.h"
-#include "Classes/sync/TLStoreReplacement.h"
 #include "Platform/foundation/NotificationCenter.h"
 #include "Platform/foundation/RunLoop.h"
 #include "Platform/foundation/UserDefaults.h"
@@ -69,6 +71,7 @@ TLSync::~TLSync() {
 }
 
 void TLSync::startBonjour() {
+    if (switchedOff_) return;
     if (!bonjourController_) bonjourController_ = std::make_unique<BonjourController>();
     bonjourController_->startListening();
     bonjourIsRunning_ = true;
@@ -117,8 +120,30 @@ bool TLSync::isLibrarySet() const {
 }
 
 void TLSync::setIsSettingNewLibrary(bool value) {
+    if (value && !isSettingNewLibrary_) wrongCodes_ = 0;
     isSettingNewLibrary_ = value;
     updateTXTRecordData();
+}
+
+void TLSync::wrongCodeReceived() {
+    if (syncCode_.empty()) return;  // no code to guess: nothing to count
+    ++wrongCodes_;
+    if (hasPairingEnded()) {
+        syncCode_.clear();
+        if (syncEditViewC_ != nullptr) syncEditViewC_->pairingEnded();
+    } else if (wrongCodes_ % kWrongCodesBeforeNewCode == 0) {
+        getSyncCode();
+        if (syncEditViewC_ != nullptr) syncEditViewC_->showSyncCode(syncCode_);
+    }
+}
+
+int32_t TLSync::maximumMessageLength() const {
+    if (maximumMessageLength_ > 0) return maximumMessageLength_;
+    std::error_code unknown;
+    auto size = std::filesystem::file_size(TLDatabase::sharedDatabase().urlToSqliteFile(), unknown);
+    int64_t bound = kMessageLengthFloor;
+    if (!unknown) bound = std::max<int64_t>(bound, 4 * static_cast<int64_t>(size));
+    return static_cast<int32_t>(std::min<int64_t>(bound, std::numeric_limits<int32_t>::max()));
 }
 
 void TLSync::updateTXTRecordData() {
@@ -153,19 +178,13 @@ void TLSync::syncDidEnd() {
 void TLSync::sendNotification() {
     TLDatabase& db = TLDatabase::sharedDatabase();
     db.reloadData();
-    std::string error;
-    if (!db.hasPersistentStore() && TLStoreReplacement::restorePreviousStore(&error)) {
-        // The received store passed its checks but does not load: the
-        // device goes back to the store it had, rather than run without one.
-        std::fprintf(stderr, "tallo: the store from the desktop does not load (%s); the previous store is back\n",
-                     db.storeError().c_str());
-        db.reloadData();
-        if (observer_) {
-            observer_->syncShowAlert("Sync failed",
-                                     "The data from Corvane Tallo for Mac cannot be read. This device keeps the data "
-                                     "it had before the sync.",
-                                     "OK");
-        }
+    if (db.hasPersistentStore() && !db.recoveryNote().empty() && observer_) {
+        // The store in place did not load and the opening went back to the
+        // one kept from before the sync.
+        observer_->syncShowAlert("Sync failed",
+                                 "The data from Corvane Tallo for Mac cannot be read. This device keeps the data "
+                                 "it had before the sync.",
+                                 "OK");
     }
     NotificationCenter::defaultCenter().postNotification("gotNewDatabase", this);
     if (observer_) observer_->syncReloadTopScreen();

@@ -26,9 +26,25 @@ class BonjourController;
 
 class TLSync {
 public:
-    // A peer that sends a message longer than this without its terminator is
-    // disconnected (error 3), so it cannot exhaust the device's memory.
-    static constexpr int32_t kDefaultMaximumMessageLength = 512 << 20;
+    // What one peer may cost the device. The desktop uses one or two
+    // connections; a fifth is closed as soon as it opens.
+    static constexpr size_t kMaximumClients = 4;
+    // A message may be this long, or four times the store file if that is
+    // more (the desktop sends back a merged store, which may have grown);
+    // a peer that sends more without the terminator is disconnected (error
+    // 3). 128 MiB holds a first sync of a library of about 250,000
+    // transactions into an empty device.
+    static constexpr int64_t kMessageLengthFloor = int64_t{128} << 20;
+    // A connection on which no byte arrives for this long is closed, unless
+    // a transfer is in progress on it (the desktop is merging).
+    static constexpr double kDefaultIdleTimeoutSeconds = 120;
+    // Pairing: every third wrong code replaces the code on the screen; the
+    // tenth ends the pairing (no code is valid until it is opened again).
+    // Each wrong code is answered, and the connection read again, only
+    // after a pause, so codes cannot be tried at network speed.
+    static constexpr int kWrongCodesBeforeNewCode = 3;
+    static constexpr int kWrongCodesEndingPairing = 10;
+    static constexpr double kDefaultWrongCodeDelaySeconds = 1.0;
 
     static TLSync& sharedSync();
     // Tests only: stops the server and forgets the instance.
@@ -37,8 +53,13 @@ public:
     TLSync(const TLSync&) = delete;
     TLSync& operator=(const TLSync&) = delete;
 
+    // Starts the server, unless sync is switched off for this run.
     void startBonjour();
     void stopBonjour();
+    // The program's --no-sync: nothing listens and nothing is published,
+    // whatever is paired.
+    bool isSwitchedOff() const { return switchedOff_; }
+    void setSwitchedOff(bool off) { switchedOff_ = off; }
 
     // The application's lifecycle hooks for sync. At launch the server
     // starts when a library is paired. Going to the background stops it
@@ -63,10 +84,17 @@ public:
     bool isLibrarySet() const;
 
     // True while the pairing screen is open; every change refreshes the TXT
-    // record (it shows no "documentID" while pairing).
+    // record (it shows no "documentID" while pairing). Opening it (true)
+    // starts the count of wrong codes afresh.
     bool isSettingNewLibrary() const { return isSettingNewLibrary_; }
-    bool isSettingLibrary() const { return isSettingNewLibrary_; }
     void setIsSettingNewLibrary(bool value);
+
+    // A wrong pairing code arrived while a code was shown: counts it, shows
+    // a new code after every kWrongCodesBeforeNewCode, and ends the pairing
+    // (the code is emptied, the screen told) at kWrongCodesEndingPairing.
+    void wrongCodeReceived();
+    int wrongCodeCount() const { return wrongCodes_; }
+    bool hasPairingEnded() const { return wrongCodes_ >= kWrongCodesEndingPairing; }
 
     void updateTXTRecordData();
     // A desktop paired: closes the pairing screen when one is open.
@@ -105,14 +133,21 @@ public:
     // for loopback only (tests), or an address.
     const std::optional<std::string>& listeningInterface() const { return listeningInterface_; }
     void setListeningInterface(const std::optional<std::string>& interface) { listeningInterface_ = interface; }
-    int32_t maximumMessageLength() const { return maximumMessageLength_; }
+    // The bound for the next message read (see kMessageLengthFloor); a
+    // length set here replaces it (tests), 0 returns to the rule.
+    int32_t maximumMessageLength() const;
     void setMaximumMessageLength(int32_t length) { maximumMessageLength_ = length; }
+    double idleTimeout() const { return idleTimeout_; }
+    void setIdleTimeout(double seconds) { idleTimeout_ = seconds; }
+    double wrongCodeDelay() const { return wrongCodeDelay_; }
+    void setWrongCodeDelay(double seconds) { wrongCodeDelay_ = seconds; }
 
 private:
     TLSync() = default;
 
     std::string syncCode_;
     bool isSettingNewLibrary_ = false;
+    bool switchedOff_ = false;
     std::unique_ptr<BonjourController> bonjourController_;
     bool isSyncing_ = false;
     bool bonjourIsRunning_ = false;
@@ -123,7 +158,10 @@ private:
     TLSyncObserver* observer_ = nullptr;
     std::string deviceName_, deviceIdentifier_;
     std::optional<std::string> listeningInterface_;
-    int32_t maximumMessageLength_ = kDefaultMaximumMessageLength;
+    int32_t maximumMessageLength_ = 0;
+    double idleTimeout_ = kDefaultIdleTimeoutSeconds;
+    double wrongCodeDelay_ = kDefaultWrongCodeDelaySeconds;
+    int wrongCodes_ = 0;
 
 };
 

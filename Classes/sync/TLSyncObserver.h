@@ -33,11 +33,17 @@ public:
     virtual void syncSetIdleTimerDisabled(bool disabled) { (void)disabled; }
 };
 
-// The open pairing screen: closes itself (back to the screen before Sync).
+// The open pairing screen.
 class TLSyncPairingScreen {
 public:
     virtual ~TLSyncPairingScreen() = default;
+    // Closes itself (back to the screen before Sync).
     virtual void popView() = 0;
+    // Wrong codes were tried: shows this new code in place of the old one.
+    virtual void showSyncCode(const std::string& code) { (void)code; }
+    // Too many wrong codes: no code is valid any more; the screen says so
+    // until it is opened again.
+    virtual void pairingEnded() {}
 };
 
 }  // namespace tallo

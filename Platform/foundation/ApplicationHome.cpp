@@ -38,6 +38,27 @@ bool ApplicationHome::createFolders(std::string* error) const {
     return true;
 }
 
+bool ApplicationHome::prepare(std::string* error) const {
+    auto refuse = [error](const std::string& message) {
+        if (error != nullptr) *error = message;
+        return false;
+    };
+    const fs::path home(path_);
+    for (const fs::path& folder : {home, home / "Documents", home / "Library", fs::path(preferencesPath()), fs::path(cachesPath())}) {
+        std::error_code code;
+        fs::file_status status = fs::status(folder, code);
+        if (fs::exists(status) && !fs::is_directory(status)) return refuse(folder.string() + " is a file, not a folder");
+    }
+    for (const fs::path& file : {fs::path(documentsPath()) / "TalloMobile2.sqlite", fs::path(documentsPath()) / "TalloMobile2.fastsyncstore",
+                                 fs::path(documentsPath()) / "Calendar.ics", fs::path(preferencesPath()) / "Tallo.plist"}) {
+        std::error_code code;
+        fs::file_status status = fs::status(file, code);
+        if (fs::is_directory(status)) return refuse(file.string() + " is a folder, not a file");
+        if (fs::exists(status) && !fs::is_regular_file(status)) return refuse(file.string() + " is not a plain file");
+    }
+    return createFolders(error);
+}
+
 namespace {
 std::mutex gCurrentMutex;
 std::optional<ApplicationHome> gCurrent;

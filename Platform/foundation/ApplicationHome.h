@@ -26,6 +26,13 @@ public:
     std::string cachesPath() const;
     // Makes the folders above; false with a message in `error` when it cannot.
     bool createFolders(std::string* error = nullptr) const;
+    // Makes the home ready for the program: every folder above that exists
+    // is a folder, every file the program keeps there (the store, the
+    // second store file, the settings, the calendar) that exists is a plain
+    // file, and the missing folders are made. False with one message naming
+    // the path and what is wrong ("…/Documents is a file, not a folder"),
+    // having changed nothing, when the home cannot be used.
+    bool prepare(std::string* error) const;
 
     static const char* version();
 

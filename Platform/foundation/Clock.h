@@ -4,7 +4,8 @@
 // pass without waiting.
 //
 // By default the clock follows the system. `setNow` switches it to manual
-// time standing still at that instant; `advance` moves manual time forward
+// time standing still at that instant (monotonic time then starts from one
+// fixed value, the same in every run); `advance` moves manual time forward
 // (RunLoop::advance also fires the timers that fall due). `useSystemTime`
 // returns to the system clock. Main thread only, except `now()`, which any
 // thread may call.

@@ -58,6 +58,10 @@ void UserDefaults::resetStandardUserDefaults(const std::string& plistPath) {
 UserDefaults::UserDefaults(std::string plistPath) : path_(std::move(plistPath)) { load(); }
 
 void UserDefaults::load() {
+    // A temporary file left by a write that never finished: the file itself
+    // still holds the last complete settings.
+    std::error_code ignored;
+    fs::remove(path_ + ".tmp", ignored);
     if (!fs::exists(path_)) return;  // no file yet: empty defaults
     std::string error;
     auto list = PropertyList::readFile(path_, &error);

@@ -562,8 +562,19 @@ bool recoverInterruptedWrite(const std::string& path, std::string* error) {
     return true;
 }
 
+// A plan that adds something means a table, column or index of the model
+// is missing: such a file came from elsewhere incomplete, and opening it as
+// the store would silently start the missing tables empty.
+bool requireCompleteSchema(const SchemaPlan& plan, std::string* error) {
+    if (plan.statements.empty()) return true;
+    const std::string& first = plan.statements.front();
+    return fail(error, "lacks part of this model's schema (" + std::to_string(plan.statements.size()) +
+                           " additions needed, the first: " + first.substr(0, 120) + ")");
+}
+
 bool checkExistingFile(const std::string& path, const Model& model, const StoreLayout& layout,
-                       SqliteStoreOptions::IntegrityCheck check, bool recover, std::string* error) {
+                       SqliteStoreOptions::IntegrityCheck check, bool recover, std::string* error,
+                       bool completeSchema = false) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return fail(error, path + ": " + std::strerror(errno));
     if (!S_ISREG(info.st_mode)) return fail(error, path + ": is not a regular file");
@@ -588,6 +599,7 @@ bool checkExistingFile(const std::string& path, const Model& model, const StoreL
     if (!integrityCheck(db.get(), check, &why)) return fail(error, path + ": " + why);
     SchemaPlan plan;
     if (!planSchema(db.get(), layout, model, false, &plan, &why)) return fail(error, path + ": " + why);
+    if (completeSchema && !requireCompleteSchema(plan, &why)) return fail(error, path + ": " + why);
     return true;
 }
 
@@ -896,6 +908,13 @@ bool writeRow(sqlite3* db, const StoreLayout& layout, EntityLayout& entry, const
 
 }  // namespace
 
+// SQLite writes its rollback journal beside the file: without a writable
+// folder no save can succeed, whatever the file's own permissions.
+bool folderIsWritable(const std::string& path) {
+    std::string folder = path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/') + 1);
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
 // ---- the store ----
 
 struct SqliteStore::Layout : StoreLayout {};
@@ -936,7 +955,10 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const std::string& path, std::sha
         fail(error, path + ": " + why);
         return nullptr;
     }
-    return std::unique_ptr<SqliteStore>(new SqliteStore(path, std::move(model), std::move(layout), db.release()));
+    bool readOnly = sqlite3_db_readonly(db.get(), "main") == 1 || !folderIsWritable(path);
+    auto store = std::unique_ptr<SqliteStore>(new SqliteStore(path, std::move(model), std::move(layout), db.release()));
+    store->readOnly_ = readOnly;
+    return store;
 }
 
 bool SqliteStore::checkStoreFile(const std::string& path, const Model& model, std::string* error,
@@ -944,7 +966,7 @@ bool SqliteStore::checkStoreFile(const std::string& path, const Model& model, st
     StoreLayout layout;
     std::string why;
     if (!layout.build(model, &why)) return fail(error, path + ": the model " + model.name() + " cannot be stored: " + why);
-    return checkExistingFile(path, model, layout, check, false, error);
+    return checkExistingFile(path, model, layout, check, false, error, true);
 }
 
 bool SqliteStore::load(StoreLoadSink& sink, std::string* error) {

@@ -85,8 +85,11 @@ public:
                                              std::string* error = nullptr, SqliteStoreOptions options = {});
 
     // The read-only checks of `open`, with the integrity check asked for, for
-    // a file received from elsewhere before it replaces the store. Writes
-    // nothing; a file with an interrupted transaction (hot journal) is refused.
+    // a file received from elsewhere before it replaces the store. Stricter
+    // than `open` in two ways: a file with an interrupted transaction (hot
+    // journal) is refused, and so is one that lacks any table, column or
+    // index of the model (open would add them; a received file like that is
+    // incomplete, not old). Writes nothing.
     static bool checkStoreFile(const std::string& path, const Model& model, std::string* error = nullptr,
                                SqliteStoreOptions::IntegrityCheck check = SqliteStoreOptions::IntegrityCheck::Full);
 
@@ -107,6 +110,9 @@ public:
     bool save(const StoreChanges& changes, std::string* error) override;
 
     const std::string& path() const { return path_; }
+    // The file (or its folder) may be read but not written by this process:
+    // every save will fail. Open still succeeds, so the data can be shown.
+    bool isReadOnly() const { return readOnly_; }
 
 private:
     struct Layout;
@@ -117,6 +123,7 @@ private:
     std::shared_ptr<const Model> model_;
     std::unique_ptr<Layout> layout_;
     sqlite3* db_ = nullptr;
+    bool readOnly_ = false;
 };
 
 }  // namespace tallo

@@ -41,6 +41,16 @@ TEST(UserDefaults, SettingsSurviveARestart) {
     EXPECT_EQ(reread.doubleValue("rate"), 1.0837);
 }
 
+TEST(UserDefaults, ATemporaryFileOfAWriteCutShortIsRemovedAndTheSettingsKept) {
+    test::TemporaryFolder folder;
+    std::string path = folder.path() + "/Tallo.plist";
+    UserDefaults(path).setString("default_currency_code", "EUR");
+    std::ofstream(path + ".tmp") << "bplist00 half of a newer write";
+    UserDefaults defaults(path);
+    EXPECT_EQ(defaults.stringForKey("default_currency_code"), "EUR");
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+}
+
 TEST(UserDefaults, AbsentKeysReadAsAbsent) {
     test::TemporaryFolder folder;
     UserDefaults defaults(folder.path() + "/Tallo.plist");

@@ -1,6 +1,8 @@
 #include "Classes/store/TLDatabase.h"
 
+#include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -183,6 +185,110 @@ TEST_F(TLDatabaseTest, AForeignFileIsLeftAloneAndASaveEndsTheProcess) {
     std::ifstream in(file);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, "my tax notes, not a store");
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void runSql(const std::string& path, const char* sql) {
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
+    sqlite3_close(raw);
+}
+
+// The state a sync cut off between putting a store in place and loading it
+// would leave: the store from before the sync kept as ".previous", and in
+// place a store that does not load (an opening balance of "abc").
+class StoreOpeningTest : public TLDatabaseTest {
+protected:
+    StoreOpeningTest() {
+        account("Checking", 0, 0);
+        db().save();
+        store = db().urlToSqliteFile();
+        previous = store + ".previous";
+        std::filesystem::copy_file(store, previous);
+        runSql(store, "UPDATE ZACCOUNT SET ZSTARTINGBALANCE = 'abc'");
+        unloadable = fileText(store);
+        TLDatabase::resetSharedDatabase();  // the next launch
+    }
+    std::string accountNames() {
+        std::string names;
+        for (TLAccount* a : db().getAccounts()) names += a->name().value_or("?") + " ";
+        return names;
+    }
+    std::string store, previous, unloadable;
+};
+
+TEST_F(StoreOpeningTest, AStoreThatDoesNotLoadGivesWayToTheOneKeptFromBeforeTheSync) {
+    std::string kept = fileText(previous);
+    EXPECT_TRUE(db().hasPersistentStore()) << db().storeError();
+    EXPECT_EQ(accountNames(), "Checking ");
+    EXPECT_EQ(fileText(store), kept);
+    EXPECT_FALSE(std::filesystem::exists(previous));
+    EXPECT_EQ(fileText(store + ".refused"), unloadable);  // kept, never deleted
+    EXPECT_NE(db().recoveryNote().find(store + ".refused"), std::string::npos) << db().recoveryNote();
+    // Saving works again.
+    account("Savings", 0, 1);
+    db().save();
+    db().reloadData();
+    EXPECT_EQ(accountNames(), "Checking Savings ");
+    EXPECT_EQ(db().recoveryNote(), "");
+}
+
+TEST_F(StoreOpeningTest, WithoutAKeptStoreTheUnloadableOneIsLeftAsItIs) {
+    std::filesystem::remove(previous);
+    EXPECT_FALSE(db().hasPersistentStore());
+    EXPECT_NE(db().storeError().find("abc"), std::string::npos) << db().storeError();
+    EXPECT_EQ(fileText(store), unloadable);
+}
+
+TEST_F(StoreOpeningTest, AKeptStoreThatDoesNotLoadEitherChangesNothing) {
+    std::filesystem::copy_file(store, previous, std::filesystem::copy_options::overwrite_existing);
+    EXPECT_FALSE(db().hasPersistentStore());
+    EXPECT_EQ(fileText(store), unloadable);
+    EXPECT_EQ(fileText(previous), unloadable);
+    EXPECT_FALSE(std::filesystem::exists(store + ".refused"));
+}
+
+TEST_F(TLDatabaseTest, AReceivedStoreLeftByACutTransferIsRemovedAtOpening) {
+    currency("EUR", true);
+    db().save();
+    std::string received = db().urlToSqliteFile() + ".received";
+    std::ofstream(received) << "the first half of a store";
+    db().reloadData();
+    EXPECT_EQ(db().getAllObjectsWithEntityName("Currency").size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(received));
+}
+
+// Run as a user that may read the home but not write it (root writes
+// anywhere, so the check runs in a child process that gives up root).
+TEST_F(TLDatabaseTest, AStoreThatCannotBeWrittenOpensReadOnlyAndKeepsChangesInMemory) {
+    account("Checking", 0, 0);
+    db().save();
+    std::string store = db().urlToSqliteFile();
+    std::string before = fileText(store);
+    TLDatabase::resetSharedDatabase();
+    EXPECT_EXIT(
+        {
+            if (::geteuid() == 0) {
+                for (const std::string& path : {folder_.path(), db().applicationDocumentsDirectory()}) ::chmod(path.c_str(), 0755);
+                ::chmod(store.c_str(), 0644);
+                if (::setgid(65534) != 0 || ::setuid(65534) != 0) std::_Exit(3);
+            } else {
+                ::chmod(db().applicationDocumentsDirectory().c_str(), 0555);
+            }
+            if (!db().hasPersistentStore() || !db().isReadOnly()) std::_Exit(1);
+            account("Savings", 0, 1);
+            db().save();  // kept in memory, no exit
+            if (db().getAccounts().size() != 2) std::_Exit(2);
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "cannot be written to");
+    ::chmod(db().applicationDocumentsDirectory().c_str(), 0755);
+    EXPECT_EQ(fileText(store), before);
 }
 
 }  // namespace

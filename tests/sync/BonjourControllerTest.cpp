@@ -3,6 +3,8 @@
 // and the framing of messages on one connection.
 #include <sys/socket.h>
 
+#include <chrono>
+
 #include "tests/sync/SyncTestSupport.h"
 
 namespace tallo::test {
@@ -64,6 +66,57 @@ TEST_F(Pairing, TheRightCodeWithoutADocumentGetsNoAnswerAndPairsNothing) {
               "{documentID=LIB-Z, type=welcome}");
 }
 
+TEST_F(Pairing, EveryThirdWrongCodeShowsANewOneAndTheTenthEndsThePairing) {
+    sync().startBonjour();
+    sync().setSyncEditViewC(&screen_);
+    sync().setIsSettingNewLibrary(true);
+    sync().setSyncCode("4071");
+    auto peer = connect();
+    auto tryCode = [&](const char* code) {
+        return exchange(*peer, {{"type", "secretcode"}, {"code", code}, {"documentID", "LIB-X"}});
+    };
+    EXPECT_EQ(tryCode("0000"), "{type=wrongcode}");
+    EXPECT_EQ(tryCode("1111"), "{type=wrongcode}");
+    EXPECT_EQ(sync().syncCode(), "4071");
+    EXPECT_EQ(tryCode("2222"), "{type=wrongcode}");
+    std::string second = sync().syncCode();
+    EXPECT_EQ(screen_.log, "code(" + second + ") ");
+    EXPECT_EQ(second.size(), 4u);
+    for (int i = sync().wrongCodeCount(); i < 9; ++i) {
+        std::string wrong = sync().syncCode() == "5555" ? "6666" : "5555";
+        EXPECT_EQ(tryCode(wrong.c_str()), "{type=wrongcode}");
+    }
+    EXPECT_EQ(sync().wrongCodeCount(), 9);
+    EXPECT_FALSE(sync().hasPairingEnded());
+    std::string last = sync().syncCode() == "5555" ? "6666" : "5555";
+    EXPECT_EQ(tryCode(last.c_str()), "{type=wrongcode}");
+    EXPECT_TRUE(sync().hasPairingEnded());
+    EXPECT_TRUE(screen_.log.ends_with("pairingEnded ")) << screen_.log;
+    // Ended: even the code that was shown last pairs nothing.
+    EXPECT_EQ(sync().syncCode(), "");
+    EXPECT_EQ(tryCode(second.c_str()), "{type=wrongcode}");
+    EXPECT_FALSE(sync().isLibrarySet());
+    // Opening the pairing again starts afresh.
+    sync().setIsSettingNewLibrary(false);
+    sync().setIsSettingNewLibrary(true);
+    sync().setSyncCode("3141");
+    EXPECT_EQ(sync().wrongCodeCount(), 0);
+    EXPECT_EQ(tryCode("3141"), "{documentID=LIB-X, type=welcome}");
+}
+
+TEST_F(Pairing, AWrongCodeIsAnsweredOnlyAfterAPause) {
+    sync().setWrongCodeDelay(0.3);
+    sync().startBonjour();
+    sync().setSyncCode("4071");
+    auto peer = connect();
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(exchange(*peer, {{"type", "secretcode"}, {"code", "1234"}, {"documentID", "LIB-X"}}), "{type=wrongcode}");
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(300));
+    // The connection is read again after the pause: the right code pairs.
+    EXPECT_EQ(exchange(*peer, {{"type", "secretcode"}, {"code", "4071"}, {"documentID", "LIB-X"}}),
+              "{documentID=LIB-X, type=welcome}");
+}
+
 using PairedDevice = SyncServerTest;
 
 TEST_F(PairedDevice, ThePairedIdentifierAloneIsWelcomedWhateverTheCode) {
@@ -73,16 +126,22 @@ TEST_F(PairedDevice, ThePairedIdentifierAloneIsWelcomedWhateverTheCode) {
               std::string("{documentID=") + kLibrary + ", type=welcome}");
 }
 
-TEST_F(PairedDevice, AnotherLibraryGetsNoAnswerButItsNameIsStored) {
+TEST_F(PairedDevice, AnotherLibraryGetsNoAnswerAndChangesNoSetting) {
     pairWith(kLibrary);
+    UserDefaults::standardUserDefaults().setString("documentName", "Home books");
     auto peer = connect();
     peer->send({{"type", "secretcode"}, {"code", "1234"}, {"documentID", "LIB-Y"}, {"documentName", "Office books"}});
+    peer->send({{"type", "secretcode"}, {"code", "1234"}, {"documentID", ""}, {"documentName", "Empty"}});
     peer->send({{"type", "datarequest"}, {"documentID", kLibrary}});
     auto first = peer->receive();  // the device data: nothing came before it
     ASSERT_TRUE(first);
     EXPECT_EQ(first->count("dataFileData"), 1u);
-    EXPECT_EQ(UserDefaults::standardUserDefaults().stringForKey("documentName"), "Office books");
+    EXPECT_EQ(UserDefaults::standardUserDefaults().stringForKey("documentName"), "Home books");
     EXPECT_EQ(sync().libraryName(), kLibrary);
+    // The paired library itself may rename itself.
+    EXPECT_EQ(exchange(*peer, {{"type", "secretcode"}, {"documentID", kLibrary}, {"documentName", "Family books"}}),
+              std::string("{documentID=") + kLibrary + ", type=welcome}");
+    EXPECT_EQ(UserDefaults::standardUserDefaults().stringForKey("documentName"), "Family books");
 }
 
 TEST_F(PairedDevice, ADataRequestOnAFreshConnectionSendsTheStoreFilesAndModel) {
@@ -137,13 +196,6 @@ TEST_F(PairedDevice, DesktopDataWithoutAStoreFileIsIgnored) {
 }
 
 using Framing = SyncServerTest;
-
-Bytes framed(const ArchiveDictionary& message) {
-    Bytes bytes = KeyedArchiver::archivedDataWithRootObject(message);
-    Bytes end = AsyncSocket::socketMessageEndData();
-    bytes.insert(bytes.end(), end.begin(), end.end());
-    return bytes;
-}
 
 TEST_F(Framing, TwoMessagesInOneWriteAreBothAnsweredInOrder) {
     pairWith(kLibrary);

@@ -3,10 +3,45 @@
 // transfer whose connection is lost, or whose store is damaged, changes
 // nothing.
 #include "Classes/sync/TLStoreReplacement.h"
+
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <set>
+
 #include "tests/sync/SyncTestSupport.h"
 
 namespace tallo::test {
 namespace {
+
+// A store file opened with SQLite itself, to damage it the ways a program
+// other than ours could.
+class RawStore {
+public:
+    explicit RawStore(const std::string& path) { EXPECT_EQ(sqlite3_open(path.c_str(), &db_), SQLITE_OK); }
+    ~RawStore() { sqlite3_close(db_); }
+    void exec(const std::string& sql) {
+        char* message = nullptr;
+        EXPECT_EQ(sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK) << sql << ": " << (message ? message : "");
+        sqlite3_free(message);
+    }
+    std::string text(const std::string& sql) {
+        sqlite3_stmt* statement = nullptr;
+        std::string out;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW) {
+            const unsigned char* value = sqlite3_column_text(statement, 0);
+            out = value ? reinterpret_cast<const char*>(value) : "";
+        }
+        sqlite3_finalize(statement);
+        EXPECT_FALSE(out.empty()) << sql;
+        return out;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
 
 class DesktopData : public SyncServerTest {
 protected:
@@ -23,6 +58,45 @@ protected:
         peer.send(message);
         ASSERT_EQ(exchange(peer, {{"type", "secretcode"}, {"documentID", kLibrary}}),
                   std::string("{documentID=") + kLibrary + ", type=welcome}");
+    }
+    // `store` after `sql` ran on it.
+    static Bytes withSql(const Bytes& store, const std::string& sql) {
+        TemporaryFolder folder;
+        std::string path = folder.path() + "/changed.sqlite";
+        writeBytes(path, store);
+        RawStore(path).exec(sql);
+        return readBytes(path);
+    }
+    // `store` with `index` left out of step with its table: the index is
+    // taken out of the schema while `change` runs, then put back with its
+    // old pages.
+    static Bytes withStaleIndex(const Bytes& store, const std::string& index, const std::string& change) {
+        TemporaryFolder folder;
+        std::string path = folder.path() + "/stale.sqlite";
+        writeBytes(path, store);
+        std::string root, sql;
+        {
+            RawStore raw(path);
+            root = raw.text("SELECT rootpage FROM sqlite_master WHERE name = '" + index + "'");
+            sql = raw.text("SELECT sql FROM sqlite_master WHERE name = '" + index + "'");
+            raw.exec("PRAGMA writable_schema = ON; DELETE FROM sqlite_master WHERE name = '" + index + "'");
+        }
+        RawStore(path).exec(change);
+        RawStore(path).exec("PRAGMA writable_schema = ON; INSERT INTO sqlite_master VALUES ('index', '" + index + "', '" +
+                            "ZACCOUNT', " + root + ", '" + sql + "')");
+        return readBytes(path);
+    }
+    // What a refused store leaves: the device's files as they were, nothing
+    // beside them, the alert, and the store the device had.
+    void expectRefusedAndUnchanged() {
+        EXPECT_EQ(readBytes(db().urlToSqliteFile()), oldStore_);
+        EXPECT_FALSE(std::filesystem::exists(TLStoreReplacement::previousStorePath()));
+        EXPECT_FALSE(std::filesystem::exists(db().urlToSqliteFile() + ".received"));
+        EXPECT_NE(screen_.log.find("alert(Sync failed|The data from Corvane Tallo for Mac is damaged."), std::string::npos)
+            << screen_.log;
+        RunLoop::main().runFor(1.2);
+        EXPECT_EQ(notes_, "");  // nothing was reloaded
+        EXPECT_EQ(accountNames(), "Checking ");
     }
     Bytes oldStore_;
 };
@@ -97,27 +171,61 @@ TEST_F(DesktopData, AStoreOfAnotherProgramIsRefused) {
     EXPECT_EQ(readBytes(db().urlToSqliteFile()), oldStore_);
 }
 
-TEST_F(DesktopData, AStoreThatPassesTheChecksButDoesNotLoadGivesWayToThePreviousOne) {
+TEST_F(DesktopData, AStoreThatDoesNotLoadIsRefusedBeforeItReplacesAnything) {
     // Sound pages and schema, but an opening balance of "abc": only loading
-    // finds it, after the file was put in place.
-    TemporaryFolder other;
-    std::string path = other.path() + "/unreadable.sqlite";
-    writeBytes(path, storeWithAccount("Savings"));
-    std::string command = "sqlite3 " + path + " \"UPDATE ZACCOUNT SET ZSTARTINGBALANCE = 'abc'\"";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    // finds it.
+    Bytes unreadable = withSql(storeWithAccount("Savings"), "UPDATE ZACCOUNT SET ZSTARTINGBALANCE = 'abc'");
     auto peer = connect();
-    deliver(*peer, merged(readBytes(path)));
-    EXPECT_EQ(readBytes(db().urlToSqliteFile()), readBytes(path));
+    deliver(*peer, merged(unreadable));
+    expectRefusedAndUnchanged();
+}
 
-    EXPECT_TRUE(runUntil([&] { return notes_ == "gotNewDatabase "; }));
-    EXPECT_TRUE(db().hasPersistentStore());
-    EXPECT_EQ(readBytes(db().urlToSqliteFile()), oldStore_);
-    EXPECT_FALSE(std::filesystem::exists(TLStoreReplacement::previousStorePath()));
-    EXPECT_EQ(accountNames(), "Checking ");
-    EXPECT_NE(screen_.log.find("alert(Sync failed|The data from Corvane Tallo for Mac cannot be read. This device keeps "
-                               "the data it had before the sync.|OK)"),
-              std::string::npos)
-        << screen_.log;
+TEST_F(DesktopData, AStoreWhoseIndexDisagreesWithItsTableIsRefused) {
+    // Every page is sound (a quick check passes), but the index of the
+    // accounts' currencies still holds the old value: the first save that
+    // touched the row would fail with "database disk image is malformed".
+    Bytes stale = withStaleIndex(storeWithAccount("Savings"), "ZACCOUNT_ZCURRENCY_INDEX", "UPDATE ZACCOUNT SET ZCURRENCY = 7");
+    auto peer = connect();
+    deliver(*peer, merged(stale));
+    expectRefusedAndUnchanged();
+}
+
+TEST_F(DesktopData, AStoreMissingATableIsRefused) {
+    Bytes incomplete = withSql(storeWithAccount("Savings"), "DROP TABLE ZPAYEE");
+    auto peer = connect();
+    deliver(*peer, merged(incomplete));
+    expectRefusedAndUnchanged();
+}
+
+// A process killed at any instant of a replacement leaves a store that
+// loads at the next launch: the old one or the new one, never neither.
+TEST_F(DesktopData, AKillAtAnyInstantOfAReplacementLeavesAStoreThatLoads) {
+    const Bytes incoming = storeWithAccount("Savings");
+    std::set<std::string> seen;
+    for (int i = 0; i < 12; ++i) {
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::string_view bytes(reinterpret_cast<const char*>(incoming.data()), incoming.size());
+            TLStoreReplacement::replaceStoreFiles(bytes, nullptr);
+            std::_Exit(0);
+        }
+        ::usleep(useconds_t(i * 6000));  // 0 to 60 ms into the replacement; the last round ends by itself
+        if (i < 11) ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+
+        TLDatabase::resetSharedDatabase();  // the next launch
+        ASSERT_TRUE(db().hasPersistentStore()) << "killed after " << i * 6 << " ms: " << db().storeError();
+        std::string names = accountNames();
+        EXPECT_TRUE(names == "Checking " || names == "Savings ") << names;
+        EXPECT_FALSE(std::filesystem::exists(db().urlToSqliteFile() + ".received"));
+        seen.insert(names);
+        // Back to the old store for the next round.
+        TLDatabase::resetSharedDatabase();
+        writeBytes(db().urlToSqliteFile(), oldStore_);
+        std::filesystem::remove(TLStoreReplacement::previousStorePath());
+    }
+    EXPECT_EQ(seen.count("Savings "), 1u) << "the replacement that ran to its end did not take";
 }
 
 TEST_F(DesktopData, AFullTransferShowsTheOverlayUntilTheStoreArrives) {

@@ -39,6 +39,14 @@ inline void writeBytes(const std::string& path, const Bytes& bytes) {
 }
 inline Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
+// A message as it travels: the archive and the terminator.
+inline Bytes framed(const ArchiveDictionary& message) {
+    Bytes bytes = KeyedArchiver::archivedDataWithRootObject(message);
+    Bytes end = AsyncSocket::socketMessageEndData();
+    bytes.insert(bytes.end(), end.begin(), end.end());
+    return bytes;
+}
+
 // A message as one line: "{documentID=X, type=welcome}", data as its size.
 inline std::string describe(const std::optional<ArchiveDictionary>& message) {
     if (!message) return "nothing";
@@ -70,6 +78,8 @@ public:
     }
     void syncSetIdleTimerDisabled(bool disabled) override { log += disabled ? "idleOff " : "idleOn "; }
     void popView() override { log += "popView "; }
+    void showSyncCode(const std::string& code) override { log += "code(" + code + ") "; }
+    void pairingEnded() override { log += "pairingEnded "; }
 };
 
 // Keeps what would be published.
@@ -97,6 +107,7 @@ protected:
         s.setDeviceName("Anna's phone");
         s.setDeviceIdentifier("3F2504E0-4F89-41D3-9A0C-0305E82C3301");
         s.setObserver(&screen_);
+        s.setWrongCodeDelay(0.01);  // the pause itself has a test of its own
         auto* account = static_cast<TLAccount*>(db().createObjectForEntity("Account"));
         account->setName("Checking");
         db().save();

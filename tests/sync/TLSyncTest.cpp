@@ -137,6 +137,16 @@ TEST_F(Lifecycle, TheServerStartsAtLaunchOnlyWithAPairedLibrary) {
     EXPECT_TRUE(sync().bonjourIsRunning());
 }
 
+TEST_F(Lifecycle, SwitchedOffNothingListensOrIsPublishedEvenWhenPaired) {
+    sync().setSwitchedOff(true);
+    sync().setLibraryName("LIB-X");
+    sync().applicationDidFinishLaunching();
+    sync().startBonjour();
+    EXPECT_FALSE(sync().bonjourIsRunning());
+    EXPECT_EQ(sync().bonjourController(), nullptr);
+    EXPECT_EQ(MemoryBackend::published, 0);
+}
+
 TEST_F(Lifecycle, AnIdleServerStopsInTheBackgroundAndComesBackOnANewListener) {
     pairWith("LIB-X");
     auto peer = connect();
