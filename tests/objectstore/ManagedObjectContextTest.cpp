@@ -47,6 +47,14 @@ TEST_F(ContextTest, RelationshipsKeepTheirInversesFromEitherSide) {
     rent->setValueForKey(ObjectList{}, "splits");
     EXPECT_TRUE(split->valueForKey("transaction").isNull());
 
+    // Moving it through its own to-one takes it out of the old set too.
+    split->setValueForKey(groceries, "transaction");
+    split->setValueForKey(rent, "transaction");
+    EXPECT_EQ(groceries->valueForKey("splits").description(), "[]");
+    EXPECT_EQ(rent->valueForKey("splits").description(), "[Split#1]");
+    split->setValueForKey(Value(), "transaction");
+    EXPECT_EQ(rent->valueForKey("splits").description(), "[]");
+
     // One-to-one: the mirror of a transfer points back, and taking the mirror
     // for another transfer frees the first.
     ManagedObject* mirror = insert("Transaction");

@@ -127,6 +127,32 @@ TEST_F(TLSchedulerTest, MonthsKeepTheirLastDay) {
     EXPECT_EQ(*fourWeeks->newNextDate(), localDate(2027, 3, 29, 9));  // across the change to summer time
 }
 
+TEST_F(TLSchedulerTest, EveryFrequencyStepsByItsOwnPeriod) {
+    struct Case {
+        int frequency;
+        Date due, next;
+    };
+    const Case cases[] = {
+        {1, localDate(2027, 3, 13, 9), localDate(2027, 3, 14, 9)},    // daily, into summer time
+        {2, localDate(2027, 2, 26, 9), localDate(2027, 3, 5, 9)},     // weekly
+        {3, localDate(2027, 3, 1, 9), localDate(2027, 3, 15, 9)},     // every two weeks, across summer time
+        {4, localDate(2027, 1, 30, 9), localDate(2027, 2, 27, 9)},    // every four weeks
+        {5, localDate(2027, 10, 31, 9), localDate(2027, 11, 30, 9)},  // monthly, to a shorter month
+        {6, localDate(2026, 12, 31, 9), localDate(2027, 2, 28, 9)},   // every two months
+        {7, localDate(2027, 11, 30, 9), localDate(2028, 2, 29, 9)},   // quarterly, to a leap day
+        {8, localDate(2027, 8, 31, 9), localDate(2028, 2, 29, 9)},    // every six months
+        {9, localDate(2027, 6, 15, 9), localDate(2028, 6, 15, 9)},    // annually
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("frequency " + std::to_string(c.frequency));
+        TLScheduler* s = schedule(c.frequency, c.due);
+        EXPECT_EQ(*s->newNextDate(), c.next);
+    }
+    // One time, and a code no list offers, never move.
+    EXPECT_EQ(*schedule(0, localDate(2027, 5, 1, 9))->newNextDate(), localDate(2027, 5, 1, 9));
+    EXPECT_EQ(*schedule(14, localDate(2027, 5, 1, 9))->newNextDate(), localDate(2027, 5, 1, 9));
+}
+
 TEST_F(TLSchedulerTest, CatchUpAcrossAMonthEndALeapDayAndSummerTime) {
     test::ScopedClock later(localDate(2028, 3, 13, 12));  // summer time began on 12 March 2028
     TLScheduler* daily = schedule(1, localDate(2028, 2, 27, 7), "1.25");
