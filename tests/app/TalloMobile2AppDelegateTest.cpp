@@ -1,7 +1,7 @@
 // The launch and the return from the background, and the settings a person
 // reaches through More, on a fresh application home.
 
-#include "Classes/shell/TalloMobile2AppDelegate.h"
+#include "Classes/app/TalloMobile2AppDelegate.h"
 
 #include "Classes/schedules/TLScheduler.h"
 #include "Classes/shell/TLGlobal.h"

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "Classes/app/TalloMobile2AppDelegate.h"
 #include "Classes/currencies/TLCurrencyCenter.h"
-#include "Classes/shell/TalloMobile2AppDelegate.h"
 #include "Classes/store/TLDatabase.h"
 #include "Classes/sync/TLSync.h"
 #include "Platform/foundation/ApplicationHome.h"

@@ -1,8 +1,8 @@
-#include "Classes/shell/TalloMobile2AppDelegate.h"
+#include "Classes/app/TalloMobile2AppDelegate.h"
 
 #include "Classes/currencies/TLCurrencyCenter.h"
 #include "Classes/ledger/TLTransaction.h"
-#include "Classes/screens/SettingsViewC.h"
+#include "Classes/screens/settings/SettingsViewC.h"
 #include "Classes/shell/MoreViewC.h"
 #include "Classes/shell/TLGlobal.h"
 #include "Classes/shell/TLTabBarController.h"

@@ -1,6 +1,6 @@
-#include "Classes/screens/SettingsViewC.h"
+#include "Classes/screens/settings/SettingsViewC.h"
 
-#include "Classes/screens/TransactionSettingsViewC.h"
+#include "Classes/screens/settings/TransactionSettingsViewC.h"
 #include "Platform/foundation/Localization.h"
 
 namespace tallo {

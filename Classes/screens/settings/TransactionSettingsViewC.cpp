@@ -1,4 +1,4 @@
-#include "Classes/screens/TransactionSettingsViewC.h"
+#include "Classes/screens/settings/TransactionSettingsViewC.h"
 
 #include "Classes/shell/TLGlobal.h"
 #include "Platform/foundation/Localization.h"
