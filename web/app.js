@@ -54,9 +54,10 @@ function drawNavbar(node) {
     if (!item) return el('span', 'spacer');
     const b = el('button', side + (item.done ? ' done' : ''));
     b.dataset.id = item.id;
-    if (item.image === 'nav_back_left.png') {
+    if (item.image === 'nav_back_left.png' || item.id === 'nav:back') {
+      // The navigation stack's own back button looks like the screens' one.
       b.classList.add('back');
-      b.append(glyph(item.image), item.title || '');
+      b.append(glyph('nav_back_left'), item.title || '');
     } else if (item.image === 'nav_add.png') {
       b.append(glyph(item.image));
       b.setAttribute('aria-label', 'Add');
