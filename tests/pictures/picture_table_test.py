@@ -7,22 +7,26 @@ Resources/ and web/icons/ that bootstrap rendered from it.
 """
 
 import glob
-import importlib.util
 import os
 import re
 import struct
 import subprocess
 import sys
 import tempfile
+import types
 import unittest
 import zlib
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..'))
 RESOURCES = os.path.join(ROOT, 'Resources')
 
-spec = importlib.util.spec_from_file_location('make_pictures', os.path.join(ROOT, 'scripts', 'make-pictures.py'))
-pictures = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(pictures)
+# The table, read from the script itself (its file name is no module name).
+SCRIPT = os.path.join(ROOT, 'scripts', 'make-pictures.py')
+pictures = types.ModuleType('make_pictures')
+pictures.__file__ = SCRIPT
+sys.modules['make_pictures'] = pictures
+with open(SCRIPT, encoding='utf-8') as script:
+    exec(compile(script.read(), SCRIPT, 'exec'), pictures.__dict__)
 TABLE = {picture.name: picture for picture in pictures.TABLE}
 
 
@@ -161,7 +165,7 @@ class RenderedPictures(unittest.TestCase):
         # A picture edited by hand, or left from an older table, differs
         # from the one the table renders now.
         with tempfile.TemporaryDirectory() as fresh:
-            subprocess.run([sys.executable, os.path.join(ROOT, 'scripts', 'make-pictures.py'), '--output', fresh],
+            subprocess.run([sys.executable, SCRIPT, '--output', fresh],
                            check=True, capture_output=True)
             stale = []
             for folder, made in ((RESOURCES, fresh), (os.path.join(ROOT, 'web', 'icons'), os.path.join(fresh, 'icons'))):
