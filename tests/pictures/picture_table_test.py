@@ -73,15 +73,20 @@ def source_files(*patterns):
         yield from sorted(glob.glob(os.path.join(ROOT, pattern), recursive=True))
 
 
+def read_text(path):
+    with open(path, encoding='utf-8') as f:
+        return f.read()
+
+
 def code_text():
-    return {path: open(path, encoding='utf-8').read()
+    return {path: read_text(path)
             for path in source_files('Classes/**/*.cpp', 'Classes/**/*.h', 'Platform/ui/*.cpp', 'Platform/ui/*.h')}
 
 
 def tab_titles():
     """The tab titles in the order of the tab bar, from the application
     delegate's table ({"Home", "tab-home.png", 0}, …)."""
-    with open(os.path.join(ROOT, 'Classes', 'shell', 'TalloMobile2AppDelegate.cpp'), encoding='utf-8') as f:
+    with open(os.path.join(ROOT, 'Classes', 'app', 'TalloMobile2AppDelegate.cpp'), encoding='utf-8') as f:
         return re.findall(r'\{"([^"]+)",\s*"tab-[a-z]+\.png",\s*\d+\}', f.read())
 
 
