@@ -51,6 +51,11 @@ public:
 class TestPage {
 public:
     TestPage() : state_(std::make_shared<State>()) {}
+    // A page whose socket takes in at most about `bytes` that it has not read.
+    explicit TestPage(int bytes) : TestPage() {
+        state_->ws.next_layer().open(tcp::v4());
+        state_->ws.next_layer().set_option(asio::socket_base::receive_buffer_size(bytes));
+    }
     ~TestPage() { close(); }
 
     // Connects to `address`:`port` as a page at `host` with `origin`;
@@ -61,7 +66,7 @@ public:
         state->ws.next_layer().async_connect(tcp::endpoint(asio::ip::make_address(address), port), [=](beast::error_code e) {
             if (e) return void(*result = e);
             state->ws.set_option(websocket::stream_base::decorator([origin](websocket::request_type& r) { r.set(http::field::origin, origin); }));
-            state->ws.async_handshake(host, "/ws", [=](beast::error_code e2) { *result = e2; });
+            state->ws.async_handshake(state->answer, host, "/ws", [=](beast::error_code e2) { *result = e2; });
         });
         RunLoop::main().runUntil([&] { return result->has_value(); }, 5);
         return result->has_value() && !result->value();
@@ -78,10 +83,13 @@ public:
     }
     const std::vector<std::string>& received() const { return state_->received; }
     bool closed() const { return state_->closed; }
+    // The status of the server's answer to the upgrade (101: taken).
+    int status() const { return static_cast<int>(state_->answer.result_int()); }
 
 private:
     struct State {
         websocket::stream<tcp::socket> ws{asioContext(RunLoop::main())};
+        websocket::response_type answer;
         beast::flat_buffer buffer;
         std::vector<std::string> received;
         std::deque<std::string> outbox;
@@ -325,7 +333,6 @@ TEST_F(UIServerTest, APictureUploadReachesTheImagePickerFromThePageOnly) {
     EXPECT_EQ(taken[0].pixelAt(0, 0), (Image::Pixel{9, 8, 7, 255}));
 }
 
-
 TEST_F(UIServerTest, FilesAreServedOnlyFromInsideTheirRoots) {
     test::TemporaryFolder outside;
     std::ofstream(outside.path() + "/secret.txt") << "the person's secret";
@@ -367,6 +374,9 @@ TEST_F(UIServerTest, ThePageOpenedAtLocalhostGetsItsWebSocketAndForeignOriginsDo
     EXPECT_FALSE(otherPort.open("127.0.0.1", server_->port(), "localhost:" + port, "http://localhost:1"));
     TestPage rebound;
     EXPECT_FALSE(rebound.open("127.0.0.1", server_->port(), "attacker.example:" + port, "http://attacker.example:" + port));
+    EXPECT_EQ(foreign.status(), 403);
+    EXPECT_EQ(otherPort.status(), 403);
+    EXPECT_EQ(rebound.status(), 421);
     EXPECT_EQ(server_->connectionCount(), 1u);
     EXPECT_EQ(server_->refusalCount(), 3u);
 }
@@ -390,17 +400,19 @@ TEST_F(UIServerTest, ThePageOpenedAtTheIPv6LoopbackGetsItsWebSocket) {
         EXPECT_TRUE(atIPv4.open("127.0.0.1", server_->port(), "127.0.0.1:" + port, "http://127.0.0.1:" + port));
         TestPage foreign;
         EXPECT_FALSE(foreign.open("::1", server_->port(), "[::1]:" + port, "http://[::2]:" + port));
+        EXPECT_EQ(foreign.status(), 403);
         EXPECT_EQ(server_->refusalCount(), 1u);
     }
 }
 
 TEST_F(UIServerTest, APageThatReadsNothingHoldsAtMostTwoScenesAndGetsTheNewestLast) {
-    TestPage page;
+    TestPage page(64 * 1024);
     ASSERT_TRUE(page.open("127.0.0.1", server_->port(), host_, "http://" + host_));
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return server_->queuedMessageCount() == 0; }, 5));
 
-    // 200 scenes of 64 KiB, 12.5 MiB in all, more than the socket buffers
-    // hold, while the page reads nothing.
+    // 200 scenes of 64 KiB, 12.5 MiB in all, three times what the socket
+    // buffers hold (4 MiB to send, 64 KiB to receive), while the page reads
+    // nothing.
     std::string padding(64 * 1024, 'x');
     size_t mostQueued = 0;
     for (int count = 1; count <= 200; ++count) {
