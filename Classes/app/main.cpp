@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <variant>
 
 #include "Classes/app/TalloMobile2AppDelegate.h"
 #include "Classes/currencies/TLCurrencyCenter.h"
@@ -54,25 +55,27 @@ bool option(const std::string& name, int argc, char** argv, int& i, std::string&
 
 void stopOnSignal(int) { tallo::RunLoop::main().stop(); }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    using namespace tallo;
-    std::string home, locale, timeZone, port = std::to_string(kDefaultPort), address = "127.0.0.1", quoteService;
+// What the command line asks for.
+struct Arguments {
+    std::string home, locale, timeZone, address = "127.0.0.1", quoteService;
+    uint16_t port = kDefaultPort;
     bool infoOnly = false, noSync = false;
+};
+
+// The arguments, or the exit status when the command line ends the program
+// here (0 for --help, 2 for a mistake, said on standard error).
+std::variant<Arguments, int> parseArguments(int argc, char** argv) {
+    Arguments a;
+    std::string port = std::to_string(kDefaultPort);
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (option("--home", argc, argv, i, home) || option("--locale", argc, argv, i, locale) ||
-            option("--time-zone", argc, argv, i, timeZone) || option("--port", argc, argv, i, port) ||
-            option("--address", argc, argv, i, address) || option("--quote-service", argc, argv, i, quoteService)) {
+        if (option("--home", argc, argv, i, a.home) || option("--locale", argc, argv, i, a.locale) ||
+            option("--time-zone", argc, argv, i, a.timeZone) || option("--port", argc, argv, i, port) ||
+            option("--address", argc, argv, i, a.address) || option("--quote-service", argc, argv, i, a.quoteService)) {
             continue;
         }
-        if (arg == "--info") {
-            infoOnly = true;
-            continue;
-        }
-        if (arg == "--no-sync") {
-            noSync = true;
+        if (arg == "--info" || arg == "--no-sync") {
+            (arg == "--info" ? a.infoOnly : a.noSync) = true;
             continue;
         }
         if (arg == "--help" || arg == "-h") {
@@ -83,38 +86,38 @@ int main(int argc, char** argv) {
         usage(stderr);
         return 2;
     }
-    if (!locale.empty()) Locale::setCurrent(locale);
-    if (!timeZone.empty() && !TimeZone::setDefault(timeZone)) {
-        std::fprintf(stderr, "tallo: unknown time zone %s\n", timeZone.c_str());
-        return 2;
-    }
     char* end = nullptr;
     long portNumber = std::strtol(port.c_str(), &end, 10);
     if (end == port.c_str() || *end != '\0' || portNumber < 0 || portNumber > 65535) {
         std::fprintf(stderr, "tallo: --port wants 0 to 65535, not %s\n", port.c_str());
         return 2;
     }
-    ApplicationHome applicationHome = ApplicationHome::resolve(home);
-    ApplicationHome::setCurrent(applicationHome);
-    if (infoOnly) {
-        std::printf("Tallo %s\nhome: %s\nlocale: %s\ntime zone: %s\n", ApplicationHome::version(),
-                    applicationHome.path().c_str(), Locale::current().c_str(), TimeZone::defaultName().c_str());
-        return 0;
-    }
+    a.port = static_cast<uint16_t>(portNumber);
+    return a;
+}
+
+// The home made ready, the settings read and the store opened; false (the
+// reason said) when the program cannot go on without losing something.
+bool openHome(const tallo::ApplicationHome& home) {
+    using namespace tallo;
     std::string error;
-    if (!applicationHome.prepare(&error)) {
+    if (!home.prepare(&error)) {
         std::fprintf(stderr, "tallo: the application home cannot be used: %s\n", error.c_str());
-        return 1;
+        return false;
     }
-    UserDefaults::resetStandardUserDefaults(applicationHome.preferencesPath() + "/Tallo.plist");
+    UserDefaults::resetStandardUserDefaults(home.preferencesPath() + "/Tallo.plist");
     // The store opens before anything is shown: one that cannot be used (and
     // has no loadable store from before a sync beside it) is left as it is,
     // the opening has said why, and the program ends instead of starting
     // without the data.
-    if (!TLDatabase::sharedDatabase().hasPersistentStore()) return 1;
+    return TLDatabase::sharedDatabase().hasPersistentStore();
+}
 
-    TLCurrencyCenter::sharedCenter().setQuoteServiceURL(quoteService);
-    TLSync::sharedSync().setSwitchedOff(noSync);
+// Launches the application and serves its page until a signal stops it.
+int serve(const Arguments& a, const tallo::ApplicationHome& home) {
+    using namespace tallo;
+    TLCurrencyCenter::sharedCenter().setQuoteServiceURL(a.quoteService);
+    TLSync::sharedSync().setSwitchedOff(a.noSync);
     TalloMobile2AppDelegate appDelegate;
     appDelegate.downloadRates = [] { TLCurrencyCenter::sharedCenter().downloadRatesOfActiveCurrencies(); };
     Application& application = Application::sharedApplication();
@@ -123,19 +126,43 @@ int main(int argc, char** argv) {
 
     UIServer server(application);
     UIServer::Options options;
-    options.address = address;
-    options.port = static_cast<uint16_t>(portNumber);
+    options.address = a.address;
+    options.port = a.port;
     const char* web = std::getenv("TALLO_WEB");
     options.webRoot = web != nullptr ? web : TALLO_WEB_ROOT;
     options.resourceRoot = Bundle::resourcePath();
+    std::string error;
     if (!server.start(options, &error)) {
         std::fprintf(stderr, "tallo: %s\n", error.c_str());
         return 1;
     }
-    std::printf("Tallo %s on %s\nopen %s\n", ApplicationHome::version(), applicationHome.path().c_str(), server.url().c_str());
+    std::printf("Tallo %s on %s\nopen %s\n", ApplicationHome::version(), home.path().c_str(), server.url().c_str());
     std::fflush(stdout);
     std::signal(SIGINT, stopOnSignal);
     std::signal(SIGTERM, stopOnSignal);
     RunLoop::main().run();
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace tallo;
+    auto parsed = parseArguments(argc, argv);
+    if (const int* status = std::get_if<int>(&parsed)) return *status;
+    const Arguments& a = std::get<Arguments>(parsed);
+    if (!a.locale.empty()) Locale::setCurrent(a.locale);
+    if (!a.timeZone.empty() && !TimeZone::setDefault(a.timeZone)) {
+        std::fprintf(stderr, "tallo: unknown time zone %s\n", a.timeZone.c_str());
+        return 2;
+    }
+    ApplicationHome home = ApplicationHome::resolve(a.home);
+    ApplicationHome::setCurrent(home);
+    if (a.infoOnly) {
+        std::printf("Tallo %s\nhome: %s\nlocale: %s\ntime zone: %s\n", ApplicationHome::version(), home.path().c_str(),
+                    Locale::current().c_str(), TimeZone::defaultName().c_str());
+        return 0;
+    }
+    if (!openHome(home)) return 1;
+    return serve(a, home);
 }

@@ -480,6 +480,75 @@ Bytes Model::modelData() const {
     return data;
 }
 
+namespace {
+
+// A name that can stand as one word of the declaration: a word with white
+// space or '#' in it could smuggle extra declarations into the rebuilt text.
+bool isWord(const std::optional<std::string>& text) {
+    if (!text) return false;
+    for (char c : *text) {
+        if (std::isspace(static_cast<unsigned char>(c)) || c == '#') return false;
+    }
+    return true;
+}
+
+// "  name type [= default] [transient]\n", or "" with `problem` set.
+std::string attributeDeclaration(plist_t a, std::string& problem) {
+    if (plist_get_node_type(a) != PLIST_DICT) return problem = "attribute is not a dictionary", "";
+    auto attributeName = stringItem(a, "name");
+    auto type = stringItem(a, "type");
+    auto transient = boolItem(a, "transient");
+    auto defaultText = stringItem(a, "default");
+    if (!isWord(attributeName) || !isWord(type) || !transient) return problem = "attribute is incomplete", "";
+    if (defaultText && (defaultText->empty() || !isWord(defaultText))) return problem = "attribute default is not one word", "";
+    return "  " + *attributeName + " " + *type + (defaultText ? " = " + *defaultText : "") + (*transient ? " transient" : "") +
+           "\n";
+}
+
+// "  name -> Destination.inverse rule\n", or "" with `problem` set.
+std::string relationshipDeclaration(plist_t r, std::string& problem) {
+    if (plist_get_node_type(r) != PLIST_DICT) return problem = "relationship is not a dictionary", "";
+    auto relationshipName = stringItem(r, "name");
+    auto destination = stringItem(r, "destination");
+    auto inverse = stringItem(r, "inverse");
+    auto toMany = boolItem(r, "toMany");
+    auto rule = stringItem(r, "deleteRule");
+    if (!isWord(relationshipName) || !isWord(destination) || !isWord(inverse) || !toMany || !isWord(rule)) {
+        return problem = "relationship is incomplete", "";
+    }
+    return "  " + *relationshipName + (*toMany ? " ->> " : " -> ") + *destination + "." + *inverse + " " + *rule + "\n";
+}
+
+// An entity's lines of the declaration, or "" with `problem` set.
+std::string entityDeclaration(plist_t e, uint32_t index, std::string& problem) {
+    if (plist_get_node_type(e) != PLIST_DICT) return problem = "entity " + std::to_string(index) + " is not a dictionary", "";
+    auto entityName = stringItem(e, "name");
+    auto className = stringItem(e, "className");
+    auto parent = stringItem(e, "parent");
+    auto plain = boolItem(e, "plain");
+    plist_t attributes = arrayItem(e, "attributes");
+    plist_t relationships = arrayItem(e, "relationships");
+    if (!isWord(entityName) || !isWord(className) || !isWord(parent) || !plain || attributes == nullptr ||
+        relationships == nullptr) {
+        return problem = "entity " + std::to_string(index) + " is incomplete", "";
+    }
+    std::string text = "entity " + *entityName + " " + *className + (parent->empty() ? "" : " : " + *parent) +
+                       (*plain ? " plain" : "") + "\n";
+    for (uint32_t j = 0; j < plist_array_get_size(attributes); ++j) {
+        text += attributeDeclaration(plist_array_get_item(attributes, j), problem);
+        if (!problem.empty()) return "";
+    }
+    for (uint32_t j = 0; j < plist_array_get_size(relationships); ++j) {
+        text += relationshipDeclaration(plist_array_get_item(relationships, j), problem);
+        if (!problem.empty()) return "";
+    }
+    return text;
+}
+
+}  // namespace
+
+// The declaration text is rebuilt from the file and read with the one
+// parser, so both forms obey the same checks.
 std::shared_ptr<const Model> Model::fromModelData(const Bytes& data, std::string* error) {
     auto fail = [&](const std::string& message) -> std::shared_ptr<const Model> {
         if (error != nullptr) *error = "not a model file: " + message;
@@ -495,60 +564,12 @@ std::shared_ptr<const Model> Model::fromModelData(const Bytes& data, std::string
     auto version = integerItem(rootNode, "version");
     plist_t entities = arrayItem(rootNode, "entities");
     if (!name || !version || entities == nullptr) return fail("name, version or entities missing");
-    // Rebuild the declaration text and read it with the one parser, so both
-    // forms obey the same checks. A word with white space in it could smuggle
-    // extra declarations into that text, so such names are refused first.
-    auto word = [](const std::optional<std::string>& text) {
-        if (!text) return false;
-        for (char c : *text) {
-            if (std::isspace(static_cast<unsigned char>(c)) || c == '#') return false;
-        }
-        return true;
-    };
     std::string text = "model " + *name + " version " + std::to_string(*version) + "\n";
+    std::string problem;
     for (uint32_t i = 0; i < plist_array_get_size(entities); ++i) {
-        plist_t e = plist_array_get_item(entities, i);
-        if (plist_get_node_type(e) != PLIST_DICT) return fail("entity " + std::to_string(i) + " is not a dictionary");
-        auto entityName = stringItem(e, "name");
-        auto className = stringItem(e, "className");
-        auto parent = stringItem(e, "parent");
-        auto plain = boolItem(e, "plain");
-        plist_t attributes = arrayItem(e, "attributes");
-        plist_t relationships = arrayItem(e, "relationships");
-        if (!word(entityName) || !word(className) || !word(parent) || !plain || attributes == nullptr ||
-            relationships == nullptr) {
-            return fail("entity " + std::to_string(i) + " is incomplete");
-        }
-        text += "entity " + *entityName + " " + *className + (parent->empty() ? "" : " : " + *parent) +
-                (*plain ? " plain" : "") + "\n";
-        for (uint32_t j = 0; j < plist_array_get_size(attributes); ++j) {
-            plist_t a = plist_array_get_item(attributes, j);
-            if (plist_get_node_type(a) != PLIST_DICT) return fail("attribute is not a dictionary");
-            auto attributeName = stringItem(a, "name");
-            auto type = stringItem(a, "type");
-            auto transient = boolItem(a, "transient");
-            auto defaultText = stringItem(a, "default");
-            if (!word(attributeName) || !word(type) || !transient) return fail("attribute is incomplete");
-            if (defaultText && (defaultText->empty() || !word(defaultText))) return fail("attribute default is not one word");
-            text += "  " + *attributeName + " " + *type + (defaultText ? " = " + *defaultText : "") +
-                    (*transient ? " transient" : "") + "\n";
-        }
-        for (uint32_t j = 0; j < plist_array_get_size(relationships); ++j) {
-            plist_t r = plist_array_get_item(relationships, j);
-            if (plist_get_node_type(r) != PLIST_DICT) return fail("relationship is not a dictionary");
-            auto relationshipName = stringItem(r, "name");
-            auto destination = stringItem(r, "destination");
-            auto inverse = stringItem(r, "inverse");
-            auto toMany = boolItem(r, "toMany");
-            auto rule = stringItem(r, "deleteRule");
-            if (!word(relationshipName) || !word(destination) || !word(inverse) || !toMany || !word(rule)) {
-                return fail("relationship is incomplete");
-            }
-            text += "  " + *relationshipName + (*toMany ? " ->> " : " -> ") + *destination + "." + *inverse + " " + *rule + "\n";
-        }
+        text += entityDeclaration(plist_array_get_item(entities, i), i, problem);
+        if (!problem.empty()) return fail(problem);
     }
-    // Names in the file are checked by the parser, so a name with spaces or
-    // newlines cannot smuggle in extra declarations.
     std::string parseError;
     auto model = parseDeclaration(text, &parseError);
     if (!model) return fail(parseError);
