@@ -1,7 +1,6 @@
 #include "Classes/currencies/TLCurrencyCenter.h"
 
 #include <fstream>
-#include <mutex>
 #include <sstream>
 
 #include <cstdlib>
@@ -15,6 +14,7 @@
 #include "Platform/foundation/InternalError.h"
 #include "Platform/foundation/Locale.h"
 #include "Platform/foundation/NotificationCenter.h"
+#include "Platform/foundation/SharedInstance.h"
 #include "Platform/foundation/UserDefaults.h"
 #include "Platform/foundation/WebRequest.h"
 
@@ -22,8 +22,7 @@ namespace tallo {
 
 namespace {
 
-std::mutex gCreation;
-std::unique_ptr<TLCurrencyCenter> gShared;
+SharedInstance<TLCurrencyCenter> gShared;
 
 constexpr const char* kUpdateDateKey = "lastUpdatedCurrencyDate";
 constexpr const char* kRatesDownloaded = "ratesDownloaded";
@@ -62,26 +61,23 @@ TLCurrency* lastOf(const std::vector<ManagedObject*>& found) {
 }  // namespace
 
 TLCurrencyCenter& TLCurrencyCenter::sharedCenter() {
-    std::lock_guard lock(gCreation);
-    if (!gShared) {
+    return gShared.get([] {
         // The main loop is made first, and the downloads are stopped at exit
         // before it goes, so no worker posts to a destroyed loop.
         RunLoop::main();
         static const bool stopsAtExit = std::atexit([] {
-            if (gShared) gShared->runs_.clear();
+            if (TLCurrencyCenter* center = gShared.existing()) center->runs_.clear();
         }) == 0;
         (void)stopsAtExit;
-        gShared.reset(new TLCurrencyCenter());
         // A reloaded store has new objects: the caches must follow it.
         TLDatabase::sharedDatabase().addReloadHook([] {
-            if (gShared) gShared->clearRatesCache();
+            if (TLCurrencyCenter* center = gShared.existing()) center->clearRatesCache();
         });
-    }
-    return *gShared;
+        return new TLCurrencyCenter();
+    });
 }
 
 void TLCurrencyCenter::resetSharedCenter() {
-    std::lock_guard lock(gCreation);
     gShared.reset();
 }
 

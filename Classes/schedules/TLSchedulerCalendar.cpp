@@ -1,30 +1,26 @@
 #include "Classes/schedules/TLSchedulerCalendar.h"
 
 #include <memory>
-#include <mutex>
 
 #include "Classes/schedules/TLScheduler.h"
 #include "Platform/calendar/EventStore.h"
+#include "Platform/foundation/SharedInstance.h"
 
 namespace tallo {
 
 namespace {
 
-std::mutex gCreation;
-std::unique_ptr<EventStore> gShared;
+SharedInstance<EventStore> gShared;
 
 constexpr double kEventLength = 3600;
 
 }  // namespace
 
 EventStore& TLSchedulerCalendar::eventStore() {
-    std::lock_guard lock(gCreation);
-    if (!gShared) gShared = std::make_unique<EventStore>();
-    return *gShared;
+    return gShared.get([] { return new EventStore(); });
 }
 
 void TLSchedulerCalendar::resetEventStore() {
-    std::lock_guard lock(gCreation);
     gShared.reset();
 }
 

@@ -1,7 +1,6 @@
 #include "Classes/shell/TLGlobal.h"
 
 #include <memory>
-#include <mutex>
 
 #include "Classes/budgets/TLBudgetState.h"
 #include "Classes/currencies/TLCurrency.h"
@@ -14,6 +13,7 @@
 #include "Classes/shell/TLDatePicker.h"
 #include "Classes/shell/TLPicker.h"
 #include "Classes/store/TLDatabase.h"
+#include "Platform/foundation/SharedInstance.h"
 #include "Platform/ui/Application.h"
 #include "Platform/foundation/UserDefaults.h"
 
@@ -21,8 +21,7 @@ namespace tallo {
 
 namespace {
 
-std::mutex gCreation;
-std::unique_ptr<TLGlobal> gShared;
+SharedInstance<TLGlobal> gShared;
 
 constexpr const char* kDefaultCurrencyCodeKey = "default_currency_code";
 constexpr const char* kNotFirstTimeKey = "not_first_time";
@@ -32,13 +31,10 @@ constexpr const char* kUsePayeeKey = "use_payee";
 }  // namespace
 
 TLGlobal& TLGlobal::sharedGlobal() {
-    std::lock_guard lock(gCreation);
-    if (!gShared) gShared.reset(new TLGlobal());
-    return *gShared;
+    return gShared.get([] { return new TLGlobal(); });
 }
 
 void TLGlobal::resetSharedGlobal() {
-    std::lock_guard lock(gCreation);
     gShared.reset();
     TLBudgetState::reset();
 }

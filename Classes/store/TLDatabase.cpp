@@ -5,13 +5,13 @@
 #include <cstring>
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 
 #include "Classes/store/TLSecurityInfo.h"
 #include "Platform/foundation/ApplicationHome.h"
 #include "Platform/foundation/AtomicFile.h"
 #include "Platform/foundation/Bundle.h"
 #include "Platform/foundation/InternalError.h"
+#include "Platform/foundation/SharedInstance.h"
 #include "Platform/objectstore/SqliteStore.h"
 
 namespace tallo {
@@ -22,19 +22,15 @@ extern const char* const kGeneratedModelHash;
 
 namespace {
 
-std::mutex gCreation;
-std::unique_ptr<TLDatabase> gShared;
+SharedInstance<TLDatabase> gShared;
 
 }  // namespace
 
 TLDatabase& TLDatabase::sharedDatabase() {
-    std::lock_guard lock(gCreation);
-    if (!gShared) gShared.reset(new TLDatabase());
-    return *gShared;
+    return gShared.get([] { return new TLDatabase(); });
 }
 
 void TLDatabase::resetSharedDatabase() {
-    std::lock_guard lock(gCreation);
     gShared.reset();
 }
 

@@ -8,20 +8,19 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
-#include <mutex>
 
 #include "Classes/store/TLDatabase.h"
 #include "Classes/sync/BonjourController.h"
 #include "Platform/foundation/NotificationCenter.h"
 #include "Platform/foundation/RunLoop.h"
+#include "Platform/foundation/SharedInstance.h"
 #include "Platform/foundation/UserDefaults.h"
 
 namespace tallo {
 
 namespace {
 
-std::mutex gCreation;
-std::unique_ptr<TLSync> gShared;
+SharedInstance<TLSync> gShared;
 
 constexpr const char* kLibraryKey = "desktop_identifier";
 constexpr double kFadeSeconds = 0.3;
@@ -52,18 +51,11 @@ std::string hostName() {
 }  // namespace
 
 TLSync& TLSync::sharedSync() {
-    std::lock_guard lock(gCreation);
-    if (!gShared) gShared.reset(new TLSync());
-    return *gShared;
+    return gShared.get([] { return new TLSync(); });
 }
 
 void TLSync::resetSharedSync() {
-    std::unique_ptr<TLSync> old;
-    {
-        std::lock_guard lock(gCreation);
-        old = std::move(gShared);
-    }
-    if (old) old->stopBonjour();
+    if (std::unique_ptr<TLSync> old = gShared.reset()) old->stopBonjour();
 }
 
 TLSync::~TLSync() {
@@ -170,7 +162,7 @@ void TLSync::syncDidStart() {
 void TLSync::syncDidEnd() {
     if (observer_) observer_->syncResetTabs();
     RunLoop::main().performAfterDelay(kReloadDelaySeconds, [] {
-        if (gShared) gShared->sendNotification();
+        if (TLSync* sync = gShared.existing()) sync->sendNotification();
     });
     removeSyncScreenIfNeeded();
 }
@@ -194,7 +186,7 @@ void TLSync::removeSyncScreenIfNeeded() {
     if (!syncScreenShown_ || removeScreenTimer_ != 0) return;
     if (observer_) observer_->syncHideScreen();
     removeScreenTimer_ = RunLoop::main().performAfterDelay(kFadeSeconds, [] {
-        if (gShared) gShared->removeScreen();
+        if (TLSync* sync = gShared.existing()) sync->removeScreen();
     });
 }
 

@@ -1,18 +1,17 @@
 #include "Platform/ui/Application.h"
 
 #include <algorithm>
-#include <mutex>
 
 #include "Platform/foundation/NotificationCenter.h"
 #include "Platform/foundation/RunLoop.h"
+#include "Platform/foundation/SharedInstance.h"
 #include "Platform/ui/Keyboard.h"
 
 namespace tallo {
 
 namespace {
 
-std::mutex gCreation;
-std::unique_ptr<Application> gShared;
+SharedInstance<Application> gShared;
 
 // The deepest modal screen over `screen`, or the screen itself.
 ViewController* topModal(ViewController* screen) {
@@ -35,13 +34,10 @@ ViewController* topModal(ViewController* screen) {
 }  // namespace
 
 Application& Application::sharedApplication() {
-    std::lock_guard lock(gCreation);
-    if (!gShared) gShared.reset(new Application());
-    return *gShared;
+    return gShared.get([] { return new Application(); });
 }
 
 void Application::resetSharedApplication() {
-    std::lock_guard lock(gCreation);
     gShared.reset();
 }
 
