@@ -296,18 +296,29 @@ std::string TLTransaction::searchStringFrom(const TLPayee* payee, const std::vec
 }
 
 TLPicture TLTransaction::getImageSmall(bool small) const {
-    if (imageRecord() != nullptr) return TLPicture::stored(imageRecord());
-    if (isTransfer()) return TLPicture::named(small ? "Transfer.png" : "Transfer@2x.png");
-    // A payee and the splits always have a picture (a built-in one at least),
-    // so neither falls back to the other.
-    if (isPayeePriority()) return payee()->getImageSmall(small);
-    return getSplitImageSmall(small);
+    return pictureFrom(pictureParts(), TLPicture::named(small ? "Split.png" : "Split@2x.png"), small);
 }
 
 TLPicture TLTransaction::getSplitImageSmall(bool small) const {
-    if (splits().size() >= 2) return TLPicture::named(small ? "Split.png" : "Split@2x.png");
-    TLSplit* only = getSplit();
-    if (only != nullptr && only->category() != nullptr) return only->category()->getImageSmall(small);
+    return splitsPictureFrom(pictureParts(), TLPicture::named(small ? "Split.png" : "Split@2x.png"), small);
+}
+
+TLTransaction::PictureParts TLTransaction::pictureParts() const {
+    return {imageRecord(), isTransfer(), isPayeePriority() ? payee() : nullptr, splits().size(), getSplit()};
+}
+
+TLPicture TLTransaction::pictureFrom(const PictureParts& parts, const TLPicture& several, bool small) {
+    if (parts.record != nullptr) return TLPicture::stored(parts.record);
+    if (parts.isTransfer) return TLPicture::named(small ? "Transfer.png" : "Transfer@2x.png");
+    // A payee and the splits always have a picture (a built-in one at least),
+    // so neither falls back to the other.
+    if (parts.priorityPayee != nullptr) return parts.priorityPayee->getImageSmall(small);
+    return splitsPictureFrom(parts, several, small);
+}
+
+TLPicture TLTransaction::splitsPictureFrom(const PictureParts& parts, const TLPicture& several, bool small) {
+    if (parts.splitCount >= 2) return several;
+    if (parts.onlySplit != nullptr && parts.onlySplit->category() != nullptr) return parts.onlySplit->category()->getImageSmall(small);
     return TLPicture::named(small ? "Uncategorized.png" : "Uncategorized@2x.png");
 }
 

@@ -112,6 +112,20 @@ public:
                                         std::optional<Date> date, const Decimal& amount, const std::string& code);
     TLPicture getImageSmall(bool small) const;
     TLPicture getSplitImageSmall(bool small) const;
+    // The picture of anything with a picture of its own, a kind, a payee and
+    // splits (transactions and schedules), in this order: its stored
+    // picture, the transfer picture, the payee's (when payees come first:
+    // `priorityPayee`), else the splits' — `several` for two or more, the
+    // one split's category's, or "Uncategorized".
+    struct PictureParts {
+        TLImageRecord* record = nullptr;
+        bool isTransfer = false;
+        TLPayee* priorityPayee = nullptr;
+        size_t splitCount = 0;
+        TLSplit* onlySplit = nullptr;
+    };
+    static TLPicture pictureFrom(const PictureParts& parts, const TLPicture& several, bool small);
+    static TLPicture splitsPictureFrom(const PictureParts& parts, const TLPicture& several, bool small);
 
     // Deletes the splits one by one, so the total and balance follow.
     void deleteSplits();
@@ -139,6 +153,7 @@ protected:
     void awakeFromFetch() override;
 
 private:
+    PictureParts pictureParts() const;
     void makeMirror(TLAccount* account, bool sending);
     // copyTransfer, where `currencyBefore` is the currency the mirror's
     // amounts (and frozen rate) were in before this refresh.

@@ -293,18 +293,19 @@ std::string TLScheduler::getSearchString() const {
 
 bool TLScheduler::isPayeePriority() const { return TLTransactionSettings::usePayee() && payee() != nullptr; }
 
+// Like a transaction's, but several splits show "Miscellaneous".
 TLPicture TLScheduler::getImageSmall(bool small) const {
-    if (imageRecord() != nullptr) return TLPicture::stored(imageRecord());
-    if (isTransfer()) return TLPicture::named(small ? "Transfer.png" : "Transfer@2x.png");
-    if (isPayeePriority()) return payee()->getImageSmall(small);
-    return getSplitImageSmall(small);
+    return TLTransaction::pictureFrom(pictureParts(), TLPicture::named(small ? "Miscellaneous.png" : "Miscellaneous@2x.png"),
+                                      small);
 }
 
 TLPicture TLScheduler::getSplitImageSmall(bool small) const {
-    if (splits().size() >= 2) return TLPicture::named(small ? "Miscellaneous.png" : "Miscellaneous@2x.png");
-    TLSplit* only = getSplit();
-    if (only != nullptr && only->category() != nullptr) return only->category()->getImageSmall(small);
-    return TLPicture::named(small ? "Uncategorized.png" : "Uncategorized@2x.png");
+    return TLTransaction::splitsPictureFrom(pictureParts(),
+                                            TLPicture::named(small ? "Miscellaneous.png" : "Miscellaneous@2x.png"), small);
+}
+
+TLTransaction::PictureParts TLScheduler::pictureParts() const {
+    return {imageRecord(), isTransfer(), isPayeePriority() ? payee() : nullptr, splits().size(), getSplit()};
 }
 
 // ---- calendar ---------------------------------------------------------------------

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "Classes/ledger/TLTransaction.h"
 #include "Classes/store/TLPicture.h"
 #include "Classes/store/TLSchedulerAcc.h"
 #include "Platform/calendar/CalendarEvent.h"
@@ -107,6 +108,9 @@ protected:
     void awakeFromInsert() override;
     // The calendar event mirroring it goes too.
     void prepareForDeletion() override;
+
+private:
+    TLTransaction::PictureParts pictureParts() const;
 };
 
 }  // namespace tallo
