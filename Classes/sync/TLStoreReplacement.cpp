@@ -10,17 +10,13 @@
 
 #include "Classes/store/TLDatabase.h"
 #include "Platform/foundation/AtomicFile.h"
+#include "Platform/foundation/Failure.h"
 #include "Platform/objectstore/Model.h"
 #include "Platform/objectstore/SqliteStore.h"
 
 namespace tallo {
 
 namespace {
-
-bool fail(std::string* error, std::string message) {
-    if (error) *error = std::move(message);
-    return false;
-}
 
 // The three checks, cheapest first: every page and every index against its
 // table (a quick check misses an index that disagrees with its rows, and the
@@ -48,9 +44,9 @@ bool TLStoreReplacement::replaceStoreFiles(std::string_view storeFile, const std
 
     std::string message;
     auto model = Model::loadFile(db.urlToCurrentModel(), &message);
-    if (!model) return fail(error, "the model cannot be loaded: " + message);
+    if (!model) return failWith(error, "the model cannot be loaded: " + message);
     int fd = writeNewFile(received, storeFile, message);
-    if (fd < 0) return fail(error, message);
+    if (fd < 0) return failWith(error, message);
     // The flush to disk runs beside the checks, which read the file from the
     // page cache.
     auto flushed = std::async(std::launch::async, [fd] { return ::fsync(fd) == 0 ? 0 : errno; });
@@ -60,8 +56,8 @@ bool TLStoreReplacement::replaceStoreFiles(std::string_view storeFile, const std
     if (!checked || flushError != 0) {
         std::remove(received.c_str());
         std::remove((received + "-journal").c_str());
-        if (!checked) return fail(error, "the received store is refused: " + message);
-        return fail(error, "cannot write " + received + ": " + std::strerror(flushError));
+        if (!checked) return failWith(error, "the received store is refused: " + message);
+        return failWith(error, "cannot write " + received + ": " + std::strerror(flushError));
     }
 
     // Keep the present store under a second name (a hard link, so the store
@@ -73,7 +69,7 @@ bool TLStoreReplacement::replaceStoreFiles(std::string_view storeFile, const std
     if (std::rename(received.c_str(), store.c_str()) != 0) {
         std::string reason = std::strerror(errno);
         std::remove(received.c_str());
-        return fail(error, "the store cannot be replaced: " + reason);
+        return failWith(error, "the store cannot be replaced: " + reason);
     }
     syncFolder(db.applicationDocumentsDirectory());
     if (fastSyncFile != nullptr && !writeFileAtomically(db.urlToFastSyncStore(), *fastSyncFile, message)) {

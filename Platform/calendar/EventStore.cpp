@@ -11,6 +11,7 @@
 
 #include "Platform/foundation/ApplicationHome.h"
 #include "Platform/foundation/AtomicFile.h"
+#include "Platform/foundation/Failure.h"
 #include "Platform/foundation/Utf8.h"
 #include "Platform/foundation/Calendar.h"
 #include "Platform/foundation/UUID.h"
@@ -460,18 +461,13 @@ bool EventStore::reload() {
 
 bool EventStore::write(const File& file, std::string* error) {
     char* text = icalcomponent_as_ical_string_r(file.calendar.get());
-    if (!text) return fail(error, "cannot write " + path_ + ": the calendar could not be put into text");
+    if (!text) return failWith(error, "cannot write " + path_ + ": the calendar could not be put into text");
     std::string bytes(text);
     std::free(text);
     std::string writeError;
-    if (!writeFileAtomically(path_, bytes, writeError)) return fail(error, writeError);
+    if (!writeFileAtomically(path_, bytes, writeError)) return failWith(error, writeError);
     events_ = eventsOf(file.calendar.get());
     return true;
-}
-
-bool EventStore::fail(std::string* error, const std::string& message) {
-    if (error) *error = message;
-    return false;
 }
 
 std::optional<CalendarEvent> EventStore::eventWithIdentifier(std::string_view identifier) const {
@@ -492,12 +488,12 @@ CalendarEvent EventStore::newEvent() const {
 
 bool EventStore::saveEvent(CalendarEvent& event, Span /*span*/, std::string* error) {
     if (std::string reason = invalidity(event); !reason.empty()) {
-        return fail(error, "cannot save the event \"" + event.title + "\": " + reason);
+        return failWith(error, "cannot save the event \"" + event.title + "\": " + reason);
     }
     std::unique_ptr<File> file;
     if (!read(file)) {
         events_.clear();
-        return fail(error, error_);
+        return failWith(error, error_);
     }
     if (event.identifier.empty()) event.identifier = UUID::createString();
     if (event.calendar.empty()) event.calendar = kCalendarName;
@@ -513,7 +509,7 @@ bool EventStore::removeEvent(std::string_view identifier, Span /*span*/, std::st
     std::unique_ptr<File> file;
     if (!read(file)) {
         events_.clear();
-        return fail(error, error_);
+        return failWith(error, error_);
     }
     bool found = false;
     if (file->calendar) removeEventsWithIdentifier(file->calendar.get(), identifier, found);

@@ -80,7 +80,6 @@ private:
     struct File;
     bool read(std::unique_ptr<File>& file);
     bool write(const File& file, std::string* error);
-    bool fail(std::string* error, const std::string& message);
 
     std::string path_;
     std::string error_;

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstring>
 
+#include "Platform/foundation/Failure.h"
 #include "Platform/foundation/Utf8.h"
 
 namespace tallo {
@@ -10,11 +11,6 @@ namespace tallo {
 namespace {
 
 constexpr size_t kTrailerSize = 32;
-
-bool failWith(std::string* error, std::string message) {
-    if (error != nullptr) *error = std::move(message);
-    return false;
-}
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "Platform/objectstore/Model.h"
 
+#include "Platform/foundation/Failure.h"
 #include "Platform/foundation/PlistSupport.h"
 
 #include <fstream>
@@ -324,21 +325,17 @@ bool Model::resolve(std::string* error) {
 }
 
 bool Model::linkParents(std::string* error) {
-    auto fail = [&](const std::string& message) {
-        if (error != nullptr) *error = message;
-        return false;
-    };
     for (auto& entity : entities_) {
         if (entity->parentName_.empty()) continue;
         auto found = byName_.find(entity->parentName_);
-        if (found == byName_.end()) return fail("entity " + entity->name_ + ": unknown parent " + entity->parentName_);
+        if (found == byName_.end()) return failWith(error, "entity " + entity->name_ + ": unknown parent " + entity->parentName_);
         entity->parent_ = found->second;
         found->second->children_.push_back(entity.get());
     }
     for (auto& entity : entities_) {
         int depth = 0;
         for (const EntityDescription* e = entity.get(); e != nullptr; e = e->parent_) {
-            if (++depth > static_cast<int>(entities_.size())) return fail("entity " + entity->name_ + ": inheritance cycle");
+            if (++depth > static_cast<int>(entities_.size())) return failWith(error, "entity " + entity->name_ + ": inheritance cycle");
         }
     }
     return true;
@@ -386,22 +383,18 @@ void Model::layOut(EntityDescription* entity) {
 }
 
 bool Model::linkInverses(std::string* error) {
-    auto fail = [&](const std::string& message) {
-        if (error != nullptr) *error = message;
-        return false;
-    };
     for (auto& entity : entities_) {
         for (auto& relationship : entity->ownRelationships_) {
             std::string where = entity->name_ + "." + relationship->name;
             auto destination = byName_.find(relationship->destinationName);
-            if (destination == byName_.end()) return fail(where + ": unknown entity " + relationship->destinationName);
+            if (destination == byName_.end()) return failWith(error, where + ": unknown entity " + relationship->destinationName);
             relationship->destination = destination->second;
             const RelationshipDescription* inverse = destination->second->relationshipNamed(relationship->inverseName);
             if (inverse == nullptr) {
-                return fail(where + ": " + relationship->destinationName + " has no relationship " + relationship->inverseName);
+                return failWith(error, where + ": " + relationship->destinationName + " has no relationship " + relationship->inverseName);
             }
             if (inverse->destinationName != entity->name_ || inverse->inverseName != relationship->name) {
-                return fail(where + ": the inverse " + relationship->destinationName + "." + inverse->name +
+                return failWith(error, where + ": the inverse " + relationship->destinationName + "." + inverse->name +
                             " does not point back");
             }
             relationship->inverse = inverse;
