@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <type_traits>
 
 #include "Classes/values/TLDecNumHand2Places.h"
 #include "Platform/foundation/Decimal.h"
@@ -27,224 +28,123 @@ using Float50 = boost::multiprecision::cpp_dec_float_50;
 
 Decimal decimal(const char* text) { return *Decimal::fromString(text); }
 
-// ----------------------------------------------------------------- add
+// The three number types, each with the amounts of the everyday case.
+struct DecimalKind {
+    using Number = Decimal;
+    static Number of(const char* text) { return decimal(text); }
+};
+struct DoubleKind {
+    using Number = double;
+    static Number of(const char* text) { return std::strtod(text, nullptr); }
+};
+struct Float50Kind {
+    using Number = Float50;
+    static Number of(const char* text) { return Float50(text); }
+};
 
-void AddDecimal(benchmark::State& state) {
-    Decimal balance = decimal("1234.56");
-    Decimal amount = decimal("89.99");
+// One operation on two amounts, timed: both inputs and the result go
+// through DoNotOptimize every iteration.
+template <typename Kind, typename Operation>
+void timeBinary(benchmark::State& state, const char* left, const char* right, Operation operation) {
+    typename Kind::Number a = Kind::of(left);
+    typename Kind::Number b = Kind::of(right);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(balance);
-        benchmark::DoNotOptimize(amount);
-        Decimal sum = balance + amount;
-        benchmark::DoNotOptimize(sum);
+        benchmark::DoNotOptimize(a);
+        benchmark::DoNotOptimize(b);
+        auto result = operation(a, b);
+        benchmark::DoNotOptimize(result);
     }
 }
 
-void AddDouble(benchmark::State& state) {
-    double balance = 1234.56;
-    double amount = 89.99;
+template <typename Kind, typename Operation>
+void timeUnary(benchmark::State& state, const char* text, Operation operation) {
+    typename Kind::Number a = Kind::of(text);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(balance);
-        benchmark::DoNotOptimize(amount);
-        double sum = balance + amount;
-        benchmark::DoNotOptimize(sum);
+        benchmark::DoNotOptimize(a);
+        auto result = operation(a);
+        benchmark::DoNotOptimize(result);
     }
 }
 
-void AddFloat50(benchmark::State& state) {
-    Float50 balance("1234.56");
-    Float50 amount("89.99");
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(balance);
-        benchmark::DoNotOptimize(amount);
-        Float50 sum = balance + amount;
-        benchmark::DoNotOptimize(sum);
+// A balance plus an amount, a balance times a rate, a balance divided by a
+// rate (rounded up to two places, or kept to 38 digits: the long-division
+// path), and a product rounded up to two places.
+template <typename Kind>
+void Add(benchmark::State& state) {
+    timeBinary<Kind>(state, "1234.56", "89.99", [](const auto& a, const auto& b) { return a + b; });
+}
+
+template <typename Kind>
+void Multiply(benchmark::State& state) {
+    timeBinary<Kind>(state, "1234.56", "1.0837", [](const auto& a, const auto& b) { return a * b; });
+}
+
+template <typename Kind>
+void Divide38Digits(benchmark::State& state) {
+    timeBinary<Kind>(state, "1234.56", "1.0837", [](const auto& a, const auto& b) { return a / b; });
+}
+
+// Upward to two places: the behaviour of Decimal, ceil of hundredths for the others.
+template <typename Kind>
+auto twoPlacesUp(const typename Kind::Number& value) {
+    if constexpr (std::is_same_v<Kind, DecimalKind>) {
+        return value.round(tallo::TLDecNumHand2Places::sharedInstance());
+    } else if constexpr (std::is_same_v<Kind, DoubleKind>) {
+        return std::ceil(value * 100.0) / 100.0;
+    } else {
+        return Float50(ceil(value * 100) / 100);
     }
 }
 
-// ------------------------------------------------------------ multiply
-
-void MultiplyDecimal(benchmark::State& state) {
-    Decimal balance = decimal("1234.56");
-    Decimal rate = decimal("1.0837");
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(balance);
-        benchmark::DoNotOptimize(rate);
-        Decimal product = balance * rate;
-        benchmark::DoNotOptimize(product);
+template <typename Kind>
+void DivideTwoPlacesUp(benchmark::State& state) {
+    if constexpr (std::is_same_v<Kind, DecimalKind>) {
+        tallo::DecimalBehavior* behavior = tallo::TLDecNumHand2Places::sharedInstance();
+        timeBinary<Kind>(state, "1234.56", "1.0837", [behavior](const Decimal& a, const Decimal& b) { return a.divide(b, behavior); });
+    } else {
+        timeBinary<Kind>(state, "1234.56", "1.0837", [](const auto& a, const auto& b) { return twoPlacesUp<Kind>(a / b); });
     }
 }
 
-void MultiplyDouble(benchmark::State& state) {
-    double balance = 1234.56;
-    double rate = 1.0837;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(balance);
-        benchmark::DoNotOptimize(rate);
-        double product = balance * rate;
-        benchmark::DoNotOptimize(product);
-    }
+template <typename Kind>
+void RoundTwoPlacesUp(benchmark::State& state) {
+    timeUnary<Kind>(state, "1337.892672", [](const auto& a) { return twoPlacesUp<Kind>(a); });
 }
 
-void MultiplyFloat50(benchmark::State& state) {
-    Float50 balance("1234.56");
-    Float50 rate("1.0837");
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(balance);
-        benchmark::DoNotOptimize(rate);
-        Float50 product = balance * rate;
-        benchmark::DoNotOptimize(product);
-    }
-}
-
-// ------------------------------------------- divide, two places upward
-
-void DivideTwoPlacesDecimal(benchmark::State& state) {
-    tallo::DecimalBehavior* behavior = tallo::TLDecNumHand2Places::sharedInstance();
-    Decimal balance = decimal("1234.56");
-    Decimal rate = decimal("1.0837");
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(balance);
-        benchmark::DoNotOptimize(rate);
-        Decimal quotient = balance.divide(rate, behavior);
-        benchmark::DoNotOptimize(quotient);
-    }
-}
-
-void DivideTwoPlacesDouble(benchmark::State& state) {
-    double balance = 1234.56;
-    double rate = 1.0837;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(balance);
-        benchmark::DoNotOptimize(rate);
-        double quotient = std::ceil(balance / rate * 100.0) / 100.0;
-        benchmark::DoNotOptimize(quotient);
-    }
-}
-
-void DivideTwoPlacesFloat50(benchmark::State& state) {
-    Float50 balance("1234.56");
-    Float50 rate("1.0837");
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(balance);
-        benchmark::DoNotOptimize(rate);
-        Float50 quotient = ceil(balance / rate * 100) / 100;
-        benchmark::DoNotOptimize(quotient);
-    }
-}
-
-// The same division kept to 38 significant digits: the long-division path.
-void DivideFullDecimal(benchmark::State& state) {
-    Decimal balance = decimal("1234.56");
-    Decimal rate = decimal("1.0837");
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(balance);
-        benchmark::DoNotOptimize(rate);
-        Decimal quotient = balance / rate;
-        benchmark::DoNotOptimize(quotient);
-    }
-}
-
-void DivideFullDouble(benchmark::State& state) {
-    double balance = 1234.56;
-    double rate = 1.0837;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(balance);
-        benchmark::DoNotOptimize(rate);
-        double quotient = balance / rate;
-        benchmark::DoNotOptimize(quotient);
-    }
-}
-
-void DivideFullFloat50(benchmark::State& state) {
-    Float50 balance("1234.56");
-    Float50 rate("1.0837");
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(balance);
-        benchmark::DoNotOptimize(rate);
-        Float50 quotient = balance / rate;
-        benchmark::DoNotOptimize(quotient);
-    }
-}
-
-// ------------------------------------------ round to two places upward
-
-void RoundTwoPlacesDecimal(benchmark::State& state) {
-    tallo::DecimalBehavior* behavior = tallo::TLDecNumHand2Places::sharedInstance();
-    Decimal product = decimal("1337.892672");
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(product);
-        Decimal rounded = product.round(behavior);
-        benchmark::DoNotOptimize(rounded);
-    }
-}
-
-void RoundTwoPlacesDouble(benchmark::State& state) {
-    double product = 1337.892672;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(product);
-        double rounded = std::ceil(product * 100.0) / 100.0;
-        benchmark::DoNotOptimize(rounded);
-    }
-}
-
-void RoundTwoPlacesFloat50(benchmark::State& state) {
-    Float50 product("1337.892672");
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(product);
-        Float50 rounded = ceil(product * 100) / 100;
-        benchmark::DoNotOptimize(rounded);
-    }
-}
-
-// ------------------------------------------- text, as amounts are stored
-
-void TextRoundTripDecimal(benchmark::State& state) {
-    std::string text = "-1337.89";
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(text);
-        std::string again = Decimal::fromString(text)->toString();
-        benchmark::DoNotOptimize(again);
-    }
-}
-
-void TextRoundTripDouble(benchmark::State& state) {
-    std::string text = "-1337.89";
-    char buffer[32];
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(text);
+// Text in and out, as amounts are stored.
+template <typename Kind>
+std::string roundTrip(const std::string& text) {
+    if constexpr (std::is_same_v<Kind, DecimalKind>) {
+        return Decimal::fromString(text)->toString();
+    } else if constexpr (std::is_same_v<Kind, DoubleKind>) {
+        char buffer[32];
         std::snprintf(buffer, sizeof buffer, "%.17g", std::strtod(text.c_str(), nullptr));
-        std::string again = buffer;
-        benchmark::DoNotOptimize(again);
+        return buffer;
+    } else {
+        return Float50(text).str();
     }
 }
 
-void TextRoundTripFloat50(benchmark::State& state) {
+template <typename Kind>
+void TextRoundTrip(benchmark::State& state) {
     std::string text = "-1337.89";
     for (auto _ : state) {
         benchmark::DoNotOptimize(text);
-        std::string again = Float50(text).str();
+        std::string again = roundTrip<Kind>(text);
         benchmark::DoNotOptimize(again);
     }
 }
 
-BENCHMARK(AddDecimal)->Name("Add/Decimal");
-BENCHMARK(AddDouble)->Name("Add/double");
-BENCHMARK(AddFloat50)->Name("Add/cpp_dec_float_50");
-BENCHMARK(MultiplyDecimal)->Name("Multiply/Decimal");
-BENCHMARK(MultiplyDouble)->Name("Multiply/double");
-BENCHMARK(MultiplyFloat50)->Name("Multiply/cpp_dec_float_50");
-BENCHMARK(DivideTwoPlacesDecimal)->Name("DivideTwoPlacesUp/Decimal");
-BENCHMARK(DivideTwoPlacesDouble)->Name("DivideTwoPlacesUp/double");
-BENCHMARK(DivideTwoPlacesFloat50)->Name("DivideTwoPlacesUp/cpp_dec_float_50");
-BENCHMARK(DivideFullDecimal)->Name("Divide38Digits/Decimal");
-BENCHMARK(DivideFullDouble)->Name("Divide38Digits/double");
-BENCHMARK(DivideFullFloat50)->Name("Divide38Digits/cpp_dec_float_50");
-BENCHMARK(RoundTwoPlacesDecimal)->Name("RoundTwoPlacesUp/Decimal");
-BENCHMARK(RoundTwoPlacesDouble)->Name("RoundTwoPlacesUp/double");
-BENCHMARK(RoundTwoPlacesFloat50)->Name("RoundTwoPlacesUp/cpp_dec_float_50");
-BENCHMARK(TextRoundTripDecimal)->Name("TextRoundTrip/Decimal");
-BENCHMARK(TextRoundTripDouble)->Name("TextRoundTrip/double");
-BENCHMARK(TextRoundTripFloat50)->Name("TextRoundTrip/cpp_dec_float_50");
+#define TALLO_COMPARE(Operation)                                                    \
+    BENCHMARK(Operation<DecimalKind>)->Name(#Operation "/Decimal");                 \
+    BENCHMARK(Operation<DoubleKind>)->Name(#Operation "/double");                   \
+    BENCHMARK(Operation<Float50Kind>)->Name(#Operation "/cpp_dec_float_50")
+
+TALLO_COMPARE(Add);
+TALLO_COMPARE(Multiply);
+TALLO_COMPARE(DivideTwoPlacesUp);
+TALLO_COMPARE(Divide38Digits);
+TALLO_COMPARE(RoundTwoPlacesUp);
+TALLO_COMPARE(TextRoundTrip);
 
 }  // namespace
