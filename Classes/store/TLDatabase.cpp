@@ -12,6 +12,7 @@
 // sees their declarations, never their ledger logic.
 #include "Classes/ledger/TLAccount.h"
 #include "Classes/ledger/TLCategory.h"
+#include "Classes/store/TLAccountType.h"
 #include "Classes/store/TLSecurityInfo.h"
 #include "Platform/foundation/ApplicationHome.h"
 #include "Platform/foundation/AtomicFile.h"
@@ -30,9 +31,9 @@ namespace {
 std::mutex gCreation;
 std::unique_ptr<TLDatabase> gShared;
 
-std::shared_ptr<const Predicate> constantPredicate(const char* format) {
+std::shared_ptr<const Predicate> constantPredicate(const char* format, const std::vector<Value>& arguments = {}) {
     std::string error;
-    auto predicate = Predicate::parse(format, {}, &error);
+    auto predicate = Predicate::parse(format, arguments, &error);
     if (!predicate) InternalError::report(std::string("bad predicate ") + format + ": " + error);
     return predicate;
 }
@@ -223,7 +224,7 @@ std::vector<ManagedObject*> TLDatabase::getAllObjectsWithEntityName(const std::s
 }
 
 std::vector<TLAccount*> TLDatabase::getAccounts() {
-    static const auto listed = constantPredicate("type != 20");
+    static const auto listed = constantPredicate("type != %d", {TLAccountType::NeverListed});
     std::vector<TLAccount*> accounts;
     for (ManagedObject* object : fetchEntityCustom("Account", listed, {{"order", true}})) {
         accounts.push_back(static_cast<TLAccount*>(object));

@@ -82,7 +82,8 @@ public:
                                                   std::vector<SortDescriptor> sort = {}, size_t fetchLimit = 0,
                                                   size_t fetchOffset = 0);
     std::vector<ManagedObject*> getAllObjectsWithEntityName(const std::string& entityName);
-    // Accounts for every list and choice: "type != 20", by "order".
+    // Accounts for every list and choice: all but TLAccountType::NeverListed,
+    // by "order".
     std::vector<TLAccount*> getAccounts();
     // The first account of getAccounts that is not an investment or loan account.
     TLAccount* getDefaultAccount();
