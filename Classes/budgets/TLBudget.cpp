@@ -22,10 +22,6 @@ namespace tallo {
 
 namespace {
 
-// TLTimeInterval types the budget periods are measured in.
-constexpr int32_t kCalendarMonthInterval = 8;
-constexpr int32_t kCalendarYearInterval = 13;
-
 // Multiplies `amount` by the cached rate of `currency` to the default
 // currency, when there is one and it is not zero.
 Decimal ratedToDefaultCurrency(const Decimal& amount, const TLCurrency* currency) {
@@ -111,7 +107,7 @@ float TLBudget::getLimitRateForFilterInterval(const TLTimeInterval& interval) co
     }
     TLTimeInterval period;
     period.setStartDate(*getStartDate());
-    period.setType(budgetType == TLBudgetType::Yearly ? kCalendarYearInterval : kCalendarMonthInterval);
+    period.setType(budgetType == TLBudgetType::Yearly ? TLIntervalType::CalendarYear : TLIntervalType::CalendarMonth);
     int32_t length = period.inSeconds();
     if (length <= 0) return 0;
     return static_cast<float>(static_cast<double>(interval.inSeconds()) / length);

@@ -20,8 +20,6 @@ namespace tallo {
 namespace {
 
 constexpr const char* kMergedBudgetName = "budget";
-constexpr int32_t kCalendarMonthInterval = 8;
-
 uint32_t gActiveMonthID = 0;
 
 // The cached section-total records and the store they were read from. The
@@ -189,7 +187,7 @@ void TLBudgetState::mergeBudgets() {
 
     TLTimeInterval thisMonth;
     thisMonth.setStartDate(CVDates::firstDayOfMonthDate(Clock::now()));
-    thisMonth.setType(kCalendarMonthInterval);
+    thisMonth.setType(TLIntervalType::CalendarMonth);
     for (ManagedObject* object : budgets) {
         auto* budget = static_cast<TLBudget*>(object);
         if (budget == target) continue;
