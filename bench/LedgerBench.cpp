@@ -33,7 +33,7 @@ double openBook(benchmark::State& state) {
 void NetWorth(benchmark::State& state) {
     state.counters["HeapMiB"] = openBook(state);
     for (auto _ : state) {
-        Decimal worth = TLAccount::getNetWorth(TLDatabase::sharedDatabase().getAccounts());
+        Decimal worth = TLAccount::getNetWorth(TLAccount::getAccounts());
         benchmark::DoNotOptimize(worth);
     }
 }
@@ -52,7 +52,7 @@ void CategoryList(benchmark::State& state) {
 
 void ChangeSplitAndSave(benchmark::State& state) {
     state.counters["HeapMiB"] = openBook(state);
-    TLAccount* checking = TLDatabase::sharedDatabase().getAccounts().front();
+    TLAccount* checking = TLAccount::getAccounts().front();
     TLTransaction* transaction = nullptr;
     for (TLTransaction* t : checking->transactions()) {
         if (!t->isTransfer() && t->getSplit() != nullptr) {

@@ -28,7 +28,7 @@ using namespace tallo;
 void addSchedules(int overdueAutopay) {
     TLDatabase& db = TLDatabase::sharedDatabase();
     std::vector<TLAccount*> accounts;
-    for (TLAccount* a : db.getAccounts()) {
+    for (TLAccount* a : TLAccount::getAccounts()) {
         if (!a->isNotSupported()) accounts.push_back(a);
     }
     std::vector<ManagedObject*> categories = db.fetchEntityCustom("Category");

@@ -124,7 +124,7 @@ void useBook(size_t n, bool fresh = false) {
     }
 }
 
-TLAccount* firstAccount() { return TLDatabase::sharedDatabase().getAccounts().front(); }
+TLAccount* firstAccount() { return TLAccount::getAccounts().front(); }
 
 // ---------------------------------------------------------------- open
 
@@ -237,7 +237,7 @@ void SearchBare(benchmark::State& state) {
 
 void CategoryMonth(benchmark::State& state) {
     useBook(static_cast<size_t>(state.range(0)));
-    ManagedObject* category = TLDatabase::sharedDatabase().getCategoryWithName("Sub 3.4");
+    ManagedObject* category = TLCategory::getCategoryWithName("Sub 3.4");
     Date from(kStart + 400 * 86400), to(kStart + 430 * 86400);
     for (auto _ : state) {
         auto predicate = Predicate::parse(

@@ -7,7 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "Classes/screens/TransactionSettingsViewC.h"
+#include "Classes/screens/settings/TransactionSettingsViewC.h"
 #include "Classes/shell/TLGlobal.h"
 #include "Platform/foundation/ApplicationHome.h"
 #include "Platform/foundation/RunLoop.h"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Tallo needs to build, test and benchmark.
+# Installs the Debian and npm packages Tallo needs to build, test and
+# benchmark, and makes the page's pictures and typeface from them.
 # Idempotent: installs only what is missing, and runs `apt-get update` at most
 # once, only when something has to be installed.
 set -euo pipefail
@@ -18,6 +19,8 @@ PACKAGES=(
   avahi-daemon dbus iproute2
   # browser journeys (tests/e2e): Debian's Chromium, driven by Playwright
   chromium
+  # the built-in pictures: scripts/make-pictures.py and librsvg's rasteriser
+  python3 librsvg2-bin
 )
 
 # Node.js and npm run the browser journeys; a machine that has them from
@@ -42,9 +45,27 @@ if ((${#missing[@]})); then
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# Playwright for the browser journeys, at the version package-lock.json pins.
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-if [[ ! -d "$here/tests/e2e/node_modules/playwright-core" ]]; then
-  echo "bootstrap: installing playwright-core for tests/e2e"
-  npm ci --prefix "$here/tests/e2e" --no-audit --no-fund --loglevel=error
-fi
+
+# The npm packages of a folder, at the versions its package-lock.json pins;
+# installed again whenever the lock file changes.
+npm_packages() {
+  local dir="$here/$1"
+  if ! cmp -s "$dir/package-lock.json" "$dir/node_modules/.installed-lock.json"; then
+    echo "bootstrap: installing the npm packages of $1"
+    npm ci --prefix "$dir" --no-audit --no-fund --loglevel=error
+    cp "$dir/package-lock.json" "$dir/node_modules/.installed-lock.json"
+  fi
+}
+npm_packages assets      # the icon set and the typeface of the page
+npm_packages tests/e2e   # Playwright and the screenshot comparison
+
+# The typeface: Inter's variable files, served by the program from web/fonts/.
+inter="$here/assets/node_modules/@fontsource-variable/inter"
+mkdir -p "$here/web/fonts"
+cp -u "$inter"/files/inter-*-wght-normal.woff2 "$here/web/fonts/"
+sed 's#url(./files/#url(./#' "$inter/wght.css" > "$here/web/fonts/inter.css"
+cp -u "$inter/LICENSE" "$here/web/fonts/LICENSE-inter.txt"
+
+# The built-in pictures, rendered from their table when it or the icon set changed.
+python3 "$here/scripts/make-pictures.py" --if-changed

@@ -1,119 +1,345 @@
 #!/usr/bin/env python3
-"""Draws Tallo's built-in pictures into Resources/: a rounded square in the
-picture's colour with its initials in white (list and settings icons, small
-and @2x), and white initials on clear ground for the tab bar. Plain Python
-(zlib): run it again after changing the table below."""
+"""Renders every built-in picture of Tallo from the table below: each name gets
+an icon of the Tabler icon set (npm @tabler/icons, installed in assets/ by
+scripts/bootstrap.sh), a colour and a shape. The pictures are written as PNG
+at 1x ("Food.png") and 2x ("Food@2x.png") into Resources/, where the program
+and the page find them; the application icon is also written into web/icons/
+for the page's favicon and web-app manifest. librsvg's rsvg-convert turns the
+composed SVG into pixels.
 
+The written files are never edited by hand and never committed: change the
+table and run
+
+    python3 scripts/make-pictures.py
+
+(bootstrap runs it with --if-changed, which does nothing when the table, this
+script, the icon set and the rasteriser are the ones the files were made
+from).
+"""
+
+import argparse
+import concurrent.futures
+import hashlib
 import os
-import struct
-import zlib
+import re
+import shutil
+import subprocess
+import sys
+from dataclasses import dataclass
 
-FONT = {  # 5 x 7 capitals, one string a row
-    'A': ["01110", "10001", "10001", "11111", "10001", "10001", "10001"],
-    'B': ["11110", "10001", "10001", "11110", "10001", "10001", "11110"],
-    'C': ["01110", "10001", "10000", "10000", "10000", "10001", "01110"],
-    'D': ["11110", "10001", "10001", "10001", "10001", "10001", "11110"],
-    'E': ["11111", "10000", "10000", "11110", "10000", "10000", "11111"],
-    'F': ["11111", "10000", "10000", "11110", "10000", "10000", "10000"],
-    'G': ["01110", "10001", "10000", "10111", "10001", "10001", "01111"],
-    'H': ["10001", "10001", "10001", "11111", "10001", "10001", "10001"],
-    'I': ["01110", "00100", "00100", "00100", "00100", "00100", "01110"],
-    'K': ["10001", "10010", "10100", "11000", "10100", "10010", "10001"],
-    'L': ["10000", "10000", "10000", "10000", "10000", "10000", "11111"],
-    'M': ["10001", "11011", "10101", "10101", "10001", "10001", "10001"],
-    'N': ["10001", "11001", "10101", "10011", "10001", "10001", "10001"],
-    'O': ["01110", "10001", "10001", "10001", "10001", "10001", "01110"],
-    'P': ["11110", "10001", "10001", "11110", "10000", "10000", "10000"],
-    'R': ["11110", "10001", "10001", "11110", "10100", "10010", "10001"],
-    'S': ["01111", "10000", "10000", "01110", "00001", "00001", "11110"],
-    'T': ["11111", "00100", "00100", "00100", "00100", "00100", "00100"],
-    'U': ["10001", "10001", "10001", "10001", "10001", "10001", "01110"],
-    'Y': ["10001", "10001", "01010", "00100", "00100", "00100", "00100"],
-    '$': ["00100", "01111", "10100", "01110", "00101", "11110", "00100"],
-    '+': ["00000", "00100", "00100", "11111", "00100", "00100", "00000"],
-    '?': ["01110", "10001", "00001", "00110", "00100", "00000", "00100"],
-    '>': ["10000", "01000", "00100", "00010", "00100", "01000", "10000"],
-    '*': ["00000", "10101", "01110", "11111", "01110", "10101", "00000"],
-}
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'))
+ICONS = os.path.join(ROOT, 'assets', 'node_modules', '@tabler', 'icons')
+RESOURCES = os.path.join(ROOT, 'Resources')
+WEB_ICONS = os.path.join(ROOT, 'web', 'icons')
+DIGEST_FILE = os.path.join(RESOURCES, '.pictures-digest')
+LICENSE_COPY = 'LICENSE-tabler-icons.txt'
 
-BLUE, GREEN, RED, ORANGE, PURPLE, TEAL, GREY, BROWN = (
-    (58, 123, 213), (123, 157, 74), (184, 62, 68), (224, 140, 40), (120, 80, 170), (40, 150, 150), (110, 115, 125), (150, 100, 60))
+# The palette: white reads well on each of these.
+RED = '#e5484d'
+ORANGE = '#f2711c'
+AMBER = '#d9901a'
+GREEN = '#2f9e62'
+TEAL = '#12a594'
+CYAN = '#0a93b8'
+BLUE = '#3e63dd'
+INDIGO = '#5b5bd6'
+PURPLE = '#8e4ec6'
+PINK = '#d6409f'
+BROWN = '#a07553'
+GREY = '#80838d'
+SLATE = '#5d6673'
+WHITE = '#ffffff'
+ACCENT = BLUE            # the page's tint: selected tabs, bar buttons
+HIGHLIGHT = '#3e63dd24'  # the accent at 14 % behind a selected tab's icon
 
-# name: (colour, letters)
-ICONS = {
-    'currencies_icon': (GREEN, '$'), 'passcode_icon': (GREY, 'P'), 'sync_icon': (BLUE, 'S'),
-    'transactions_icon': (ORANGE, 'T'), 'more_tab_payees': (PURPLE, 'P'), 'more_tab_settings': (GREY, 'S'),
-    'home-bank': (BLUE, 'B'), 'home-cash': (GREEN, 'C'), 'home-credit': (RED, 'CC'), 'home-investment': (PURPLE, 'I'),
-    'home-loan': (BROWN, 'L'), 'home-asset': (TEAL, 'A'),
-    'Transfer': (BLUE, '>'), 'Split': (ORANGE, 'S'), 'Miscellaneous': (ORANGE, '*'), 'Uncategorized': (GREY, '?'),
-    'payee': (PURPLE, 'P'), 'company': (PURPLE, 'CO'),
-    'Auto': (RED, 'A'), 'Bills': (ORANGE, 'B'), 'Charity': (GREEN, 'C'), 'Clothing': (PURPLE, 'CL'),
-    'Education': (BLUE, 'E'), 'Entertainment': (PURPLE, 'E'), 'Fees': (GREY, 'F'), 'Food': (ORANGE, 'F'),
-    'Health': (RED, 'H'), 'Home': (BROWN, 'H'), 'Home_Office': (TEAL, 'HO'), 'Income': (GREEN, '$'),
-    'Kids': (BLUE, 'K'), 'Personal_Care': (TEAL, 'PC'), 'Pets': (BROWN, 'P'), 'Taxes': (GREY, 'T'), 'Travel': (BLUE, 'TR'),
-}
-TABS = {'tab-home': 'H', 'tab-budget': 'B', 'tab-scheduler': 'S', 'tab-categories': 'C', 'tab-payees': 'P',
-        'tab-settings': 'S', 'tab-more': '+'}
-
-SUPER = 4  # samples a pixel side, for smooth edges
+# Shapes, with their size in points (the 1x size in pixels):
+#   tile   the icon in white on a rounded square of the colour (list rows)
+#   round  the icon in white on a circle of the colour (people, companies)
+#   glyph  the icon alone in the colour on clear ground; the page tints
+#          glyphs by their shape (tab bar, bar buttons, keypad)
+#   mask   the rounded square alone, opaque inside (masks a payee's photo)
+#   pill   a rounded bar of the colour, no icon (behind a selected tab)
+#   band   a plain rectangle of the colour, no icon (behind the tab bar)
+#   badge  the application icon: the icon on a rounded square of the
+#          colour's gradient; the same entry gives web/icons/
+SIZES = {'tile': (29, 29), 'round': (29, 29), 'glyph': (26, 26), 'mask': (100, 100),
+         'pill': (56, 30), 'band': (8, 49), 'badge': (60, 60)}
 
 
-def png(width, height, rgba):
-    raw = b''.join(b'\0' + bytes(rgba[y * width * 4:(y + 1) * width * 4]) for y in range(height))
-    def chunk(kind, data):
-        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data) & 0xffffffff)
-    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 6, 0, 0, 0))
-            + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
+@dataclass(frozen=True)
+class Picture:
+    name: str          # the file name without ".png"
+    icon: str          # a Tabler icon ("car", "filled/home"); "" for a shape alone
+    colour: str        # "#rrggbb" or "#rrggbbaa"
+    shape: str         # a key of SIZES
+    size: tuple = ()   # (width, height) in points when not the shape's own
+
+    def points(self):
+        return self.size or SIZES[self.shape]
 
 
-def draw(size, colour, letters, background=True):
-    big = size * SUPER
-    cover = [[0.0] * big for _ in range(big)]   # background coverage
-    ink = [[0.0] * big for _ in range(big)]     # letter coverage
-    radius = big * 0.2
-    for y in range(big):
-        for x in range(big):
-            dx = max(radius - x, 0, x - (big - 1 - radius))
-            dy = max(radius - y, 0, y - (big - 1 - radius))
-            cover[y][x] = 1.0 if dx * dx + dy * dy <= radius * radius else 0.0
-    cell = max(1, int(big * (0.5 if len(letters) == 1 else 0.3) / 7))
-    width = len(letters) * 5 * cell + (len(letters) - 1) * cell
-    left, top = (big - width) // 2, (big - 7 * cell) // 2
-    for i, letter in enumerate(letters):
-        for row, bits in enumerate(FONT[letter]):
-            for col, bit in enumerate(bits):
-                if bit == '1':
-                    x0, y0 = left + (i * 6 + col) * cell, top + row * cell
-                    for y in range(y0, y0 + cell):
-                        for x in range(x0, x0 + cell):
-                            ink[y][x] = 1.0
-    out = []
-    for y in range(size):
-        for x in range(size):
-            c = i_ = 0.0
-            for sy in range(SUPER):
-                for sx in range(SUPER):
-                    c += cover[y * SUPER + sy][x * SUPER + sx]
-                    i_ += ink[y * SUPER + sy][x * SUPER + sx]
-            c /= SUPER * SUPER
-            i_ /= SUPER * SUPER
-            if background:
-                r, g, b = (round(colour[k] * (1 - i_) + 255 * i_) for k in range(3))
-                out += [r, g, b, round(255 * c)]
-            else:
-                out += [255, 255, 255, round(255 * i_)]
-    return png(size, size, out)
+def tiles(colour, entries):
+    return [Picture(name, icon, colour, 'tile') for name, icon in entries]
+
+
+# The default categories (Resources/Default_Categories.xml): a master's picture
+# is its English name with spaces as "_" ("Home_Office"); a subcategory's is
+# its own English name the same way ("Mobile_Phone") in its master's colour.
+CATEGORIES = (
+    tiles(BLUE, [('Auto', 'car'), ('Fuel', 'gas-station'), ('Insurance', 'shield-check'),
+                 ('Maintenance', 'tool'), ('Parking', 'parking'), ('Registration', 'license'),
+                 ('Tolls', 'road')])
+    + tiles(ORANGE, [('Bills', 'file-invoice'), ('Electricity', 'bolt'), ('Gas', 'flame'),
+                     ('Water', 'droplet'), ('Internet', 'wifi'), ('Mobile_Phone', 'device-mobile'),
+                     ('Television', 'device-tv')])
+    + tiles(PINK, [('Charity', 'heart'), ('Donations', 'heart-handshake'), ('Gifts_Given', 'gift')])
+    + tiles(PURPLE, [('Clothing', 'hanger'), ('Clothes', 'shirt'), ('Shoes', 'shoe'),
+                     ('Accessories', 'sunglasses')])
+    + tiles(INDIGO, [('Education', 'school'), ('Tuition', 'certificate'), ('Books', 'books'),
+                     ('Courses', 'presentation')])
+    + tiles(PINK, [('Entertainment', 'ticket'), ('Movies', 'movie'), ('Music', 'music'),
+                   ('Games', 'device-gamepad-2'), ('Sports', 'ball-football'), ('Hobbies', 'palette')])
+    + tiles(AMBER, [('Food', 'tools-kitchen-2'), ('Groceries', 'shopping-cart'), ('Restaurants', 'chef-hat'),
+                    ('Coffee', 'coffee'), ('Lunch', 'salad')])
+    + tiles(RED, [('Health', 'heartbeat'), ('Doctor', 'stethoscope'), ('Dentist', 'dental'),
+                  ('Pharmacy', 'pill'), ('Fitness', 'barbell'), ('Health_Insurance', 'shield-plus')])
+    + tiles(BROWN, [('Home', 'home'), ('Rent', 'key'), ('Mortgage', 'home-dollar'), ('Furniture', 'armchair'),
+                    ('Repairs', 'hammer'), ('Household_Supplies', 'basket'), ('Home_Insurance', 'home-shield')])
+    + tiles(TEAL, [('Home_Office', 'briefcase'), ('Office_Supplies', 'paperclip'), ('Equipment', 'device-desktop'),
+                   ('Postage', 'mail')])
+    + tiles(CYAN, [('Kids', 'baby-carriage'), ('Childcare', 'mood-kid'), ('Toys', 'horse-toy'),
+                   ('School', 'backpack'), ('Allowance', 'coin')])
+    + tiles(PURPLE, [('Personal_Care', 'massage'), ('Hair', 'scissors'), ('Cosmetics', 'brush')])
+    + tiles(BROWN, [('Pets', 'paw'), ('Pet_Food', 'bone'), ('Veterinarian', 'vaccine')])
+    + tiles(SLATE, [('Taxes', 'receipt-tax'), ('Income_Tax', 'file-dollar'), ('Property_Tax', 'building-estate')])
+    + tiles(CYAN, [('Travel', 'plane'), ('Flights', 'plane-departure'), ('Hotels', 'bed'),
+                   ('Car_Rental', 'car-suv'), ('Public_Transport', 'bus'), ('Taxi', 'steering-wheel')])
+    + tiles(GREY, [('Fees', 'receipt-2'), ('Bank_Fees', 'building-bank'), ('Interest_Paid', 'percentage'),
+                   ('Subscriptions', 'calendar-repeat')])
+    + tiles(GREEN, [('Income', 'cash'), ('Salary', 'wallet'), ('Bonus', 'award'), ('Interest', 'moneybag'),
+                    ('Dividends', 'chart-pie'), ('Gifts_Received', 'gift'), ('Refunds', 'receipt-refund'),
+                    ('Rental_Income', 'building-community'), ('Other_Income', 'coins')])
+)
+
+# The six account kinds, by type 0 to 5.
+ACCOUNTS = [
+    Picture('home-bank', 'building-bank', BLUE, 'tile'),
+    Picture('home-cash', 'cash', GREEN, 'tile'),
+    Picture('home-credit', 'credit-card', ORANGE, 'tile'),
+    Picture('home-investment', 'trending-up', PURPLE, 'tile'),
+    Picture('home-loan', 'report-money', BROWN, 'tile'),
+    Picture('home-asset', 'diamond', TEAL, 'tile'),
+]
+
+# Transactions without a category picture of their own, and payees.
+TRANSACTIONS = [
+    Picture('Transfer', 'arrows-left-right', BLUE, 'tile'),
+    Picture('Split', 'arrows-split-2', ORANGE, 'tile'),
+    Picture('Miscellaneous', 'dots', AMBER, 'tile'),
+    Picture('Uncategorized', 'question-mark', GREY, 'tile'),
+    Picture('payee', 'user', INDIGO, 'round'),
+    Picture('company', 'building-store', INDIGO, 'round'),
+    Picture('placeholder_mask', '', '#000000', 'mask'),
+]
+
+# The tabs: their glyphs in the tab bar, and their rows in the More list
+# ("more_tab_" and the lower-cased tab title).
+TAB_ICONS = [('home', 'wallet'), ('budget', 'chart-pie'), ('scheduler', 'calendar-event'),
+             ('categories', 'category'), ('payees', 'users'), ('settings', 'settings')]
+MORE_COLOURS = {'home': BLUE, 'budget': GREEN, 'scheduler': RED, 'categories': ORANGE, 'payees': INDIGO,
+                'settings': GREY}
+TABS = ([Picture(f'tab-{tab}', icon, WHITE, 'glyph') for tab, icon in TAB_ICONS]
+        + [Picture('tab-more', 'dots', WHITE, 'glyph')]
+        + [Picture(f'more_tab_{tab}', icon, MORE_COLOURS[tab], 'tile') for tab, icon in TAB_ICONS]
+        + [Picture(f'tab_button_{i}', '', HIGHLIGHT, 'pill') for i in range(len(TAB_ICONS))]
+        + [Picture('tab-back', '', '#f8f9fbf2', 'band')])
+
+SETTINGS = [
+    Picture('currencies_icon', 'coins', GREEN, 'tile'),
+    Picture('passcode_icon', 'lock', RED, 'tile'),
+    Picture('sync_icon', 'refresh', BLUE, 'tile'),
+    Picture('transactions_icon', 'list-details', ORANGE, 'tile'),
+]
+
+# Bar buttons and keys; the page tints them.
+CONTROLS = [
+    Picture('nav_back_left', 'chevron-left', WHITE, 'glyph', (24, 24)),
+    Picture('nav_add', 'plus', WHITE, 'glyph', (24, 24)),
+    Picture('nav_done', 'check', WHITE, 'glyph', (24, 24)),
+    Picture('plus', 'plus', WHITE, 'glyph', (24, 24)),
+    Picture('plus_active', 'plus', WHITE, 'glyph', (24, 24)),
+    Picture('minus', 'minus', WHITE, 'glyph', (24, 24)),
+    Picture('minus_active', 'minus', WHITE, 'glyph', (24, 24)),
+    Picture('backspace', 'backspace', WHITE, 'glyph', (24, 24)),
+    Picture('every_month', 'repeat-off', WHITE, 'glyph', (24, 24)),
+    Picture('every_month_on', 'repeat', WHITE, 'glyph', (24, 24)),
+    Picture('today', 'filled/caret-down', WHITE, 'glyph', (12, 12)),
+    # Drawn by the page itself: row accessories, the reorder handle.
+    Picture('accessory_disclosure', 'chevron-right', WHITE, 'glyph', (16, 16)),
+    Picture('accessory_checkmark', 'check', WHITE, 'glyph', (20, 20)),
+    Picture('row_handle', 'grip-horizontal', WHITE, 'glyph', (20, 20)),
+    Picture('search', 'search', WHITE, 'glyph', (16, 16)),
+]
+
+# The application's own pictures: the logo (the page's favicon and home-screen
+# icon too) and the picture shown while a desktop syncs.
+LOGO = Picture('corvane_logo', 'pig-money', BLUE, 'badge')
+APPLICATION = [
+    LOGO,
+    Picture('sync_screen', 'refresh', BLUE, 'badge', (96, 96)),
+]
+
+TABLE = CATEGORIES + ACCOUNTS + TRANSACTIONS + TABS + SETTINGS + CONTROLS + APPLICATION
+
+# The logo for the page: (file in web/icons, pixels, full bleed). A full-bleed
+# icon has no rounded corners and keeps its drawing inside the middle 80 %,
+# as home screens that cut their own shape expect ("maskable").
+WEB_ICON_FILES = [('favicon.png', 32, False), ('favicon@2x.png', 64, False), ('icon-192.png', 192, False),
+                  ('icon-512.png', 512, False), ('icon-maskable-512.png', 512, True),
+                  ('apple-touch-icon.png', 180, True)]
+
+
+def icon_svg(icon):
+    """The inner drawing of a Tabler icon (24 x 24 units) and whether it is
+    a filled one."""
+    variant, name = icon.split('/') if '/' in icon else ('outline', icon)
+    with open(os.path.join(ICONS, 'icons', variant, name + '.svg'), encoding='utf-8') as f:
+        text = f.read()
+    start = text.index('>', text.index('<svg')) + 1
+    return text[start:text.rindex('</svg>')].replace('currentColor', '#fff'), variant == 'filled'
+
+
+def lighter(colour, amount):
+    r, g, b = (int(colour[i:i + 2], 16) for i in (1, 3, 5))
+    mix = [round(c + (255 - c) * amount) for c in (r, g, b)]
+    return '#' + ''.join(f'{c:02x}' for c in mix)
+
+
+def fill(colour):
+    """An SVG fill with its opacity for "#rrggbb" or "#rrggbbaa"."""
+    if len(colour) == 9:
+        return f'fill="{colour[:7]}" fill-opacity="{int(colour[7:], 16) / 255:.3f}"'
+    return f'fill="{colour}"'
+
+
+def drawn_icon(icon, colour, box, left, top, stroke):
+    """The icon scaled into a box of `box` points at (left, top)."""
+    inner, filled = icon_svg(icon)
+    scale = box / 24
+    paint = (f'fill="{colour}" stroke="none"' if filled else
+             f'fill="none" stroke="{colour}" stroke-width="{stroke}" stroke-linecap="round" stroke-linejoin="round"')
+    return f'<g transform="translate({left:.3f} {top:.3f}) scale({scale:.4f})" {paint}>{inner.replace("#fff", colour)}</g>'
+
+
+def compose(picture, bleed=False):
+    """The picture as one SVG document in points."""
+    width, height = picture.points()
+    side = min(width, height)
+    parts = []
+    if picture.shape in ('tile', 'badge', 'mask'):
+        radius = 0 if bleed else side * 0.225
+        paint = fill(picture.colour)
+        if picture.shape != 'mask':
+            parts.append('<defs><linearGradient id="g" x1="0" y1="0" x2="0" y2="1">'
+                         f'<stop offset="0" stop-color="{lighter(picture.colour, 0.18)}"/>'
+                         f'<stop offset="1" stop-color="{picture.colour}"/></linearGradient></defs>')
+            paint = 'fill="url(#g)"'
+        parts.append(f'<rect width="{width}" height="{height}" rx="{radius}" {paint}/>')
+    elif picture.shape == 'round':
+        parts.append(f'<circle cx="{width / 2}" cy="{height / 2}" r="{side / 2}" {fill(picture.colour)}/>')
+    elif picture.shape == 'pill':
+        parts.append(f'<rect width="{width}" height="{height}" rx="{height / 2}" {fill(picture.colour)}/>')
+    elif picture.shape == 'band':
+        parts.append(f'<rect width="{width}" height="{height}" {fill(picture.colour)}/>')
+    if picture.icon:
+        if picture.shape == 'glyph':
+            box, colour, stroke = side, picture.colour, 1.75
+        else:
+            box, colour, stroke = side * (0.5 if bleed else 0.62), '#ffffff', 2 if side < 40 else 1.75
+        parts.append(drawn_icon(picture.icon, colour, box, (width - box) / 2, (height - box) / 2, stroke))
+    return (f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" '
+            f'viewBox="0 0 {width} {height}">' + ''.join(parts) + '</svg>')
+
+
+def rasterise(svg, width, height, path):
+    subprocess.run(['rsvg-convert', '--format', 'png', '--width', str(width), '--height', str(height),
+                    '--output', path], input=svg.encode(), check=True)
+
+
+def jobs(resources, web_icons):
+    """(svg, width, height, path) for every file the table makes."""
+    for picture in TABLE:
+        width, height = picture.points()
+        svg = compose(picture)
+        yield svg, width, height, os.path.join(resources, picture.name + '.png')
+        yield svg, width * 2, height * 2, os.path.join(resources, picture.name + '@2x.png')
+    for file, pixels, bleed in WEB_ICON_FILES:
+        yield compose(LOGO, bleed), pixels, pixels, os.path.join(web_icons, file)
+
+
+def render(resources, web_icons):
+    """Writes every picture of the table; removes pictures no entry makes."""
+    names = [picture.name for picture in TABLE]
+    twice = sorted({n for n in names if names.count(n) > 1})
+    if twice:
+        sys.exit('make-pictures: named twice in the table: ' + ', '.join(twice))
+    os.makedirs(resources, exist_ok=True)
+    os.makedirs(web_icons, exist_ok=True)
+    work = list(jobs(resources, web_icons))
+    with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
+        for future in [pool.submit(rasterise, *job) for job in work]:
+            future.result()
+    made = {os.path.basename(job[3]) for job in work}
+    for folder in (resources, web_icons):
+        for file in os.listdir(folder):
+            if file.endswith('.png') and file not in made:
+                os.remove(os.path.join(folder, file))
+    shutil.copyfile(os.path.join(ICONS, 'LICENSE'), os.path.join(resources, LICENSE_COPY))
+    shutil.copyfile(os.path.join(ICONS, 'LICENSE'), os.path.join(web_icons, LICENSE_COPY))
+    return len(work)
+
+
+def digest():
+    """What the files are made from: this script, the icon set's version and
+    the rasteriser's version."""
+    h = hashlib.sha256()
+    with open(os.path.abspath(__file__), 'rb') as f:
+        h.update(f.read())
+    with open(os.path.join(ICONS, 'package.json'), 'rb') as f:
+        h.update(re.search(rb'"version":\s*"[^"]*"', f.read()).group(0))
+    h.update(subprocess.run(['rsvg-convert', '--version'], capture_output=True, check=True).stdout)
+    return h.hexdigest()
+
+
+def up_to_date(current):
+    try:
+        with open(DIGEST_FILE, encoding='ascii') as f:
+            if f.read().strip() != current:
+                return False
+    except FileNotFoundError:
+        return False
+    return all(os.path.isfile(job[3]) for job in jobs(RESOURCES, WEB_ICONS))
 
 
 def main():
-    folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'Resources')
-    for name, (colour, letters) in ICONS.items():
-        for suffix, size in (('', 29), ('@2x', 58)):
-            with open(os.path.join(folder, f'{name}{suffix}.png'), 'wb') as f:
-                f.write(draw(size, colour, letters))
-    for name, letters in TABS.items():
-        with open(os.path.join(folder, f'{name}.png'), 'wb') as f:
-            f.write(draw(30, None, letters, background=False))
+    parser = argparse.ArgumentParser(description=__doc__.split('\n\n')[0])
+    parser.add_argument('--if-changed', action='store_true',
+                        help='do nothing when the files were made from this table, icon set and rasteriser')
+    parser.add_argument('--output', help='write the pictures into this folder (and its icons/) instead')
+    args = parser.parse_args()
+    if not os.path.isdir(ICONS):
+        sys.exit('make-pictures: the icon set is missing; run scripts/bootstrap.sh (npm ci in assets/)')
+    if args.output:
+        count = render(args.output, os.path.join(args.output, 'icons'))
+        print(f'make-pictures: {count} files in {args.output}')
+        return
+    current = digest()
+    if args.if_changed and up_to_date(current):
+        return
+    count = render(RESOURCES, WEB_ICONS)
+    with open(DIGEST_FILE, 'w', encoding='ascii') as f:
+        f.write(current + '\n')
+    print(f'make-pictures: {count} files in Resources/ and web/icons/')
 
 
 if __name__ == '__main__':

@@ -2,23 +2,17 @@
 // what the person does. All behaviour lives in the program; this page only
 // draws and reports.
 
-const phone = document.getElementById('phone');
 const screenEl = document.getElementById('screen');
 const overlaysEl = document.getElementById('overlays');
 const statusEl = document.getElementById('status');
 let socket = null;
 let retry = 250;
 
-// The phone keeps its 320 × 480 points and is scaled to fill the window,
-// centred, on a desktop and on a phone alike.
-function fit() {
-  const scale = Math.min(window.innerWidth / 320, window.innerHeight / 480);
-  phone.style.transform = `scale(${scale})`;
-  phone.style.left = `${(window.innerWidth - 320 * scale) / 2}px`;
-  phone.style.top = `${(window.innerHeight - 480 * scale) / 2}px`;
-}
-window.addEventListener('resize', fit);
-fit();
+// The program lays out a screen of 320 × 480 points; the page is as wide
+// and as tall as the window or the phone (style.css), so views the program
+// places by their frame keep to the bottom edge and the full width.
+const SCREEN_WIDTH = 320;
+const SCREEN_HEIGHT = 480;
 
 function send(event) {
   if (socket && socket.readyState === WebSocket.OPEN) socket.send(JSON.stringify(event));
@@ -31,27 +25,50 @@ function el(tag, className, text) {
   if (text !== undefined) node.textContent = text;
   return node;
 }
+// A built-in picture by its name ("Food.png", "Auto", "Auto@2x"): the 1x file
+// and, for a sharp picture on a denser screen, its 2x file.
+const resource = (name) => '/res/' + encodeURIComponent(name).replace(/%40/g, '@');
+const baseName = (name) => name.replace(/\.png$/, '');
 function picture(name, className) {
   const img = el('img', className);
-  img.src = '/res/' + encodeURIComponent(name);
+  const base = baseName(name);
+  img.src = resource(base + '.png');
+  if (!base.endsWith('@2x')) img.srcset = `${resource(base + '.png')} 1x, ${resource(base + '@2x.png')} 2x`;
   img.alt = '';
   img.onerror = () => { img.style.visibility = 'hidden'; };
   return img;
+}
+// A glyph: the picture's shape in the colour of the text around it.
+function glyph(name, className) {
+  const span = el('i', 'glyph' + (className ? ' ' + className : ''));
+  span.style.setProperty('--picture', `url("${resource(baseName(name).replace(/@2x$/, '') + '@2x.png')}")`);
+  span.setAttribute('aria-hidden', 'true');
+  return span;
 }
 
 function drawNavbar(node) {
   const bar = el('div', 'navbar');
   const left = (node.children || []).find((c) => c.id === 'nav:left' || c.id === 'nav:back');
   const right = (node.children || []).find((c) => c.id === 'nav:right');
-  const button = (item) => {
+  const button = (item, side) => {
     if (!item) return el('span', 'spacer');
-    const b = el('button', item.done ? 'done' : '', item.title || '');
+    const b = el('button', side + (item.done ? ' done' : ''));
     b.dataset.id = item.id;
+    if (item.image === 'nav_back_left.png' || item.id === 'nav:back') {
+      // The navigation stack's own back button looks like the screens' one.
+      b.classList.add('back');
+      b.append(glyph('nav_back_left'), item.title || '');
+    } else if (item.image === 'nav_add.png') {
+      b.append(glyph(item.image));
+      b.setAttribute('aria-label', 'Add');
+    } else {
+      b.append(item.title || '');
+    }
     if (item.enabled === false) b.disabled = true;
     b.onclick = () => tap(item.id);
     return b;
   };
-  bar.append(button(left), el('div', 'title', node.title || ''), button(right));
+  bar.append(button(left, 'left'), el('div', 'title', node.title || ''), button(right, 'right'));
   return bar;
 }
 
@@ -97,18 +114,26 @@ function drawRow(row, editing) {
       r.append(f);
     }
   }
-  if (row.accessory === 'disclosure' || row.accessory === 'detail') r.append(el('span', 'accessory', '›'));
-  if (row.accessory === 'checkmark') r.append(el('span', 'accessory', '✓'));
+  if (row.accessory === 'disclosure' || row.accessory === 'detail') r.append(glyph('accessory_disclosure', 'accessory'));
+  if (row.accessory === 'checkmark') {
+    const check = glyph('accessory_checkmark', 'accessory checkmark');
+    check.setAttribute('aria-hidden', 'false');
+    check.setAttribute('role', 'img');
+    check.setAttribute('aria-label', 'checked');
+    r.append(check);
+  }
   if (row.id) r.onclick = () => tap(row.id);
   if (row.insertable) {
-    const add = el('button', 'insert', '+');
+    const add = el('button', 'insert');
+    add.append(glyph('nav_add'));
     add.setAttribute('aria-label', 'Add');
     add.onclick = (e) => { e.stopPropagation(); tap(row.id.replace(/^row:/, 'insert:')); };
     r.prepend(add);
   }
   if (row.movable) {
     // Drag the handle onto another row of the table to move this one there.
-    const handle = el('span', 'handle', '≡');
+    const handle = glyph('row_handle', 'handle');
+    handle.setAttribute('aria-hidden', 'false');
     handle.setAttribute('aria-label', 'Move');
     handle.onclick = (e) => e.stopPropagation();
     handle.addEventListener('pointerdown', (e) => {
@@ -166,7 +191,9 @@ function drawSearchbar(node) {
   field.placeholder = node.placeholder || '';
   field.dataset.id = node.id;
   field.oninput = () => send({ kind: 'text', target: node.id, text: field.value });
-  bar.append(field);
+  const box = el('label', 'search-box');
+  box.append(glyph('search'), field);
+  bar.append(box);
   for (const button of node.children || []) {
     const b = el('button', 'search-cancel', button.title || '');
     b.dataset.id = button.id;
@@ -229,7 +256,13 @@ function drawContent(node) {
       const pad = el('div', 'keypad');
       pad.style.gridTemplateColumns = `repeat(${child.columns || 3}, 1fr)`;
       for (const key of child.children || []) {
-        const k = el('button', 'key' + (key.highlighted ? ' highlighted' : ''), key.title || '');
+        const k = el('button', 'key' + (key.highlighted ? ' highlighted' : ''));
+        if (key.image) {
+          k.append(glyph(key.image));
+          k.setAttribute('aria-label', key.title || '');
+        } else {
+          k.append(key.title || '');
+        }
         k.dataset.id = key.id;
         if (key.enabled === false) k.disabled = true;
         k.onclick = () => tap(key.id);
@@ -284,25 +317,40 @@ function drawPicker(node) {
 }
 
 // A view laid over the screens (the shared pickers), placed by its frame.
-function drawView(node) {
+// One laid on the screen itself keeps its distance to the bottom edge, and
+// spans the width when it spans the program's screen.
+function drawView(node, nested = false) {
   const [x, y, w, h] = (node.frame || '0,0,0,0').split(',').map(Number);
   const view = el('div', 'overview');
-  Object.assign(view.style, { left: x + 'px', top: y + 'px', width: w + 'px', height: h + 'px' });
-  if (node.animate) view.style.transition = `top ${node.animate}s ease-out`;
+  view.style.height = h + 'px';
+  if (nested) {
+    Object.assign(view.style, { left: x + 'px', top: y + 'px', width: w + 'px' });
+  } else {
+    view.style.bottom = (SCREEN_HEIGHT - y - h) + 'px';
+    if (x === 0 && w >= SCREEN_WIDTH) Object.assign(view.style, { left: '0', right: '0' });
+    else Object.assign(view.style, { left: x + 'px', width: w + 'px' });
+  }
+  if (node.animate) view.style.transition = `${nested ? 'top' : 'bottom'} ${node.animate}s ease-out`;
   for (const child of node.children || []) {
     if (child.kind === 'datepicker') view.append(drawDatePicker(child));
     else if (child.kind === 'picker') view.append(drawPicker(child));
-    else if (child.kind === 'view') view.append(drawView(child));
+    else if (child.kind === 'view') view.append(drawView(child, true));
   }
   return view;
 }
 
 function drawTabbar(node) {
   const bar = el('div', 'tabbar');
+  if (node.background) bar.style.backgroundImage = `url("${resource(baseName(node.background) + '@2x.png')}")`;
   for (const tab of node.children || []) {
     const t = el('button', 'tab' + (tab.selected ? ' selected' : ''));
     t.dataset.id = tab.id;
-    if (tab.image) t.append(picture(tab.image));
+    if (tab.selected && tab.button) {
+      const plate = el('i', 'plate');
+      plate.style.backgroundImage = `url("${resource(baseName(tab.button) + '@2x.png')}")`;
+      t.append(plate);
+    }
+    if (tab.image) t.append(glyph(tab.image));
     t.append(el('span', '', tab.title || ''));
     if (tab.badge) t.append(el('span', 'badge', tab.badge));
     t.onclick = () => tap(tab.id);
@@ -369,7 +417,42 @@ function drawScene(scene) {
   }
   for (const view of (scene.children || []).filter((c) => c.kind === 'view')) screenEl.append(drawView(view));
   overlaysEl.replaceChildren(...(scene.children || []).filter((c) => c.kind === 'alert' || c.kind === 'sheet' || c.kind === 'busy').map(drawOverlay));
-  document.title = scene.badge ? `Tallo (${scene.badge})` : 'Tallo';
+  showBadge(scene.badge || 0);
+}
+
+// The application's badge: in the page title, on the favicon, and on the
+// icon of a page added to a home screen.
+let badgeShown = 0;
+const favicon = document.getElementById('favicon');
+const plainFavicon = favicon.href;
+function showBadge(count) {
+  if (count === badgeShown) return;
+  badgeShown = count;
+  document.title = count ? `Tallo (${count})` : 'Tallo';
+  if (navigator.setAppBadge) (count ? navigator.setAppBadge(count) : navigator.clearAppBadge()).catch(() => {});
+  if (!count) {
+    favicon.href = plainFavicon;
+    return;
+  }
+  const logo = new Image();
+  logo.onload = () => {
+    if (badgeShown !== count) return;
+    const canvas = document.createElement('canvas');
+    canvas.width = canvas.height = 64;
+    const g = canvas.getContext('2d');
+    g.drawImage(logo, 0, 0, 64, 64);
+    g.fillStyle = getComputedStyle(document.documentElement).getPropertyValue('--red').trim() || '#e5484d';
+    g.beginPath();
+    g.arc(44, 20, 20, 0, 2 * Math.PI);
+    g.fill();
+    g.fillStyle = '#fff';
+    g.font = '600 26px "Inter Variable", sans-serif';
+    g.textAlign = 'center';
+    g.textBaseline = 'middle';
+    g.fillText(count > 99 ? '99+' : String(count), 44, 21, 36);
+    favicon.href = canvas.toDataURL('image/png');
+  };
+  logo.src = 'icons/favicon@2x.png';
 }
 
 function connect() {

@@ -5,6 +5,7 @@
 #include "Classes/currencies/TLRateRecord.h"
 #include "Classes/ledger/TLSplit.h"
 #include "Classes/ledger/TLTransaction.h"
+#include "Classes/store/TLDatabase.h"
 #include "Classes/values/StringCorvane.h"
 #include "Classes/values/TLDecNumHand2Places.h"
 #include "Platform/foundation/Clock.h"
@@ -116,6 +117,22 @@ Decimal TLAccount::getNetWorth(const std::vector<TLAccount*>& accounts) {
         sum = sum + value;
     }
     return sum;
+}
+
+std::vector<TLAccount*> TLAccount::getAccounts() {
+    static const auto listed = Predicate::parse("type != %d", {TLAccountType::NeverListed});
+    std::vector<TLAccount*> accounts;
+    for (ManagedObject* object : TLDatabase::sharedDatabase().fetchEntityCustom(kEntityName, listed, {{"order", true}})) {
+        accounts.push_back(static_cast<TLAccount*>(object));
+    }
+    return accounts;
+}
+
+TLAccount* TLAccount::getDefaultAccount() {
+    for (TLAccount* account : getAccounts()) {
+        if (!account->isNotSupported()) return account;
+    }
+    return nullptr;
 }
 
 }  // namespace tallo

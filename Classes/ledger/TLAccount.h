@@ -57,6 +57,13 @@ public:
     // missing rate record is made (value 1) as the currency center does.
     static Decimal getNetWorth(const std::vector<TLAccount*>& accounts);
 
+    // The accounts of every list and choice, by "order": all but the ones
+    // never listed (TLAccountType::NeverListed).
+    static std::vector<TLAccount*> getAccounts();
+    // The first of getAccounts that is not an investment or loan account
+    // (isNotSupported), or nothing.
+    static TLAccount* getDefaultAccount();
+
 protected:
     // Created now, with a new identifier, in the default currency.
     void awakeFromInsert() override;

@@ -142,4 +142,10 @@ void TLCategory::createDefaultCategoriesIfNeeded() {
     }
 }
 
+TLCategory* TLCategory::getCategoryWithName(const std::string& name) {
+    auto predicate = Predicate::parse("name like[cd] %@", {Value(name)});
+    std::vector<ManagedObject*> found = TLDatabase::sharedDatabase().fetchEntityCustom(kEntityName, predicate);
+    return found.empty() ? nullptr : static_cast<TLCategory*>(found.back());
+}
+
 }  // namespace tallo

@@ -45,6 +45,9 @@ public:
     // happens when "defaultCategoriesMade" is set or a category exists.
     // Nothing is saved here.
     static void createDefaultCategoriesIfNeeded();
+    // The last category whose name is like[cd] `name` (case and accents
+    // ignored, * and ? as wildcards), or nothing.
+    static TLCategory* getCategoryWithName(const std::string& name);
 
 protected:
     void awakeFromInsert() override;

@@ -111,7 +111,7 @@ void TLGlobal::createDefaultCurrenciesIfNeeded() { TLCurrencyCenter::sharedCente
 void TLGlobal::createDefaultCategoriesIfNeeded() { TLCategory::createDefaultCategoriesIfNeeded(); }
 
 TLAccount* TLGlobal::getOtherAccountToAccount(const TLAccount* account) {
-    std::vector<TLAccount*> accounts = TLDatabase::sharedDatabase().getAccounts();
+    std::vector<TLAccount*> accounts = TLAccount::getAccounts();
     if (accounts.size() != 2 || account == nullptr) return nullptr;
     // The other of the two listed accounts: an account never listed
     // (TLAccountType::NeverListed) is no side of a transfer, so it is not

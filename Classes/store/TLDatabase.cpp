@@ -7,12 +7,6 @@
 #include <filesystem>
 #include <mutex>
 
-// The typed finders answer accounts and categories: the entity classes are
-// one model (the generated factory makes every one of them), so the store
-// sees their declarations, never their ledger logic.
-#include "Classes/ledger/TLAccount.h"
-#include "Classes/ledger/TLCategory.h"
-#include "Classes/store/TLAccountType.h"
 #include "Classes/store/TLSecurityInfo.h"
 #include "Platform/foundation/ApplicationHome.h"
 #include "Platform/foundation/AtomicFile.h"
@@ -30,13 +24,6 @@ namespace {
 
 std::mutex gCreation;
 std::unique_ptr<TLDatabase> gShared;
-
-std::shared_ptr<const Predicate> constantPredicate(const char* format, const std::vector<Value>& arguments = {}) {
-    std::string error;
-    auto predicate = Predicate::parse(format, arguments, &error);
-    if (!predicate) InternalError::report(std::string("bad predicate ") + format + ": " + error);
-    return predicate;
-}
 
 }  // namespace
 
@@ -221,28 +208,6 @@ std::vector<ManagedObject*> TLDatabase::fetchEntityCustom(const std::string& ent
 
 std::vector<ManagedObject*> TLDatabase::getAllObjectsWithEntityName(const std::string& entityName) {
     return fetchEntityCustom(entityName);
-}
-
-std::vector<TLAccount*> TLDatabase::getAccounts() {
-    static const auto listed = constantPredicate("type != %d", {TLAccountType::NeverListed});
-    std::vector<TLAccount*> accounts;
-    for (ManagedObject* object : fetchEntityCustom("Account", listed, {{"order", true}})) {
-        accounts.push_back(static_cast<TLAccount*>(object));
-    }
-    return accounts;
-}
-
-TLAccount* TLDatabase::getDefaultAccount() {
-    for (TLAccount* account : getAccounts()) {
-        if (!account->isNotSupported()) return account;
-    }
-    return nullptr;
-}
-
-TLCategory* TLDatabase::getCategoryWithName(const std::string& name) {
-    auto predicate = Predicate::parse("name like[cd] %@", {Value(name)});
-    std::vector<ManagedObject*> found = fetchEntityCustom("Category", predicate);
-    return found.empty() ? nullptr : static_cast<TLCategory*>(found.back());
 }
 
 TLSecurityInfo* TLDatabase::securityInfo() {

@@ -27,8 +27,6 @@
 
 namespace tallo {
 
-class TLAccount;
-class TLCategory;
 class TLSecurityInfo;
 
 class TLDatabase {
@@ -82,13 +80,6 @@ public:
                                                   std::vector<SortDescriptor> sort = {}, size_t fetchLimit = 0,
                                                   size_t fetchOffset = 0);
     std::vector<ManagedObject*> getAllObjectsWithEntityName(const std::string& entityName);
-    // Accounts for every list and choice: all but TLAccountType::NeverListed,
-    // by "order".
-    std::vector<TLAccount*> getAccounts();
-    // The first account of getAccounts that is not an investment or loan account.
-    TLAccount* getDefaultAccount();
-    // The last category whose name is like[cd] `name` (* and ? wildcards).
-    TLCategory* getCategoryWithName(const std::string& name);
     // The one SecurityInfo object: the last stored one, or a new one.
     TLSecurityInfo* securityInfo();
     void setSecurityInfo(TLSecurityInfo* info) { securityInfo_ = info; }

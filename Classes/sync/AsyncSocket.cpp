@@ -24,7 +24,7 @@
 #include "Platform/foundation/Clock.h"
 #include "Platform/foundation/InternalError.h"
 #include "Platform/foundation/RunLoop.h"
-#include "Platform/foundation/RunLoopAsio.h"
+#include "Platform/foundation/RunLoopAsio.h"  // the one class above Platform that puts sockets on the loop
 
 namespace tallo {
 

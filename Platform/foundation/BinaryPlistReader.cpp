@@ -62,109 +62,133 @@ bool BinaryPlistReader::fail(std::string* error, Ref ref, const std::string& why
     return failWith(error, "damaged binary property list: object " + std::to_string(ref) + " " + why);
 }
 
+// One object read from its marker byte: the high nibble is the kind, the
+// low one a size or a count; `next` walks the bytes after the marker, none
+// of which may lie past the offset table.
+struct BinaryPlistReader::ObjectDecoder {
+    const BinaryPlistReader& reader;
+    Ref ref;
+    Object& out;
+    std::string* error;
+    unsigned type = 0, info = 0;
+    uint64_t next = 0, end = 0;
+
+    bool has(uint64_t length) const { return length <= end - next; }
+    bool fail(const std::string& why) const { return reader.fail(error, ref, why); }
+
+    bool decode() {
+        switch (type) {
+            case 0x0: return simple();
+            case 0x1: return integer();
+            case 0x2:
+            case 0x3: return real();
+            case 0x4:
+            case 0x5:
+            case 0x6: return bytesOrString();
+            case 0x8: return uid();
+            case 0xA:
+            case 0xC:  // a set reads as an array
+            case 0xD: return container();
+            default: return fail("has an unknown marker");
+        }
+    }
+
+    // The element count of a data, string or container object: in the low
+    // nibble, or (0xF) in an integer object that follows the marker.
+    bool readCount(uint64_t& count) {
+        if (info != 0x0F) {
+            count = info;
+            return true;
+        }
+        if (!has(1)) return fail("is cut off");
+        uint8_t lengthMarker = reader.bytes_[next];
+        if ((lengthMarker >> 4) != 0x1 || (lengthMarker & 0x0F) > 3) return fail("has a damaged length");
+        unsigned width = 1u << (lengthMarker & 0x0F);
+        ++next;
+        if (!has(width)) return fail("is cut off");
+        count = reader.readUnsigned(next, width);
+        next += width;
+        return true;
+    }
+
+    bool simple() {
+        if (info == 0x0 || info == 0xF) return out.kind = Kind::Null, true;
+        if (info != 0x8 && info != 0x9) return fail("has an unknown marker");
+        out.kind = Kind::Bool;
+        out.boolean = info == 0x9;
+        return true;
+    }
+
+    bool integer() {
+        if (info > 4) return fail("is an integer of an unknown width");
+        unsigned width = 1u << info;
+        if (!has(width)) return fail("is cut off");
+        uint64_t value;
+        if (width == 16) {
+            // Written for unsigned values past the signed range: the upper
+            // half must be zero and the value must fit anyway.
+            if (reader.readUnsigned(next, 8) != 0) return fail("is an integer too large");
+            value = reader.readUnsigned(next + 8, 8);
+            if (value > uint64_t(INT64_MAX)) return fail("is an integer too large");
+        } else {
+            value = reader.readUnsigned(next, width);  // 8 bytes: two's complement
+        }
+        out.kind = Kind::Integer;
+        out.integer = static_cast<long long>(value);
+        return true;
+    }
+
+    bool real() {
+        bool date = type == 0x3;
+        if ((date && info != 0x3) || (!date && info != 0x2 && info != 0x3)) return fail("is a real of an unknown width");
+        unsigned width = 1u << info;
+        if (!has(width)) return fail("is cut off");
+        out.kind = date ? Kind::Date : Kind::Real;
+        out.real = width == 4 ? double(std::bit_cast<float>(static_cast<uint32_t>(reader.readUnsigned(next, 4))))
+                              : std::bit_cast<double>(reader.readUnsigned(next, 8));
+        return true;
+    }
+
+    bool bytesOrString() {
+        uint64_t count = 0;
+        if (!readCount(count)) return false;
+        uint64_t unit = type == 0x6 ? 2 : 1;
+        if (count > (end - next) / unit) return fail("is longer than the bytes");
+        out.kind = type == 0x4 ? Kind::Data : Kind::String;
+        out.utf16 = type == 0x6;
+        out.bytes = reader.bytes_ + next;
+        out.count = static_cast<size_t>(count);
+        return true;
+    }
+
+    bool uid() {
+        unsigned width = info + 1;
+        if (!has(width)) return fail("is cut off");
+        out.kind = Kind::Uid;
+        out.uid = reader.readUnsigned(next, width);
+        return true;
+    }
+
+    bool container() {
+        uint64_t count = 0;
+        if (!readCount(count)) return false;
+        uint64_t perEntry = (type == 0xD ? 2u : 1u) * reader.refSize_;
+        if (count > (end - next) / perEntry) return fail("has more entries than the bytes hold");
+        out.kind = type == 0xD ? Kind::Dictionary : Kind::Array;
+        out.refs = reader.bytes_ + next;
+        out.count = static_cast<size_t>(count);
+        return true;
+    }
+};
+
 bool BinaryPlistReader::object(Ref ref, Object& out, std::string* error) const {
     out = Object{};
     if (ref >= count_) return fail(error, ref, "does not exist (of " + std::to_string(count_) + ")");
     const uint64_t at = readUnsigned(tableOffset_ + ref * offsetSize_, offsetSize_);
     if (at < 8 || at >= tableOffset_) return fail(error, ref, "lies outside the object area");
-    const uint64_t end = tableOffset_;
     const uint8_t marker = bytes_[at];
-    const unsigned type = marker >> 4, info = marker & 0x0F;
-    uint64_t next = at + 1;  // the first byte after the marker
-    auto has = [&](uint64_t length) { return length <= end - next; };
-
-    // The element count of a data, string or container object.
-    auto readCount = [&](uint64_t& count) {
-        if (info != 0x0F) {
-            count = info;
-            return true;
-        }
-        if (!has(1)) return fail(error, ref, "is cut off");
-        uint8_t lengthMarker = bytes_[next];
-        if ((lengthMarker >> 4) != 0x1 || (lengthMarker & 0x0F) > 3) return fail(error, ref, "has a damaged length");
-        unsigned width = 1u << (lengthMarker & 0x0F);
-        ++next;
-        if (!has(width)) return fail(error, ref, "is cut off");
-        count = readUnsigned(next, width);
-        next += width;
-        return true;
-    };
-
-    switch (type) {
-        case 0x0:
-            if (info == 0x0 || info == 0xF) return out.kind = Kind::Null, true;
-            if (info == 0x8 || info == 0x9) {
-                out.kind = Kind::Bool;
-                out.boolean = info == 0x9;
-                return true;
-            }
-            return fail(error, ref, "has an unknown marker");
-        case 0x1: {
-            if (info > 4) return fail(error, ref, "is an integer of an unknown width");
-            unsigned width = 1u << info;
-            if (!has(width)) return fail(error, ref, "is cut off");
-            uint64_t value;
-            if (width == 16) {
-                // Written for unsigned values past the signed range: the
-                // upper half must be zero and the value must fit anyway.
-                if (readUnsigned(next, 8) != 0) return fail(error, ref, "is an integer too large");
-                value = readUnsigned(next + 8, 8);
-                if (value > uint64_t(INT64_MAX)) return fail(error, ref, "is an integer too large");
-            } else {
-                value = readUnsigned(next, width);  // 8 bytes: two's complement
-            }
-            out.kind = Kind::Integer;
-            out.integer = static_cast<long long>(value);
-            return true;
-        }
-        case 0x2:
-        case 0x3: {
-            bool date = type == 0x3;
-            if ((date && info != 0x3) || (!date && info != 0x2 && info != 0x3)) {
-                return fail(error, ref, "is a real of an unknown width");
-            }
-            unsigned width = 1u << info;
-            if (!has(width)) return fail(error, ref, "is cut off");
-            out.kind = date ? Kind::Date : Kind::Real;
-            out.real = width == 4 ? double(std::bit_cast<float>(static_cast<uint32_t>(readUnsigned(next, 4))))
-                                  : std::bit_cast<double>(readUnsigned(next, 8));
-            return true;
-        }
-        case 0x4:
-        case 0x5:
-        case 0x6: {
-            uint64_t count = 0;
-            if (!readCount(count)) return false;
-            uint64_t unit = type == 0x6 ? 2 : 1;
-            if (count > (end - next) / unit) return fail(error, ref, "is longer than the bytes");
-            out.kind = type == 0x4 ? Kind::Data : Kind::String;
-            out.utf16 = type == 0x6;
-            out.bytes = bytes_ + next;
-            out.count = static_cast<size_t>(count);
-            return true;
-        }
-        case 0x8: {
-            unsigned width = info + 1;
-            if (!has(width)) return fail(error, ref, "is cut off");
-            out.kind = Kind::Uid;
-            out.uid = readUnsigned(next, width);
-            return true;
-        }
-        case 0xA:
-        case 0xC:  // a set reads as an array
-        case 0xD: {
-            uint64_t count = 0;
-            if (!readCount(count)) return false;
-            uint64_t perEntry = (type == 0xD ? 2u : 1u) * refSize_;
-            if (count > (end - next) / perEntry) return fail(error, ref, "has more entries than the bytes hold");
-            out.kind = type == 0xD ? Kind::Dictionary : Kind::Array;
-            out.refs = bytes_ + next;
-            out.count = static_cast<size_t>(count);
-            return true;
-        }
-        default:
-            return fail(error, ref, "has an unknown marker");
-    }
+    ObjectDecoder decoder{*this, ref, out, error, unsigned(marker >> 4), unsigned(marker & 0x0F), at + 1, tableOffset_};
+    return decoder.decode();
 }
 
 BinaryPlistReader::Ref BinaryPlistReader::itemRef(const Object& container, size_t i) const {

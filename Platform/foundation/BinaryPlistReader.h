@@ -57,6 +57,7 @@ public:
     static bool isAscii(const Object& string, const char* ascii);
 
 private:
+    struct ObjectDecoder;  // one object's marker and bytes, one step per kind
     BinaryPlistReader() = default;
     uint64_t readUnsigned(uint64_t at, unsigned width) const;
     bool fail(std::string* error, Ref ref, const std::string& why) const;

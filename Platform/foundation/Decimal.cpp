@@ -416,6 +416,68 @@ std::string unexpectedCharacter(char c, size_t position) {
     return text;
 }
 
+// "12.50" read: its significant digits (at most 40: beyond that only
+// whether anything non-zero follows matters, and 40 digits and that bit
+// round to 38 exactly as all of them would), the power of ten of the last
+// kept digit, and the sign.
+struct DecimalText {
+    bool negative = false;
+    std::string digits;
+    bool sticky = false;
+    int64_t exponent = 0;
+};
+
+std::string readSignificand(std::string_view text, size_t& i, size_t end, DecimalText& number) {
+    constexpr size_t kKeptDigits = Decimal::kMaxDigits + 2;
+    bool sawDigit = false;
+    bool sawPoint = false;
+    for (; i < end; ++i) {
+        char c = text[i];
+        if (c == '.') {
+            if (sawPoint) return unexpectedCharacter(c, i);
+            sawPoint = true;
+            continue;
+        }
+        if (!isDigit(c)) break;
+        sawDigit = true;
+        if (number.digits.empty() && c == '0') {
+            if (sawPoint) --number.exponent;
+        } else if (number.digits.size() < kKeptDigits) {
+            number.digits.push_back(c);
+            if (sawPoint) --number.exponent;
+        } else {
+            number.sticky = number.sticky || c != '0';
+            if (!sawPoint) ++number.exponent;
+        }
+    }
+    if (sawDigit) return "";
+    if (i < end) return unexpectedCharacter(text[i], i);
+    return "expected a digit at " + std::to_string(i);
+}
+
+// An optional "e-12" or "E+3", added to `exponent`.
+std::string readExponent(std::string_view text, size_t& i, size_t end, int64_t& exponent) {
+    if (i >= end || (text[i] != 'e' && text[i] != 'E')) return "";
+    ++i;
+    bool negative = false;
+    if (i < end && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    size_t start = i;
+    int64_t written = 0;
+    for (; i < end && isDigit(text[i]); ++i) {
+        // Anything this far out is out of range anyway; stop before int64 ends.
+        written = std::min<int64_t>(written * 10 + (text[i] - '0'), int64_t(1) << 40);
+    }
+    if (i == start) {
+        if (i < end) return unexpectedCharacter(text[i], i);
+        return "expected exponent digits at " + std::to_string(i);
+    }
+    exponent += negative ? -written : written;
+    return "";
+}
+
 // Writes the digits of v backwards, ending just before `end`; returns where they start.
 char* writeDigits(u128 v, char* end) {
     char* p = end;
@@ -444,6 +506,8 @@ void scientificText(u128 coefficient, int exponent, bool negative, char* out, si
 }  // namespace
 
 struct Decimal::Internal {
+    static std::optional<Decimal> roundParsed(const DecimalText& number, std::string* error);
+
     static Decimal make(const Rounded& rounded) {
         Decimal value;
         if (rounded.coefficient == 0) return value;
@@ -501,12 +565,13 @@ Decimal Decimal::notANumber() {
     return value;
 }
 
+// Text is read in steps — spaces and sign, the significand, the exponent —
+// each answering "" or what is wrong at which position; then rounded once.
 std::optional<Decimal> Decimal::fromString(std::string_view text, std::string* error) {
     auto fail = [error](std::string message) -> std::optional<Decimal> {
         if (error) *error = std::move(message);
         return std::nullopt;
     };
-
     size_t i = 0;
     size_t end = text.size();
     while (i < end && isSpace(text[i])) ++i;
@@ -514,84 +579,39 @@ std::optional<Decimal> Decimal::fromString(std::string_view text, std::string* e
     if (i == end) return fail("empty text");
     if (equalsIgnoringCase(text.substr(i, end - i), "nan")) return notANumber();
 
-    bool negative = false;
+    DecimalText number;
     if (text[i] == '+' || text[i] == '-') {
-        negative = text[i] == '-';
+        number.negative = text[i] == '-';
         ++i;
     }
-
-    // Significant digits beyond the 40th only matter as "something non-zero
-    // follows": 40 digits and that bit round to 38 exactly as all of them would.
-    constexpr size_t kKeptDigits = Decimal::kMaxDigits + 2;
-    std::string digits;
-    bool sticky = false;
-    int64_t exponent = 0;
-    bool sawDigit = false;
-    bool sawPoint = false;
-    for (; i < end; ++i) {
-        char c = text[i];
-        if (c == '.') {
-            if (sawPoint) return fail(unexpectedCharacter(c, i));
-            sawPoint = true;
-            continue;
-        }
-        if (!isDigit(c)) break;
-        sawDigit = true;
-        if (digits.empty() && c == '0') {
-            if (sawPoint) --exponent;
-        } else if (digits.size() < kKeptDigits) {
-            digits.push_back(c);
-            if (sawPoint) --exponent;
-        } else {
-            sticky = sticky || c != '0';
-            if (!sawPoint) ++exponent;
-        }
-    }
-    if (!sawDigit) {
-        if (i < end) return fail(unexpectedCharacter(text[i], i));
-        return fail("expected a digit at " + std::to_string(i));
-    }
-
-    if (i < end && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        bool exponentNegative = false;
-        if (i < end && (text[i] == '+' || text[i] == '-')) {
-            exponentNegative = text[i] == '-';
-            ++i;
-        }
-        size_t start = i;
-        int64_t written = 0;
-        for (; i < end && isDigit(text[i]); ++i) {
-            // Anything this far out is out of range anyway; stop before int64 ends.
-            written = std::min<int64_t>(written * 10 + (text[i] - '0'), int64_t(1) << 40);
-        }
-        if (i == start) {
-            if (i < end) return fail(unexpectedCharacter(text[i], i));
-            return fail("expected exponent digits at " + std::to_string(i));
-        }
-        exponent += exponentNegative ? -written : written;
-    }
+    if (std::string problem = readSignificand(text, i, end, number); !problem.empty()) return fail(problem);
+    if (std::string problem = readExponent(text, i, end, number.exponent); !problem.empty()) return fail(problem);
     if (i < end) return fail(unexpectedCharacter(text[i], i));
+    if (number.digits.empty()) return Decimal();
+    return Internal::roundParsed(number, error);
+}
 
-    if (digits.empty()) return Decimal();
-
-    // Round to 38 digits but keep any exponent, so that text needing digits
-    // below 10^-128 is refused rather than rounded away.
+// Rounds to 38 digits but keeps any exponent, so that text needing digits
+// below 10^-128 is refused rather than rounded away.
+std::optional<Decimal> Decimal::Internal::roundParsed(const DecimalText& number, std::string* error) {
     Cut cut = plainCut();
     cut.minExponent = std::numeric_limits<int64_t>::min() / 4;
     Rounded rounded;
-    if (digits.size() <= static_cast<size_t>(Decimal::kMaxDigits)) {
+    if (number.digits.size() <= static_cast<size_t>(Decimal::kMaxDigits)) {
         u128 coefficient = 0;
-        for (char c : digits) coefficient = coefficient * 10 + static_cast<unsigned>(c - '0');
-        rounded = roundExact(negative, coefficient, exponent, sticky, cut);
+        for (char c : number.digits) coefficient = coefficient * 10 + static_cast<unsigned>(c - '0');
+        rounded = roundExact(number.negative, coefficient, number.exponent, number.sticky, cut);
     } else {
         BigInt coefficient = 0;
-        for (char c : digits) coefficient = coefficient * 10 + static_cast<unsigned>(c - '0');
-        rounded = roundExact(negative, coefficient, exponent, sticky, cut);
+        for (char c : number.digits) coefficient = coefficient * 10 + static_cast<unsigned>(c - '0');
+        rounded = roundExact(number.negative, coefficient, number.exponent, number.sticky, cut);
     }
-    if (rounded.error == DecimalError::Overflow) return fail("number too large: exponent above 127");
-    if (rounded.coefficient != 0 && rounded.exponent < Decimal::kMinExponent) {
-        return fail("number too small: digits below 10^-128");
+    std::string problem;
+    if (rounded.error == DecimalError::Overflow) problem = "number too large: exponent above 127";
+    if (rounded.coefficient != 0 && rounded.exponent < Decimal::kMinExponent) problem = "number too small: digits below 10^-128";
+    if (!problem.empty()) {
+        if (error) *error = problem;
+        return std::nullopt;
     }
     return Internal::make(rounded);
 }

@@ -5,17 +5,16 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 namespace tallo {
 
 namespace {
 
 
-std::optional<PropertyList> fromNode(plist_t node, int depth, std::string& error) {
-    if (depth > PropertyList::kMaxDepth) {
-        error = "nested deeper than " + std::to_string(PropertyList::kMaxDepth) + " levels";
-        return std::nullopt;
-    }
+std::optional<PropertyList> fromNode(plist_t node, int depth, std::string& error);
+
+std::optional<PropertyList> scalarFromNode(plist_t node, std::string& error) {
     switch (plist_get_node_type(node)) {
         case PLIST_BOOLEAN: {
             uint8_t value = 0;
@@ -32,72 +31,86 @@ std::optional<PropertyList> fromNode(plist_t node, int depth, std::string& error
             plist_get_real_val(node, &value);
             return PropertyList(value);
         }
-        case PLIST_STRING: {
-            std::string text = plistString(node);
-            if (!isValidUtf8(text)) {
-                error = "text that is not UTF-8";
-                return std::nullopt;
-            }
-            return PropertyList(std::move(text));
-        }
         case PLIST_DATE: {
             int32_t sec = 0, usec = 0;
             plist_get_date_val(node, &sec, &usec);
             return PropertyList(Date::fromReferenceDate(sec + usec / 1e6));
-        }
-        case PLIST_DATA: {
-            char* bytes = nullptr;
-            uint64_t length = 0;
-            plist_get_data_val(node, &bytes, &length);
-            PropertyList::Data value(bytes, bytes + length);
-            std::free(bytes);
-            return PropertyList(std::move(value));
         }
         case PLIST_UID: {
             uint64_t value = 0;
             plist_get_uid_val(node, &value);
             return PropertyList(PropertyList::Uid{value});
         }
-        case PLIST_ARRAY: {
-            PropertyList::Array items;
-            uint32_t size = plist_array_get_size(node);
-            items.reserve(size);
-            for (uint32_t i = 0; i < size; ++i) {
-                auto item = fromNode(plist_array_get_item(node, i), depth + 1, error);
-                if (!item) return std::nullopt;
-                items.push_back(std::move(*item));
-            }
-            return PropertyList(std::move(items));
-        }
-        case PLIST_DICT: {
-            PropertyList::Dictionary entries;
-            plist_dict_iter iter = nullptr;
-            plist_dict_new_iter(node, &iter);
-            while (true) {
-                char* key = nullptr;
-                plist_t value = nullptr;
-                plist_dict_next_item(node, iter, &key, &value);
-                if (key == nullptr) break;
-                std::string name = key;
-                std::free(key);
-                if (!isValidUtf8(name)) {
-                    std::free(iter);
-                    error = "a key that is not UTF-8";
-                    return std::nullopt;
-                }
-                auto item = fromNode(value, depth + 1, error);
-                if (!item) {
-                    std::free(iter);
-                    return std::nullopt;
-                }
-                entries.emplace(std::move(name), std::move(*item));
-            }
-            std::free(iter);
-            return PropertyList(std::move(entries));
-        }
         default:
             error = "an element of an unknown kind";
             return std::nullopt;
+    }
+}
+
+std::optional<PropertyList> stringFromNode(plist_t node, std::string& error) {
+    std::string text = plistString(node);
+    if (!isValidUtf8(text)) {
+        error = "text that is not UTF-8";
+        return std::nullopt;
+    }
+    return PropertyList(std::move(text));
+}
+
+PropertyList dataFromNode(plist_t node) {
+    char* bytes = nullptr;
+    uint64_t length = 0;
+    plist_get_data_val(node, &bytes, &length);
+    PropertyList::Data value(bytes, bytes + length);
+    std::free(bytes);
+    return PropertyList(std::move(value));
+}
+
+std::optional<PropertyList> arrayFromNode(plist_t node, int depth, std::string& error) {
+    PropertyList::Array items;
+    uint32_t size = plist_array_get_size(node);
+    items.reserve(size);
+    for (uint32_t i = 0; i < size; ++i) {
+        auto item = fromNode(plist_array_get_item(node, i), depth + 1, error);
+        if (!item) return std::nullopt;
+        items.push_back(std::move(*item));
+    }
+    return PropertyList(std::move(items));
+}
+
+std::optional<PropertyList> dictionaryFromNode(plist_t node, int depth, std::string& error) {
+    PropertyList::Dictionary entries;
+    plist_dict_iter iter = nullptr;
+    plist_dict_new_iter(node, &iter);
+    std::unique_ptr<void, decltype(&std::free)> iterOwner(iter, &std::free);
+    for (;;) {
+        char* key = nullptr;
+        plist_t value = nullptr;
+        plist_dict_next_item(node, iter, &key, &value);
+        if (key == nullptr) break;
+        std::string name = key;
+        std::free(key);
+        if (!isValidUtf8(name)) {
+            error = "a key that is not UTF-8";
+            return std::nullopt;
+        }
+        auto item = fromNode(value, depth + 1, error);
+        if (!item) return std::nullopt;
+        entries.emplace(std::move(name), std::move(*item));
+    }
+    return PropertyList(std::move(entries));
+}
+
+std::optional<PropertyList> fromNode(plist_t node, int depth, std::string& error) {
+    if (depth > PropertyList::kMaxDepth) {
+        error = "nested deeper than " + std::to_string(PropertyList::kMaxDepth) + " levels";
+        return std::nullopt;
+    }
+    switch (plist_get_node_type(node)) {
+        case PLIST_STRING: return stringFromNode(node, error);
+        case PLIST_DATA: return dataFromNode(node);
+        case PLIST_ARRAY: return arrayFromNode(node, depth, error);
+        case PLIST_DICT: return dictionaryFromNode(node, depth, error);
+        default: return scalarFromNode(node, error);
     }
 }
 

@@ -1,5 +1,9 @@
 #pragma once
-// For Platform .cpp files only: the io_context behind a RunLoop.
+// The io_context behind a RunLoop, for the .cpp files that put sockets on
+// the loop: the platform's own (the UI server) and one class above it,
+// AsyncSocket (Classes/sync), which is the platform's socket layer written
+// with the system's own name and contract. Nothing else includes this:
+// everything else reaches the loop through RunLoop.h.
 
 #include <boost/asio/io_context.hpp>
 

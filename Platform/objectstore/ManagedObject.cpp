@@ -111,63 +111,66 @@ Value ManagedObject::valueForKeyPath(std::string_view keyPath) const {
 }
 
 bool ManagedObject::setValueForKey(const Value& value, std::string_view key) {
-    if (const AttributeDescription* attribute = entity_->attributeNamed(key)) {
-        if (value.isNull()) {
-            setAttributeValue(attribute->slot, Value());
-            return true;
-        }
-        switch (attribute->type) {
-            case AttributeType::String:
-            case AttributeType::Date:
-            case AttributeType::Data: {
-                // Text, dates and bytes are taken only as they are.
-                Value::Kind wanted = attribute->type == AttributeType::String ? Value::Kind::String
-                                     : attribute->type == AttributeType::Date ? Value::Kind::Date
-                                                                              : Value::Kind::Data;
-                if (value.kind() != wanted) return false;
-                setAttributeValue(attribute->slot, value);
-                return true;
-            }
-            case AttributeType::Decimal: {
-                auto decimal = value.asDecimal();
-                if (!decimal) return false;
-                setAttributeValue(attribute->slot, *decimal);
-                return true;
-            }
-            case AttributeType::Integer16:
-            case AttributeType::Integer32:
-            case AttributeType::Integer64: {
-                auto integer = value.asInteger();
-                if (!integer) return false;
-                setAttributeValue(attribute->slot, *integer);
-                return true;
-            }
-            case AttributeType::Boolean: {
-                auto flag = value.asBool();
-                if (!flag) return false;
-                setAttributeValue(attribute->slot, *flag);
-                return true;
-            }
-            case AttributeType::Double: {
-                auto number = value.asDouble();
-                if (!number) return false;
-                setAttributeValue(attribute->slot, *number);
-                return true;
-            }
-        }
-        return false;
-    }
+    if (const AttributeDescription* attribute = entity_->attributeNamed(key)) return setAttributeForKey(*attribute, value);
     const RelationshipDescription* relationship = entity_->relationshipNamed(key);
     if (relationship == nullptr) return false;
-    auto fits = [&](const ManagedObject* object) {
-        return object != nullptr && object->context_ == context_ && object->entity_->isKindOfEntity(relationship->destination);
-    };
-    if (!relationship->isToMany) {
-        ManagedObject* target = value.asObject();
-        if (!value.isNull() && !fits(target)) return false;
-        setToOne(*relationship, target);
+    return relationship->isToMany ? setToManyForKey(*relationship, value) : setToOneForKey(*relationship, value);
+}
+
+namespace {
+
+// The value as the attribute stores it: text, dates and bytes only as they
+// are; numbers, decimals and flags converted where they can be.
+std::optional<Value> storedForm(AttributeType type, const Value& value) {
+    switch (type) {
+        case AttributeType::String: return value.kind() == Value::Kind::String ? std::optional(value) : std::nullopt;
+        case AttributeType::Date: return value.kind() == Value::Kind::Date ? std::optional(value) : std::nullopt;
+        case AttributeType::Data: return value.kind() == Value::Kind::Data ? std::optional(value) : std::nullopt;
+        case AttributeType::Decimal:
+            if (auto decimal = value.asDecimal()) return Value(*decimal);
+            return std::nullopt;
+        case AttributeType::Integer16:
+        case AttributeType::Integer32:
+        case AttributeType::Integer64:
+            if (auto integer = value.asInteger()) return Value(*integer);
+            return std::nullopt;
+        case AttributeType::Boolean:
+            if (auto flag = value.asBool()) return Value(*flag);
+            return std::nullopt;
+        case AttributeType::Double:
+            if (auto number = value.asDouble()) return Value(*number);
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+bool ManagedObject::setAttributeForKey(const AttributeDescription& attribute, const Value& value) {
+    if (value.isNull()) {
+        setAttributeValue(attribute.slot, Value());
         return true;
     }
+    std::optional<Value> stored = storedForm(attribute.type, value);
+    if (!stored) return false;
+    setAttributeValue(attribute.slot, std::move(*stored));
+    return true;
+}
+
+bool ManagedObject::fitsRelationship(const RelationshipDescription& relationship, const ManagedObject* object) const {
+    return object != nullptr && object->context_ == context_ && object->entity_->isKindOfEntity(relationship.destination);
+}
+
+bool ManagedObject::setToOneForKey(const RelationshipDescription& relationship, const Value& value) {
+    ManagedObject* target = value.asObject();
+    if (!value.isNull() && !fitsRelationship(relationship, target)) return false;
+    setToOne(relationship, target);
+    return true;
+}
+
+// The set becomes exactly the list: what is not in it leaves, what is new
+// joins; nothing changes when one object does not fit.
+bool ManagedObject::setToManyForKey(const RelationshipDescription& relationship, const Value& value) {
     ObjectList wanted;
     if (const ObjectList* list = value.asObjects()) {
         wanted = *list;
@@ -175,15 +178,15 @@ bool ManagedObject::setValueForKey(const Value& value, std::string_view key) {
         return false;
     }
     for (const ManagedObject* object : wanted) {
-        if (!fits(object)) return false;
+        if (!fitsRelationship(relationship, object)) return false;
     }
     ObjectSet keep;
     for (ManagedObject* object : wanted) keep.insert(object);
-    ObjectList current = toMany(relationship->slot).objects();
+    ObjectList current = toMany(relationship.slot).objects();
     for (ManagedObject* object : current) {
-        if (!keep.contains(object)) removeToMany(*relationship, object);
+        if (!keep.contains(object)) removeToMany(relationship, object);
     }
-    for (ManagedObject* object : wanted) addToMany(*relationship, object);
+    for (ManagedObject* object : wanted) addToMany(relationship, object);
     return true;
 }
 

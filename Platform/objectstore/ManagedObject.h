@@ -83,6 +83,11 @@ protected:
     void removeToMany(const RelationshipDescription& relationship, ManagedObject* object);
 
 private:
+    // The steps of setValueForKey, by kind of property.
+    bool setAttributeForKey(const AttributeDescription& attribute, const Value& value);
+    bool setToOneForKey(const RelationshipDescription& relationship, const Value& value);
+    bool setToManyForKey(const RelationshipDescription& relationship, const Value& value);
+    bool fitsRelationship(const RelationshipDescription& relationship, const ManagedObject* object) const;
     friend class ManagedObjectContext;
     friend class ObjectStoreAccess;
     friend class ContextLoader;

@@ -14,6 +14,13 @@ namespace tallo {
 // which is creation order. Changes are tracked by lists of inserted,
 // changed (snapshotted) and deleted objects, so save, rollback and
 // hasChanges cost in proportion to what changed, never to the whole store.
+// Where a fetch looks: one inverse set, or (set == nullptr) the whole table.
+struct FetchCandidates {
+    const ObjectSet* set = nullptr;
+    bool setIsWholePredicate = false;  // every object of the set matches
+    bool noneCanMatch = false;
+};
+
 struct ManagedObjectContext::Impl {
     struct Table {
         std::vector<std::unique_ptr<ManagedObject>> objects;  // by primary key
@@ -34,6 +41,18 @@ struct ManagedObjectContext::Impl {
     bool loading = false;
 
     Table& tableOf(const EntityDescription& entity) { return tables[entity.rootEntity()]; }
+
+    // The first two steps of a fetch.
+    FetchCandidates candidates(const FetchRequest& request, const EntityDescription& entity) const;
+    std::vector<ManagedObject*> filter(const FetchRequest& request, const EntityDescription& entity,
+                                       const FetchCandidates& candidates) const;
+    // The last two: the sort (only as much of it as the window needs) and
+    // the window of offset and limit.
+    static void sort(std::vector<ManagedObject*>& result, const FetchRequest& request, const EntityDescription& entity);
+    static void applyWindow(std::vector<ManagedObject*>& result, size_t offset, size_t limit);
+    static std::optional<std::vector<double>> dateKeys(const std::vector<ManagedObject*>& objects, int slot);
+    static std::vector<Value> sortKeys(const std::vector<ManagedObject*>& objects,
+                                       const std::vector<SortDescriptor>& descriptors, const std::vector<int>& slots);
 
     // A new object of the entity's class, its attributes at their defaults
     // and its relationships empty.
@@ -418,138 +437,175 @@ void ManagedObjectContext::reset() {
     impl_->notify();
 }
 
+// A fetch in four steps: the candidates, the predicate over them, the sort,
+// and the window of offset and limit.
 std::vector<ManagedObject*> ManagedObjectContext::executeFetchRequest(const FetchRequest& request) {
     processPendingChanges();
     const EntityDescription* entity = model_->entityNamed(request.entityName);
     if (entity == nullptr) return {};
-    auto matchesEntity = [&](const ManagedObject* o) {
-        return request.includesSubentities ? o->entity().isKindOfEntity(entity) : &o->entity() == entity;
-    };
-
-    // Candidates: an inverse set when the predicate pins a to-one key to an
-    // object, every object of the table otherwise.
-    const ObjectSet* narrowed = nullptr;
-    bool narrowedIsWhole = false;
-    if (request.predicate) {
-        for (const auto& term : request.predicate->keyEqualsObjectTerms()) {
-            const RelationshipDescription* relationship = entity->relationshipNamed(term.key);
-            if (relationship == nullptr || relationship->isToMany || !relationship->inverse->isToMany) continue;
-            if (term.object == nullptr || term.object->context_ != this) continue;
-            if (!term.object->entity().isKindOfEntity(relationship->destination)) return {};
-            const ObjectSet& set = term.object->toMany(relationship->inverse->slot);
-            if (narrowed == nullptr || set.size() < narrowed->size()) {
-                narrowed = &set;
-                narrowedIsWhole = term.isWholePredicate;
-            }
-        }
-    }
-    std::vector<ManagedObject*> result;
-    auto consider = [&](ManagedObject* o) {
-        if (o->deleted_ || !matchesEntity(o)) return;
-        if (request.predicate && !narrowedIsWhole && !request.predicate->evaluate(o)) return;
-        result.push_back(o);
-    };
-    if (narrowed != nullptr) {
-        for (ManagedObject* o : *narrowed) consider(o);
-    } else {
-        auto table = impl_->tables.find(entity->rootEntity());
-        if (table != impl_->tables.end()) {
-            for (auto& o : table->second.objects) consider(o.get());
-        }
-    }
-
-    if (!request.sortDescriptors.empty()) {
-        // Sort keys are read once per object into one flat table (row i,
-        // column j at i * columns + j), then row numbers are sorted. A plain
-        // attribute of the entity is read straight from its slot (the same in
-        // every sub-entity); key paths go through valueForKeyPath.
-        const size_t columns = request.sortDescriptors.size();
-        std::vector<int> slots;
-        for (const SortDescriptor& d : request.sortDescriptors) {
-            const AttributeDescription* attribute = entity->attributeNamed(d.keyPath);
-            slots.push_back(attribute != nullptr ? attribute->slot : -1);
-        }
-        // One date attribute (a register by date) is read straight into plain
-        // seconds, nil first; anything else goes through Values.
-        std::vector<double> seconds;
-        bool datesOnly = columns == 1 && slots[0] >= 0;
-        if (datesOnly) {
-            seconds.reserve(result.size());
-            for (ManagedObject* o : result) {
-                const Value& key = o->attributeValue(slots[0]);
-                if (key.isNull()) {
-                    seconds.push_back(-std::numeric_limits<double>::infinity());
-                } else if (auto date = key.asDate()) {
-                    seconds.push_back(date->timeIntervalSince1970());
-                } else {
-                    datesOnly = false;
-                    break;
-                }
-            }
-        }
-        std::vector<Value> keys;
-        if (!datesOnly) {
-            keys.reserve(result.size() * columns);
-            for (ManagedObject* o : result) {
-                for (size_t c = 0; c < columns; ++c) {
-                    const SortDescriptor& d = request.sortDescriptors[c];
-                    Value v = slots[c] >= 0 ? o->attributeValue(slots[c]) : o->valueForKeyPath(d.keyPath);
-                    if (d.comparison == SortDescriptor::Comparison::CaseInsensitiveCompare && v.asString() != nullptr) {
-                        v = Value(foldText(*v.asString(), true, false));
-                    }
-                    keys.push_back(std::move(v));
-                }
-            }
-        }
-        std::vector<size_t> rows(result.size());
-        for (size_t r = 0; r < rows.size(); ++r) rows[r] = r;
-        size_t wanted = request.fetchLimit == 0 ? rows.size() : std::min(rows.size(), request.fetchOffset + request.fetchLimit);
-        if (datesOnly) {
-            bool ascending = request.sortDescriptors[0].ascending;
-            auto byDate = [&](size_t a, size_t b) {
-                if (seconds[a] != seconds[b]) return ascending ? seconds[a] < seconds[b] : seconds[a] > seconds[b];
-                return result[a]->primaryKey() < result[b]->primaryKey();
-            };
-            if (wanted < rows.size()) {
-                std::partial_sort(rows.begin(), rows.begin() + static_cast<long>(wanted), rows.end(), byDate);
-                rows.resize(wanted);
-            } else {
-                std::sort(rows.begin(), rows.end(), byDate);
-            }
-        }
-        auto less = [&](size_t a, size_t b) {
-            for (size_t c = 0; c < columns; ++c) {
-                const Value& x = keys[a * columns + c];
-                const Value& y = keys[b * columns + c];
-                std::strong_ordering order = std::strong_ordering::equal;
-                if (x.isNull() != y.isNull()) {
-                    order = x.isNull() ? std::strong_ordering::less : std::strong_ordering::greater;
-                } else if (auto compared = compareValues(x, y)) {
-                    order = *compared;
-                }
-                if (order == 0) continue;
-                return request.sortDescriptors[c].ascending ? order < 0 : order > 0;
-            }
-            return result[a]->primaryKey() < result[b]->primaryKey();  // creation order breaks ties
-        };
-        if (!datesOnly && wanted < rows.size()) {
-            std::partial_sort(rows.begin(), rows.begin() + static_cast<long>(wanted), rows.end(), less);
-            rows.resize(wanted);
-        } else if (!datesOnly) {
-            std::sort(rows.begin(), rows.end(), less);
-        }
-        std::vector<ManagedObject*> sorted;
-        sorted.reserve(rows.size());
-        for (size_t r : rows) sorted.push_back(result[r]);
-        result = std::move(sorted);
-    }
-    if (request.fetchOffset > 0) {
-        if (request.fetchOffset >= result.size()) return {};
-        result.erase(result.begin(), result.begin() + static_cast<long>(request.fetchOffset));
-    }
-    if (request.fetchLimit > 0 && result.size() > request.fetchLimit) result.resize(request.fetchLimit);
+    FetchCandidates candidates = impl_->candidates(request, *entity);
+    if (candidates.noneCanMatch) return {};
+    std::vector<ManagedObject*> result = impl_->filter(request, *entity, candidates);
+    if (!request.sortDescriptors.empty()) Impl::sort(result, request, *entity);
+    Impl::applyWindow(result, request.fetchOffset, request.fetchLimit);
     return result;
 }
+
+// ---- fetch steps ----
+
+namespace {
+
+// The rows of a fetch in the order of its sort descriptors (creation order
+// breaks ties), only the first `wanted` of them put in order.
+
+// nil sorts before everything; values that cannot be compared are equal.
+std::strong_ordering compareKeys(const Value& x, const Value& y) {
+    if (x.isNull() != y.isNull()) return x.isNull() ? std::strong_ordering::less : std::strong_ordering::greater;
+    return compareValues(x, y).value_or(std::strong_ordering::equal);
+}
+
+template <typename Less>
+std::vector<size_t> orderedRows(size_t count, size_t wanted, const Less& less) {
+    std::vector<size_t> rows(count);
+    for (size_t r = 0; r < count; ++r) rows[r] = r;
+    if (wanted < count) {
+        std::partial_sort(rows.begin(), rows.begin() + static_cast<long>(wanted), rows.end(), less);
+        rows.resize(wanted);
+    } else {
+        std::sort(rows.begin(), rows.end(), less);
+    }
+    return rows;
+}
+
+}  // namespace
+
+// One date attribute (a register by date) is read straight into plain
+// seconds, nil first; nothing when a value is not a date.
+std::optional<std::vector<double>> ManagedObjectContext::Impl::dateKeys(const std::vector<ManagedObject*>& objects, int slot) {
+    std::vector<double> seconds;
+    seconds.reserve(objects.size());
+    for (ManagedObject* o : objects) {
+        const Value& key = o->attributeValue(slot);
+        if (key.isNull()) {
+            seconds.push_back(-std::numeric_limits<double>::infinity());
+        } else if (auto date = key.asDate()) {
+            seconds.push_back(date->timeIntervalSince1970());
+        } else {
+            return std::nullopt;
+        }
+    }
+    return seconds;
+}
+
+// Sort keys read once per object into one flat table (row i, column j at
+// i * columns + j). A plain attribute of the entity is read straight from
+// its slot (the same in every sub-entity); key paths go through
+// valueForKeyPath.
+std::vector<Value> ManagedObjectContext::Impl::sortKeys(const std::vector<ManagedObject*>& objects,
+                                                       const std::vector<SortDescriptor>& descriptors,
+                                                       const std::vector<int>& slots) {
+    std::vector<Value> keys;
+    keys.reserve(objects.size() * descriptors.size());
+    for (ManagedObject* o : objects) {
+        for (size_t c = 0; c < descriptors.size(); ++c) {
+            const SortDescriptor& d = descriptors[c];
+            Value v = slots[c] >= 0 ? o->attributeValue(slots[c]) : o->valueForKeyPath(d.keyPath);
+            if (d.comparison == SortDescriptor::Comparison::CaseInsensitiveCompare && v.asString() != nullptr) {
+                v = Value(foldText(*v.asString(), true, false));
+            }
+            keys.push_back(std::move(v));
+        }
+    }
+    return keys;
+}
+
+
+FetchCandidates ManagedObjectContext::Impl::candidates(const FetchRequest& request, const EntityDescription& entity) const {
+    // An inverse set when the predicate pins a to-one key to an object (the
+    // smallest such set), every object of the table otherwise.
+    FetchCandidates out;
+    if (!request.predicate) return out;
+    for (const auto& term : request.predicate->keyEqualsObjectTerms()) {
+        const RelationshipDescription* relationship = entity.relationshipNamed(term.key);
+        if (relationship == nullptr || relationship->isToMany || !relationship->inverse->isToMany) continue;
+        if (term.object == nullptr || term.object->context_ != owner) continue;
+        if (!term.object->entity().isKindOfEntity(relationship->destination)) {
+            out.noneCanMatch = true;
+            return out;
+        }
+        const ObjectSet& set = term.object->toMany(relationship->inverse->slot);
+        if (out.set == nullptr || set.size() < out.set->size()) {
+            out.set = &set;
+            out.setIsWholePredicate = term.isWholePredicate;
+        }
+    }
+    return out;
+}
+
+std::vector<ManagedObject*> ManagedObjectContext::Impl::filter(const FetchRequest& request, const EntityDescription& entity,
+                                                                const FetchCandidates& candidates) const {
+    std::vector<ManagedObject*> result;
+    auto consider = [&](ManagedObject* o) {
+        if (o->deleted_) return;
+        if (request.includesSubentities ? !o->entity().isKindOfEntity(&entity) : &o->entity() != &entity) return;
+        if (request.predicate && !candidates.setIsWholePredicate && !request.predicate->evaluate(o)) return;
+        result.push_back(o);
+    };
+    if (candidates.set != nullptr) {
+        for (ManagedObject* o : *candidates.set) consider(o);
+    } else if (auto table = tables.find(entity.rootEntity()); table != tables.end()) {
+        for (const auto& o : table->second.objects) consider(o.get());
+    }
+    return result;
+}
+
+void ManagedObjectContext::Impl::sort(std::vector<ManagedObject*>& result, const FetchRequest& request,
+                                       const EntityDescription& entity) {
+    const std::vector<SortDescriptor>& descriptors = request.sortDescriptors;
+    const size_t columns = descriptors.size();
+    std::vector<int> slots;
+    for (const SortDescriptor& d : descriptors) {
+        const AttributeDescription* attribute = entity.attributeNamed(d.keyPath);
+        slots.push_back(attribute != nullptr ? attribute->slot : -1);
+    }
+    size_t wanted = request.fetchLimit == 0 ? result.size() : std::min(result.size(), request.fetchOffset + request.fetchLimit);
+    auto byCreation = [&](size_t a, size_t b) { return result[a]->primaryKey() < result[b]->primaryKey(); };
+    std::vector<size_t> rows;
+    std::optional<std::vector<double>> seconds = columns == 1 && slots[0] >= 0 ? dateKeys(result, slots[0]) : std::nullopt;
+    if (seconds) {
+        bool ascending = descriptors[0].ascending;
+        rows = orderedRows(result.size(), wanted, [&](size_t a, size_t b) {
+            const std::vector<double>& s = *seconds;
+            if (s[a] != s[b]) return ascending ? s[a] < s[b] : s[a] > s[b];
+            return byCreation(a, b);
+        });
+    } else {
+        std::vector<Value> keys = sortKeys(result, descriptors, slots);
+        rows = orderedRows(result.size(), wanted, [&](size_t a, size_t b) {
+            for (size_t c = 0; c < columns; ++c) {
+                std::strong_ordering order = compareKeys(keys[a * columns + c], keys[b * columns + c]);
+                if (order != 0) return descriptors[c].ascending ? order < 0 : order > 0;
+            }
+            return byCreation(a, b);
+        });
+    }
+    std::vector<ManagedObject*> sorted;
+    sorted.reserve(rows.size());
+    for (size_t r : rows) sorted.push_back(result[r]);
+    result = std::move(sorted);
+}
+
+void ManagedObjectContext::Impl::applyWindow(std::vector<ManagedObject*>& result, size_t offset, size_t limit) {
+    if (offset > 0) {
+        if (offset >= result.size()) {
+            result.clear();
+            return;
+        }
+        result.erase(result.begin(), result.begin() + static_cast<long>(offset));
+    }
+    if (limit > 0 && result.size() > limit) result.resize(limit);
+}
+
 
 size_t ManagedObjectContext::countForFetchRequest(const FetchRequest& request) {
     FetchRequest unsorted = request;

@@ -170,14 +170,134 @@ const EntityDescription* Model::entityNamed(std::string_view name) const {
     return found != byName_.end() ? found->second : nullptr;
 }
 
+// Reads the declaration line by line; each kind of line has its own step.
+// A step answers "" when the line was taken, or what is wrong with it.
+struct Model::DeclarationParser {
+    Model& model;
+    EntityDescription* current = nullptr;
+    bool sawHeader = false;
+
+    std::string line(const std::vector<std::string>& w) {
+        if (w[0] == "model") return modelLine(w);
+        if (w[0] == "entity") return entityLine(w);
+        return propertyLine(w);
+    }
+
+    // model NAME version N
+    std::string modelLine(const std::vector<std::string>& w) {
+        if (sawHeader) return "a second model line";
+        if (w.size() != 4 || w[2] != "version" || !isIdentifier(w[1])) return "expected 'model NAME version N'";
+        model.name_ = w[1];
+        try {
+            model.version_ = std::stoi(w[3]);
+        } catch (...) {
+            return "the version must be a number";
+        }
+        sawHeader = true;
+        return "";
+    }
+
+    // entity NAME CLASS [: PARENT] [plain]
+    std::string entityLine(const std::vector<std::string>& w) {
+        if (!sawHeader) return "the model line must come first";
+        if (w.size() < 3 || !isIdentifier(w[1]) || !isIdentifier(w[2])) {
+            return "expected 'entity NAME CLASS [: PARENT] [plain]'";
+        }
+        if (model.byName_.count(w[1]) != 0) return "entity " + w[1] + " declared twice";
+        auto entity = std::make_unique<EntityDescription>();
+        entity->name_ = w[1];
+        entity->className_ = w[2];
+        size_t i = 3;
+        if (i < w.size() && w[i] == ":") {
+            if (i + 1 >= w.size() || !isIdentifier(w[i + 1])) return "expected a parent entity after ':'";
+            entity->parentName_ = w[i + 1];
+            i += 2;
+        }
+        if (i < w.size() && w[i] == "plain") {
+            entity->plain_ = true;
+            ++i;
+        }
+        if (i != w.size()) return "unexpected '" + w[i] + "'";
+        current = entity.get();
+        model.byName_[entity->name_] = entity.get();
+        model.entities_.push_back(std::move(entity));
+        return "";
+    }
+
+    std::string propertyLine(const std::vector<std::string>& w) {
+        if (current == nullptr) return "a property outside an entity";
+        if (!isIdentifier(w[0])) return "bad property name '" + w[0] + "'";
+        if (isDeclared(w[0])) return "property " + w[0] + " declared twice";
+        if (w.size() >= 2 && (w[1] == "->" || w[1] == "->>")) return relationshipLine(w);
+        return attributeLine(w);
+    }
+
+    bool isDeclared(const std::string& name) const {
+        if (current->attributeNamed(name) != nullptr || current->relationshipNamed(name) != nullptr) return true;
+        for (const auto& own : current->ownAttributes_) {
+            if (own->name == name) return true;
+        }
+        for (const auto& own : current->ownRelationships_) {
+            if (own->name == name) return true;
+        }
+        return false;
+    }
+
+    // NAME -> DEST.INVERSE [RULE]   (->> for to-many)
+    std::string relationshipLine(const std::vector<std::string>& w) {
+        if (w.size() < 3 || w.size() > 4) return "expected 'NAME -> ENTITY.INVERSE [rule]'";
+        auto dot = w[2].find('.');
+        if (dot == std::string::npos || !isIdentifier(w[2].substr(0, dot)) || !isIdentifier(w[2].substr(dot + 1))) {
+            return "expected ENTITY.INVERSE after the arrow";
+        }
+        auto relationship = std::make_unique<RelationshipDescription>();
+        relationship->name = w[0];
+        relationship->isToMany = w[1] == "->>";
+        relationship->destinationName = w[2].substr(0, dot);
+        relationship->inverseName = w[2].substr(dot + 1);
+        if (w.size() == 4) {
+            auto rule = ruleNamed(w[3]);
+            if (!rule) return "unknown delete rule '" + w[3] + "'";
+            relationship->deleteRule = *rule;
+        }
+        current->ownRelationships_.push_back(std::move(relationship));
+        return "";
+    }
+
+    // NAME TYPE [= DEFAULT] [transient]
+    std::string attributeLine(const std::vector<std::string>& w) {
+        if (w.size() < 2) return "expected 'NAME TYPE [= DEFAULT] [transient]'";
+        auto type = typeNamed(w[1]);
+        if (!type) return "unknown attribute type '" + w[1] + "'";
+        auto attribute = std::make_unique<AttributeDescription>();
+        attribute->name = w[0];
+        attribute->type = *type;
+        size_t i = 2;
+        if (i < w.size() && w[i] == "=") {
+            if (i + 1 >= w.size()) return "expected a default value after '='";
+            auto value = defaultValueFor(*type, w[i + 1]);
+            if (!value) return "'" + w[i + 1] + "' is not a " + attributeTypeName(*type) + " default";
+            attribute->defaultValue = *value;
+            attribute->defaultText = w[i + 1];
+            i += 2;
+        }
+        if (i < w.size() && w[i] == "transient") {
+            attribute->isTransient = true;
+            ++i;
+        }
+        if (i != w.size()) return "unexpected '" + w[i] + "'";
+        current->ownAttributes_.push_back(std::move(attribute));
+        return "";
+    }
+};
+
 std::shared_ptr<const Model> Model::parseDeclaration(std::string_view text, std::string* error) {
     auto fail = [&](int line, const std::string& message) -> std::shared_ptr<const Model> {
         if (error != nullptr) *error = "line " + std::to_string(line) + ": " + message;
         return nullptr;
     };
     std::shared_ptr<Model> model(new Model());
-    EntityDescription* current = nullptr;
-    bool sawHeader = false;
+    DeclarationParser parser{*model};
     std::istringstream in{std::string(text)};
     std::string line;
     int number = 0;
@@ -186,106 +306,24 @@ std::shared_ptr<const Model> Model::parseDeclaration(std::string_view text, std:
         if (auto hash = line.find('#'); hash != std::string::npos) line.resize(hash);
         std::vector<std::string> w = words(line);
         if (w.empty()) continue;
-        if (w[0] == "model") {
-            if (sawHeader) return fail(number, "a second model line");
-            if (w.size() != 4 || w[2] != "version" || !isIdentifier(w[1])) {
-                return fail(number, "expected 'model NAME version N'");
-            }
-            model->name_ = w[1];
-            try {
-                model->version_ = std::stoi(w[3]);
-            } catch (...) {
-                return fail(number, "the version must be a number");
-            }
-            sawHeader = true;
-        } else if (w[0] == "entity") {
-            if (!sawHeader) return fail(number, "the model line must come first");
-            // entity NAME CLASS [: PARENT] [plain]
-            if (w.size() < 3 || !isIdentifier(w[1]) || !isIdentifier(w[2])) {
-                return fail(number, "expected 'entity NAME CLASS [: PARENT] [plain]'");
-            }
-            if (model->byName_.count(w[1]) != 0) return fail(number, "entity " + w[1] + " declared twice");
-            auto entity = std::make_unique<EntityDescription>();
-            entity->name_ = w[1];
-            entity->className_ = w[2];
-            size_t i = 3;
-            if (i + 1 < w.size() + 1 && i < w.size() && w[i] == ":") {
-                if (i + 1 >= w.size() || !isIdentifier(w[i + 1])) return fail(number, "expected a parent entity after ':'");
-                entity->parentName_ = w[i + 1];
-                i += 2;
-            }
-            if (i < w.size() && w[i] == "plain") {
-                entity->plain_ = true;
-                ++i;
-            }
-            if (i != w.size()) return fail(number, "unexpected '" + w[i] + "'");
-            current = entity.get();
-            model->byName_[entity->name_] = entity.get();
-            model->entities_.push_back(std::move(entity));
-        } else {
-            if (current == nullptr) return fail(number, "a property outside an entity");
-            if (!isIdentifier(w[0])) return fail(number, "bad property name '" + w[0] + "'");
-            if (current->attributeNamed(w[0]) != nullptr || current->relationshipNamed(w[0]) != nullptr) {
-                return fail(number, "property " + w[0] + " declared twice");
-            }
-            for (const auto& own : current->ownAttributes_) {
-                if (own->name == w[0]) return fail(number, "property " + w[0] + " declared twice");
-            }
-            for (const auto& own : current->ownRelationships_) {
-                if (own->name == w[0]) return fail(number, "property " + w[0] + " declared twice");
-            }
-            if (w.size() >= 2 && (w[1] == "->" || w[1] == "->>")) {
-                // NAME -> DEST.INVERSE [RULE]
-                if (w.size() < 3 || w.size() > 4) return fail(number, "expected 'NAME -> ENTITY.INVERSE [rule]'");
-                auto dot = w[2].find('.');
-                if (dot == std::string::npos || !isIdentifier(w[2].substr(0, dot)) || !isIdentifier(w[2].substr(dot + 1))) {
-                    return fail(number, "expected ENTITY.INVERSE after the arrow");
-                }
-                auto relationship = std::make_unique<RelationshipDescription>();
-                relationship->name = w[0];
-                relationship->isToMany = w[1] == "->>";
-                relationship->destinationName = w[2].substr(0, dot);
-                relationship->inverseName = w[2].substr(dot + 1);
-                if (w.size() == 4) {
-                    auto rule = ruleNamed(w[3]);
-                    if (!rule) return fail(number, "unknown delete rule '" + w[3] + "'");
-                    relationship->deleteRule = *rule;
-                }
-                current->ownRelationships_.push_back(std::move(relationship));
-            } else {
-                // NAME TYPE [= DEFAULT] [transient]
-                if (w.size() < 2) return fail(number, "expected 'NAME TYPE [= DEFAULT] [transient]'");
-                auto type = typeNamed(w[1]);
-                if (!type) return fail(number, "unknown attribute type '" + w[1] + "'");
-                auto attribute = std::make_unique<AttributeDescription>();
-                attribute->name = w[0];
-                attribute->type = *type;
-                size_t i = 2;
-                if (i < w.size() && w[i] == "=") {
-                    if (i + 1 >= w.size()) return fail(number, "expected a default value after '='");
-                    auto value = defaultValueFor(*type, w[i + 1]);
-                    if (!value) {
-                        return fail(number, "'" + w[i + 1] + "' is not a " + attributeTypeName(*type) + " default");
-                    }
-                    attribute->defaultValue = *value;
-                    attribute->defaultText = w[i + 1];
-                    i += 2;
-                }
-                if (i < w.size() && w[i] == "transient") {
-                    attribute->isTransient = true;
-                    ++i;
-                }
-                if (i != w.size()) return fail(number, "unexpected '" + w[i] + "'");
-                current->ownAttributes_.push_back(std::move(attribute));
-            }
-        }
+        if (std::string problem = parser.line(w); !problem.empty()) return fail(number, problem);
     }
-    if (!sawHeader) return fail(number, "no model line");
+    if (!parser.sawHeader) return fail(number, "no model line");
     if (!model->resolve(error)) return nullptr;
     return model;
 }
 
 bool Model::resolve(std::string* error) {
+    if (!linkParents(error)) return false;
+    for (auto& entity : entities_) {
+        if (entity->parent_ == nullptr) layOut(entity.get());
+    }
+    if (!linkInverses(error)) return false;
+    computeVersionHash();
+    return true;
+}
+
+bool Model::linkParents(std::string* error) {
     auto fail = [&](const std::string& message) {
         if (error != nullptr) *error = message;
         return false;
@@ -303,48 +341,55 @@ bool Model::resolve(std::string* error) {
             if (++depth > static_cast<int>(entities_.size())) return fail("entity " + entity->name_ + ": inheritance cycle");
         }
     }
-    // Slots: parents first, so an inherited property has the same slot in
-    // every sub-entity.
-    std::function<void(EntityDescription*)> layOut = [&](EntityDescription* entity) {
-        if (entity->parent_ != nullptr) {
-            entity->attributes_ = entity->parent_->attributes_;
-            entity->relationships_ = entity->parent_->relationships_;
-            entity->valueSlots_ = entity->parent_->valueSlots_;
-            entity->setSlots_ = entity->parent_->setSlots_;
-            entity->attributeCount_ = entity->parent_->attributeCount_;
-            entity->toOneCount_ = entity->parent_->toOneCount_;
-            entity->slotIsToOne_ = entity->parent_->slotIsToOne_;
-            entity->slotIndex_ = entity->parent_->slotIndex_;
-            entity->toOneAtSlot_ = entity->parent_->toOneAtSlot_;
-        }
-        for (auto& attribute : entity->ownAttributes_) {
-            attribute->slot = entity->valueSlots_++;
-            entity->slotIsToOne_.push_back(false);
-            entity->slotIndex_.push_back(entity->attributeCount_++);
-            entity->toOneAtSlot_.push_back(nullptr);
-            entity->attributes_.push_back(attribute.get());
-        }
-        for (auto& relationship : entity->ownRelationships_) {
-            relationship->owner = entity;
-            if (relationship->isToMany) {
-                relationship->slot = entity->setSlots_++;
-            } else {
-                relationship->slot = entity->valueSlots_++;
-                entity->slotIsToOne_.push_back(true);
-                entity->slotIndex_.push_back(entity->toOneCount_++);
-                entity->toOneAtSlot_.push_back(relationship.get());
-            }
-            entity->relationships_.push_back(relationship.get());
-        }
-        for (const AttributeDescription* attribute : entity->attributes_) entity->attributesByName_[attribute->name] = attribute;
-        for (const RelationshipDescription* relationship : entity->relationships_) {
-            entity->relationshipsByName_[relationship->name] = relationship;
-        }
-        for (const EntityDescription* child : entity->children_) layOut(const_cast<EntityDescription*>(child));
-    };
-    for (auto& entity : entities_) {
-        if (entity->parent_ == nullptr) layOut(entity.get());
+    return true;
+}
+
+// Slots: parents first, so an inherited property has the same slot in every
+// sub-entity; then the entity's own attributes and relationships; then its
+// children.
+void Model::layOut(EntityDescription* entity) {
+    if (const EntityDescription* parent = entity->parent_) {
+        entity->attributes_ = parent->attributes_;
+        entity->relationships_ = parent->relationships_;
+        entity->valueSlots_ = parent->valueSlots_;
+        entity->setSlots_ = parent->setSlots_;
+        entity->attributeCount_ = parent->attributeCount_;
+        entity->toOneCount_ = parent->toOneCount_;
+        entity->slotIsToOne_ = parent->slotIsToOne_;
+        entity->slotIndex_ = parent->slotIndex_;
+        entity->toOneAtSlot_ = parent->toOneAtSlot_;
     }
+    for (auto& attribute : entity->ownAttributes_) {
+        attribute->slot = entity->valueSlots_++;
+        entity->slotIsToOne_.push_back(false);
+        entity->slotIndex_.push_back(entity->attributeCount_++);
+        entity->toOneAtSlot_.push_back(nullptr);
+        entity->attributes_.push_back(attribute.get());
+    }
+    for (auto& relationship : entity->ownRelationships_) {
+        relationship->owner = entity;
+        if (relationship->isToMany) {
+            relationship->slot = entity->setSlots_++;
+        } else {
+            relationship->slot = entity->valueSlots_++;
+            entity->slotIsToOne_.push_back(true);
+            entity->slotIndex_.push_back(entity->toOneCount_++);
+            entity->toOneAtSlot_.push_back(relationship.get());
+        }
+        entity->relationships_.push_back(relationship.get());
+    }
+    for (const AttributeDescription* attribute : entity->attributes_) entity->attributesByName_[attribute->name] = attribute;
+    for (const RelationshipDescription* relationship : entity->relationships_) {
+        entity->relationshipsByName_[relationship->name] = relationship;
+    }
+    for (const EntityDescription* child : entity->children_) layOut(const_cast<EntityDescription*>(child));
+}
+
+bool Model::linkInverses(std::string* error) {
+    auto fail = [&](const std::string& message) {
+        if (error != nullptr) *error = message;
+        return false;
+    };
     for (auto& entity : entities_) {
         for (auto& relationship : entity->ownRelationships_) {
             std::string where = entity->name_ + "." + relationship->name;
@@ -362,7 +407,12 @@ bool Model::resolve(std::string* error) {
             relationship->inverse = inverse;
         }
     }
-    // The version hash: every entity, property, type and rule, in order.
+    return true;
+}
+
+// The version hash: every entity, property, type and rule, in order, as
+// FNV-1a of 64 bits in hex — stable across runs and machines.
+void Model::computeVersionHash() {
     std::string canonical = name_ + ";";
     for (const auto& entity : entities_) {
         canonical += entity->name_ + ":" + entity->className_ + ":" + entity->parentName_ + (entity->plain_ ? ":plain" : "") + "{";
@@ -376,7 +426,6 @@ bool Model::resolve(std::string* error) {
         }
         canonical += "}";
     }
-    // FNV-1a, 64 bits, as hex: stable across runs and machines.
     uint64_t hash = 1469598103934665603ull;
     for (unsigned char c : canonical) {
         hash ^= c;
@@ -385,7 +434,6 @@ bool Model::resolve(std::string* error) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
     versionHash_ = text;
-    return true;
 }
 
 Bytes Model::modelData() const {
@@ -432,6 +480,75 @@ Bytes Model::modelData() const {
     return data;
 }
 
+namespace {
+
+// A name that can stand as one word of the declaration: a word with white
+// space or '#' in it could smuggle extra declarations into the rebuilt text.
+bool isWord(const std::optional<std::string>& text) {
+    if (!text) return false;
+    for (char c : *text) {
+        if (std::isspace(static_cast<unsigned char>(c)) || c == '#') return false;
+    }
+    return true;
+}
+
+// "  name type [= default] [transient]\n", or "" with `problem` set.
+std::string attributeDeclaration(plist_t a, std::string& problem) {
+    if (plist_get_node_type(a) != PLIST_DICT) return problem = "attribute is not a dictionary", "";
+    auto attributeName = stringItem(a, "name");
+    auto type = stringItem(a, "type");
+    auto transient = boolItem(a, "transient");
+    auto defaultText = stringItem(a, "default");
+    if (!isWord(attributeName) || !isWord(type) || !transient) return problem = "attribute is incomplete", "";
+    if (defaultText && (defaultText->empty() || !isWord(defaultText))) return problem = "attribute default is not one word", "";
+    return "  " + *attributeName + " " + *type + (defaultText ? " = " + *defaultText : "") + (*transient ? " transient" : "") +
+           "\n";
+}
+
+// "  name -> Destination.inverse rule\n", or "" with `problem` set.
+std::string relationshipDeclaration(plist_t r, std::string& problem) {
+    if (plist_get_node_type(r) != PLIST_DICT) return problem = "relationship is not a dictionary", "";
+    auto relationshipName = stringItem(r, "name");
+    auto destination = stringItem(r, "destination");
+    auto inverse = stringItem(r, "inverse");
+    auto toMany = boolItem(r, "toMany");
+    auto rule = stringItem(r, "deleteRule");
+    if (!isWord(relationshipName) || !isWord(destination) || !isWord(inverse) || !toMany || !isWord(rule)) {
+        return problem = "relationship is incomplete", "";
+    }
+    return "  " + *relationshipName + (*toMany ? " ->> " : " -> ") + *destination + "." + *inverse + " " + *rule + "\n";
+}
+
+// An entity's lines of the declaration, or "" with `problem` set.
+std::string entityDeclaration(plist_t e, uint32_t index, std::string& problem) {
+    if (plist_get_node_type(e) != PLIST_DICT) return problem = "entity " + std::to_string(index) + " is not a dictionary", "";
+    auto entityName = stringItem(e, "name");
+    auto className = stringItem(e, "className");
+    auto parent = stringItem(e, "parent");
+    auto plain = boolItem(e, "plain");
+    plist_t attributes = arrayItem(e, "attributes");
+    plist_t relationships = arrayItem(e, "relationships");
+    if (!isWord(entityName) || !isWord(className) || !isWord(parent) || !plain || attributes == nullptr ||
+        relationships == nullptr) {
+        return problem = "entity " + std::to_string(index) + " is incomplete", "";
+    }
+    std::string text = "entity " + *entityName + " " + *className + (parent->empty() ? "" : " : " + *parent) +
+                       (*plain ? " plain" : "") + "\n";
+    for (uint32_t j = 0; j < plist_array_get_size(attributes); ++j) {
+        text += attributeDeclaration(plist_array_get_item(attributes, j), problem);
+        if (!problem.empty()) return "";
+    }
+    for (uint32_t j = 0; j < plist_array_get_size(relationships); ++j) {
+        text += relationshipDeclaration(plist_array_get_item(relationships, j), problem);
+        if (!problem.empty()) return "";
+    }
+    return text;
+}
+
+}  // namespace
+
+// The declaration text is rebuilt from the file and read with the one
+// parser, so both forms obey the same checks.
 std::shared_ptr<const Model> Model::fromModelData(const Bytes& data, std::string* error) {
     auto fail = [&](const std::string& message) -> std::shared_ptr<const Model> {
         if (error != nullptr) *error = "not a model file: " + message;
@@ -447,60 +564,12 @@ std::shared_ptr<const Model> Model::fromModelData(const Bytes& data, std::string
     auto version = integerItem(rootNode, "version");
     plist_t entities = arrayItem(rootNode, "entities");
     if (!name || !version || entities == nullptr) return fail("name, version or entities missing");
-    // Rebuild the declaration text and read it with the one parser, so both
-    // forms obey the same checks. A word with white space in it could smuggle
-    // extra declarations into that text, so such names are refused first.
-    auto word = [](const std::optional<std::string>& text) {
-        if (!text) return false;
-        for (char c : *text) {
-            if (std::isspace(static_cast<unsigned char>(c)) || c == '#') return false;
-        }
-        return true;
-    };
     std::string text = "model " + *name + " version " + std::to_string(*version) + "\n";
+    std::string problem;
     for (uint32_t i = 0; i < plist_array_get_size(entities); ++i) {
-        plist_t e = plist_array_get_item(entities, i);
-        if (plist_get_node_type(e) != PLIST_DICT) return fail("entity " + std::to_string(i) + " is not a dictionary");
-        auto entityName = stringItem(e, "name");
-        auto className = stringItem(e, "className");
-        auto parent = stringItem(e, "parent");
-        auto plain = boolItem(e, "plain");
-        plist_t attributes = arrayItem(e, "attributes");
-        plist_t relationships = arrayItem(e, "relationships");
-        if (!word(entityName) || !word(className) || !word(parent) || !plain || attributes == nullptr ||
-            relationships == nullptr) {
-            return fail("entity " + std::to_string(i) + " is incomplete");
-        }
-        text += "entity " + *entityName + " " + *className + (parent->empty() ? "" : " : " + *parent) +
-                (*plain ? " plain" : "") + "\n";
-        for (uint32_t j = 0; j < plist_array_get_size(attributes); ++j) {
-            plist_t a = plist_array_get_item(attributes, j);
-            if (plist_get_node_type(a) != PLIST_DICT) return fail("attribute is not a dictionary");
-            auto attributeName = stringItem(a, "name");
-            auto type = stringItem(a, "type");
-            auto transient = boolItem(a, "transient");
-            auto defaultText = stringItem(a, "default");
-            if (!word(attributeName) || !word(type) || !transient) return fail("attribute is incomplete");
-            if (defaultText && (defaultText->empty() || !word(defaultText))) return fail("attribute default is not one word");
-            text += "  " + *attributeName + " " + *type + (defaultText ? " = " + *defaultText : "") +
-                    (*transient ? " transient" : "") + "\n";
-        }
-        for (uint32_t j = 0; j < plist_array_get_size(relationships); ++j) {
-            plist_t r = plist_array_get_item(relationships, j);
-            if (plist_get_node_type(r) != PLIST_DICT) return fail("relationship is not a dictionary");
-            auto relationshipName = stringItem(r, "name");
-            auto destination = stringItem(r, "destination");
-            auto inverse = stringItem(r, "inverse");
-            auto toMany = boolItem(r, "toMany");
-            auto rule = stringItem(r, "deleteRule");
-            if (!word(relationshipName) || !word(destination) || !word(inverse) || !toMany || !word(rule)) {
-                return fail("relationship is incomplete");
-            }
-            text += "  " + *relationshipName + (*toMany ? " ->> " : " -> ") + *destination + "." + *inverse + " " + *rule + "\n";
-        }
+        text += entityDeclaration(plist_array_get_item(entities, i), i, problem);
+        if (!problem.empty()) return fail(problem);
     }
-    // Names in the file are checked by the parser, so a name with spaces or
-    // newlines cannot smuggle in extra declarations.
     std::string parseError;
     auto model = parseDeclaration(text, &parseError);
     if (!model) return fail(parseError);

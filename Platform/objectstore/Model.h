@@ -158,8 +158,15 @@ public:
     Model& operator=(const Model&) = delete;
 
 private:
+    struct DeclarationParser;  // one line of the declaration at a time
     Model() = default;
+    // After parsing: parents, slots, inverses and the version hash, in that
+    // order; false with the reason when the declaration does not hold.
     bool resolve(std::string* error);
+    bool linkParents(std::string* error);
+    void layOut(EntityDescription* entity);
+    bool linkInverses(std::string* error);
+    void computeVersionHash();
 
     std::string name_;
     int version_ = 1;

@@ -46,97 +46,107 @@ void TableView::tapRow(IndexPath indexPath) {
     if (delegate_ != nullptr) delegate_->tableViewDidSelectRowAtIndexPath(*this, indexPath);
 }
 
+// The table as one node: its state, the index strip, then each section and
+// row with the actions the person may take on them.
 void TableView::render(SceneNode& into, SceneContext& context) {
     for (const SceneNode& node : header_) into.add(node);
     if (!hidden_ && dataSource_ != nullptr) {
         SceneNode& table = into.add(SceneNode("table", "table"));
-        table.set("style", style_ == Style::Grouped ? "grouped" : "plain");
-        if (editing_) table.set("editing", true);
-        if (!change_.empty()) table.set("change", std::exchange(change_, std::string()));
-        if (scrollTarget_) table.set("scrollTo", suffix(*std::exchange(scrollTarget_, std::nullopt)));
-        if (rightMargin > 0) table.set("rightMargin", rightMargin);
-        if (contentOffset_ != 0) table.set("offset", contentOffset_);
-        if (offsetAnimation_ > 0) table.set("animate", std::exchange(offsetAnimation_, 0.0));
-        if (bottomInset_ != 0) table.set("inset", bottomInset_);
-        if (delegate_ != nullptr) {
-            context.addAction("table", [this](const UIEvent& event) {
-                if (delegate_ == nullptr) return;
-                if (event.kind == UIEvent::Kind::Refresh) delegate_->tableViewDidPullToRefresh(*this);
-                if (event.kind == UIEvent::Kind::Scroll) {
-                    contentOffset_ = event.offset;
-                    delegate_->scrollViewDidEndDragging(*this, event.offset);
-                }
-            });
-        }
-        std::vector<std::string> index = dataSource_->sectionIndexTitlesForTableView(*this);
-        if (!index.empty()) {
-            SceneNode& strip = table.add(SceneNode("index"));
-            for (size_t i = 0; i < index.size(); ++i) {
-                std::string id = "index:" + std::to_string(i);
-                strip.add(SceneNode("indexTitle", id)).set("title", index[i]);
-                context.addAction(id, [this, title = index[i], i](const UIEvent&) {
-                    if (delegate_ == nullptr) return;
-                    int section = delegate_->tableViewSectionForSectionIndexTitleAtIndex(*this, title, static_cast<int>(i));
-                    scrollTarget_ = IndexPath{section, 0};
-                });
-            }
-        }
+        renderTableState(table, context);
+        renderIndex(table, context);
         int sections = dataSource_->numberOfSectionsInTableView(*this);
-        for (int s = 0; s < sections; ++s) {
-            SceneNode& section = table.add(SceneNode("section"));
-            std::string header = dataSource_->tableViewTitleForHeaderInSection(*this, s);
-            std::string footer = dataSource_->tableViewTitleForFooterInSection(*this, s);
-            if (!header.empty()) section.set("header", header);
-            if (!footer.empty()) section.set("footer", footer);
-            int rows = dataSource_->tableViewNumberOfRowsInSection(*this, s);
-            for (int r = 0; r < rows; ++r) {
-                IndexPath path{s, r};
-                std::string id = "row:" + suffix(path);
-                SceneNode& row = section.add(SceneNode("row", id));
-                std::shared_ptr<TableViewCell> cell = dataSource_->tableViewCellForRowAtIndexPath(*this, path);
-                if (cell) cell->render(row, context, suffix(path));
-                if (selected_ == path) row.set("selected", true);
-                bool selectable = !cell || cell->selectable;
-                if (selectable) {
-                    context.addAction(id, [this, path](const UIEvent& event) {
-                        if (event.kind == UIEvent::Kind::Tap) tapRow(path);
-                    });
-                }
-                bool editable = dataSource_->tableViewCanEditRowAtIndexPath(*this, path);
-                using Style = TableViewCellEditingStyle;
-                Style style = editable && delegate_ != nullptr ? delegate_->tableViewEditingStyleForRowAtIndexPath(*this, path)
-                                                               : Style::Delete;
-                if (editable && editing_ && style == Style::Insert) {
-                    // The green "+" of a row that adds one (the "Add …" row of an editor).
-                    row.set("insertable", true);
-                    context.addAction("insert:" + suffix(path), [this, path](const UIEvent& event) {
-                        if (event.kind == UIEvent::Kind::Tap && dataSource_ != nullptr) {
-                            dataSource_->tableViewCommitInsertForRowAtIndexPath(*this, path);
-                        }
-                    });
-                } else if (editable && style == Style::Delete) {
-                    row.set("deletable", true);
-                    context.addAction("delete:" + suffix(path), [this, path](const UIEvent& event) {
-                        if (event.kind == UIEvent::Kind::Delete && dataSource_ != nullptr) {
-                            dataSource_->tableViewCommitDeleteForRowAtIndexPath(*this, path);
-                        }
-                    });
-                }
-                if (editing_ && dataSource_->tableViewCanMoveRowAtIndexPath(*this, path)) {
-                    row.set("movable", true);
-                    context.addAction("move:" + suffix(path), [this, path](const UIEvent& event) {
-                        if (event.kind != UIEvent::Kind::Move || dataSource_ == nullptr) return;
-                        IndexPath to{event.toSection, event.toRow};
-                        // Only to a place that exists.
-                        int sections = dataSource_->numberOfSectionsInTableView(*this);
-                        if (to.section >= sections || to.row >= dataSource_->tableViewNumberOfRowsInSection(*this, to.section)) return;
-                        dataSource_->tableViewMoveRowAtIndexPathToIndexPath(*this, path, to);
-                    });
-                }
-            }
-        }
+        for (int s = 0; s < sections; ++s) renderSection(table.add(SceneNode("section")), s, context);
     }
     for (const SceneNode& node : footer_) into.add(node);
+}
+
+void TableView::renderTableState(SceneNode& table, SceneContext& context) {
+    table.set("style", style_ == Style::Grouped ? "grouped" : "plain");
+    if (editing_) table.set("editing", true);
+    if (!change_.empty()) table.set("change", std::exchange(change_, std::string()));
+    if (scrollTarget_) table.set("scrollTo", suffix(*std::exchange(scrollTarget_, std::nullopt)));
+    if (rightMargin > 0) table.set("rightMargin", rightMargin);
+    if (contentOffset_ != 0) table.set("offset", contentOffset_);
+    if (offsetAnimation_ > 0) table.set("animate", std::exchange(offsetAnimation_, 0.0));
+    if (bottomInset_ != 0) table.set("inset", bottomInset_);
+    if (delegate_ == nullptr) return;
+    context.addAction("table", [this](const UIEvent& event) {
+        if (delegate_ == nullptr) return;
+        if (event.kind == UIEvent::Kind::Refresh) delegate_->tableViewDidPullToRefresh(*this);
+        if (event.kind == UIEvent::Kind::Scroll) {
+            contentOffset_ = event.offset;
+            delegate_->scrollViewDidEndDragging(*this, event.offset);
+        }
+    });
+}
+
+void TableView::renderIndex(SceneNode& table, SceneContext& context) {
+    std::vector<std::string> index = dataSource_->sectionIndexTitlesForTableView(*this);
+    if (index.empty()) return;
+    SceneNode& strip = table.add(SceneNode("index"));
+    for (size_t i = 0; i < index.size(); ++i) {
+        std::string id = "index:" + std::to_string(i);
+        strip.add(SceneNode("indexTitle", id)).set("title", index[i]);
+        context.addAction(id, [this, title = index[i], i](const UIEvent&) {
+            if (delegate_ == nullptr) return;
+            int section = delegate_->tableViewSectionForSectionIndexTitleAtIndex(*this, title, static_cast<int>(i));
+            scrollTarget_ = IndexPath{section, 0};
+        });
+    }
+}
+
+void TableView::renderSection(SceneNode& section, int s, SceneContext& context) {
+    std::string header = dataSource_->tableViewTitleForHeaderInSection(*this, s);
+    std::string footer = dataSource_->tableViewTitleForFooterInSection(*this, s);
+    if (!header.empty()) section.set("header", header);
+    if (!footer.empty()) section.set("footer", footer);
+    int rows = dataSource_->tableViewNumberOfRowsInSection(*this, s);
+    for (int r = 0; r < rows; ++r) {
+        IndexPath path{s, r};
+        std::string id = "row:" + suffix(path);
+        SceneNode& row = section.add(SceneNode("row", id));
+        std::shared_ptr<TableViewCell> cell = dataSource_->tableViewCellForRowAtIndexPath(*this, path);
+        if (cell) cell->render(row, context, suffix(path));
+        if (selected_ == path) row.set("selected", true);
+        if (!cell || cell->selectable) {
+            context.addAction(id, [this, path](const UIEvent& event) {
+                if (event.kind == UIEvent::Kind::Tap) tapRow(path);
+            });
+        }
+        renderRowEditing(row, path, context);
+    }
+}
+
+// The row's editing controls: the green "+" of a row that adds one (the
+// "Add …" row of an editor), swipe-to-delete, and the drag handle.
+void TableView::renderRowEditing(SceneNode& row, IndexPath path, SceneContext& context) {
+    bool editable = dataSource_->tableViewCanEditRowAtIndexPath(*this, path);
+    using EditingStyle = TableViewCellEditingStyle;
+    EditingStyle style = editable && delegate_ != nullptr ? delegate_->tableViewEditingStyleForRowAtIndexPath(*this, path)
+                                                          : EditingStyle::Delete;
+    if (editable && editing_ && style == EditingStyle::Insert) {
+        row.set("insertable", true);
+        context.addAction("insert:" + suffix(path), [this, path](const UIEvent& event) {
+            if (event.kind == UIEvent::Kind::Tap && dataSource_ != nullptr) dataSource_->tableViewCommitInsertForRowAtIndexPath(*this, path);
+        });
+    } else if (editable && style == EditingStyle::Delete) {
+        row.set("deletable", true);
+        context.addAction("delete:" + suffix(path), [this, path](const UIEvent& event) {
+            if (event.kind == UIEvent::Kind::Delete && dataSource_ != nullptr) {
+                dataSource_->tableViewCommitDeleteForRowAtIndexPath(*this, path);
+            }
+        });
+    }
+    if (!editing_ || !dataSource_->tableViewCanMoveRowAtIndexPath(*this, path)) return;
+    row.set("movable", true);
+    context.addAction("move:" + suffix(path), [this, path](const UIEvent& event) {
+        if (event.kind != UIEvent::Kind::Move || dataSource_ == nullptr) return;
+        IndexPath to{event.toSection, event.toRow};
+        // Only to a place that exists.
+        int sections = dataSource_->numberOfSectionsInTableView(*this);
+        if (to.section >= sections || to.row >= dataSource_->tableViewNumberOfRowsInSection(*this, to.section)) return;
+        dataSource_->tableViewMoveRowAtIndexPathToIndexPath(*this, path, to);
+    });
 }
 
 }  // namespace tallo

@@ -108,6 +108,10 @@ public:
     void render(SceneNode& into, SceneContext& context);
 
 private:
+    void renderTableState(SceneNode& table, SceneContext& context);
+    void renderIndex(SceneNode& table, SceneContext& context);
+    void renderSection(SceneNode& section, int s, SceneContext& context);
+    void renderRowEditing(SceneNode& row, IndexPath path, SceneContext& context);
     void tapRow(IndexPath indexPath);
 
     Style style_;

@@ -62,7 +62,7 @@ TEST_F(TLBudgetActivityTest, AReloadedStoreIsGatheredAfresh) {
     db().save();
     TLDatabase::resetSharedDatabase();  // the objects above are gone
     TLCurrencyCenter::resetSharedCenter();
-    auto* reopenedFood = db().getCategoryWithName("Food");
+    auto* reopenedFood = TLCategory::getCategoryWithName("Food");
     auto* reopened = static_cast<TLBudget*>(db().fetchEntityCustom("Budget").front());
     EXPECT_EQ(reopened->getTotalAmountForCategory(reopenedFood, march, TLBudgetRecordType::Expense), D("5"));
 }

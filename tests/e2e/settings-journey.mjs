@@ -1,17 +1,17 @@
 // A person's journey through the browser: start Tallo on a fresh home, open
 // its page in Chromium, check the tab bar, go More → Settings → Transaction,
 // turn the Payee switch on, reload the page and find it still on — then
-// restart the program and find it on again. A screenshot of the last screen
-// is left in the output folder.
+// restart the program and find it on again. A screenshot of each screen it
+// visits is left in the output folder (settings-*.png).
 //
 //   node settings-journey.mjs   with TALLO_BIN, TALLO_RESOURCES, E2E_OUT set
 
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
 import { mkdtempSync, mkdirSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
+import { screenshot, startTallo as start, stopTallo } from './support.mjs';
 
 const bin = process.env.TALLO_BIN;
 const out = process.env.E2E_OUT || path.join(tmpdir(), 'tallo-e2e');
@@ -20,29 +20,8 @@ assert.ok(bin, 'TALLO_BIN names the tallo program');
 mkdirSync(out, { recursive: true });
 const home = mkdtempSync(path.join(tmpdir(), 'tallo-e2e-home-'));
 
-// Starts tallo on the home and any free port; resolves with its address.
-function startTallo() {
-  const child = spawn(bin, ['--home', home, '--port', '0'], { stdio: ['ignore', 'pipe', 'inherit'] });
-  return new Promise((resolve, reject) => {
-    let seen = '';
-    const timer = setTimeout(() => reject(new Error('tallo printed no address: ' + seen)), 20000);
-    child.stdout.on('data', (chunk) => {
-      seen += chunk;
-      const match = seen.match(/open (http:\/\/127\.0\.0\.1:\d+\/)/);
-      if (match) {
-        clearTimeout(timer);
-        resolve({ child, url: match[1] });
-      }
-    });
-    child.on('exit', (code) => reject(new Error('tallo ended early with ' + code)));
-  });
-}
-
-async function stopTallo(child) {
-  const ended = new Promise((resolve) => child.once('exit', resolve));
-  child.kill('SIGTERM');
-  await ended;
-}
+const startTallo = () => start(bin, home);
+const shot = (page, name) => screenshot(page, out, 'settings-' + name);
 
 const tab = (page, title) => page.locator('.tab', { hasText: title });
 const row = (page, text) => page.locator('.row', { hasText: text });
@@ -58,17 +37,23 @@ try {
   await page.locator('.tabbar').waitFor();
   assert.deepEqual(await page.locator('.tab span:not(.badge)').allTextContents(),
     ['Home', 'Budget', 'Scheduler', 'Categories', 'More']);
+  await shot(page, 'home');
 
   await tab(page, 'More').click();
+  await page.locator('.navbar .title', { hasText: 'More' }).waitFor();
+  await shot(page, 'more');
   await row(page, 'Settings').click();
   await page.locator('.navbar .title', { hasText: 'Settings' }).waitFor();
+  await shot(page, 'settings');
   await row(page, 'Transaction').click();
   await page.locator('.navbar .title', { hasText: 'Transaction Settings' }).waitFor();
+  await shot(page, 'transaction-settings');
   assert.equal(await row(page, 'Category').locator('.switch').getAttribute('aria-checked'), 'true');
   assert.equal(await payeeSwitch(page).getAttribute('aria-checked'), 'false');
 
   await payeeSwitch(page).click();
   await page.waitForFunction(() => document.querySelectorAll('.row .switch.on').length === 2);
+  await shot(page, 'transaction-settings-payee-on');
 
   await page.reload();
   await page.locator('.navbar .title', { hasText: 'Transaction Settings' }).waitFor();
@@ -84,8 +69,8 @@ try {
   await page.locator('.navbar .title', { hasText: 'Transaction Settings' }).waitFor();
   assert.equal(await payeeSwitch(page).getAttribute('aria-checked'), 'true');
 
-  await page.screenshot({ path: path.join(out, 'transaction-settings.png') });
-  console.log('journey passed; screenshot in ' + out);
+  await shot(page, 'after-restart');
+  console.log('journey passed; screenshots in ' + out);
 } finally {
   await browser.close();
   await stopTallo(tallo.child);

@@ -78,7 +78,7 @@ TEST_F(TLAccountTest, DeletingAnAccountTakesItsAmountsAndLeavesMirrorsAlone) {
     db().save();
     EXPECT_TRUE(db().fetchEntityCustom("Split", nullptr).size() == 1);  // the mirror's
     EXPECT_EQ(*savings->balance(), D("50"));
-    EXPECT_EQ(db().getAccounts().size(), 1u);
+    EXPECT_EQ(TLAccount::getAccounts().size(), 1u);
     EXPECT_EQ(checkBooks(), "");
 }
 
@@ -97,11 +97,11 @@ TEST_F(TLAccountTest, TheOtherAccountIsProposedOnlyBetweenTwo) {
 TEST_F(TLAccountTest, TheDefaultAccountIsTheFirstSupportedOneInListOrder) {
     TLAccount* loan = account("Mortgage", usd, TLAccountType::Loan, 0);
     account("Broker", usd, TLAccountType::Investment, 1);
-    EXPECT_EQ(db().getDefaultAccount(), nullptr);
+    EXPECT_EQ(TLAccount::getDefaultAccount(), nullptr);
     EXPECT_TRUE(loan->isNotSupported());
     TLAccount* cash = account("Wallet", usd, TLAccountType::Cash, 3);
     TLAccount* card = account("Card", usd, TLAccountType::CreditCard, 2);
-    EXPECT_EQ(db().getDefaultAccount(), card);
+    EXPECT_EQ(TLAccount::getDefaultAccount(), card);
     EXPECT_FALSE(cash->isNotSupported());
 }
 
@@ -113,11 +113,11 @@ TEST_F(TLAccountTest, NetWorthConvertsAndRoundsForeignBalancesUp) {
     euros->setBalance(D("100.001"));  // 130.0013 → 130.01
     TLAccount* hidden = account("Hidden", usd, TLAccountType::NeverListed);
     hidden->setBalance(D("1000"));
-    EXPECT_EQ(TLAccount::getNetWorth(db().getAccounts()), D("130.015"));
+    EXPECT_EQ(TLAccount::getNetWorth(TLAccount::getAccounts()), D("130.015"));
     // A pair without a record is made at 1 and counts at face value.
     TLAccount* pounds = account("Pounds", currency("GBP"));
     pounds->setBalance(D("-2.001"));
-    EXPECT_EQ(TLAccount::getNetWorth(db().getAccounts()), D("128.015"));
+    EXPECT_EQ(TLAccount::getNetWorth(TLAccount::getAccounts()), D("128.015"));
     EXPECT_EQ(db().fetchEntityCustom("RateRecord").size(), 2u);
 }
 

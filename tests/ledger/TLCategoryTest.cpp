@@ -94,13 +94,13 @@ TEST_F(TLCategoryTest, DefaultsAreNotMadeAgainAfterTheFlagIsSet) {
 TEST_F(TLCategoryTest, NamesAreTranslatedAndPictureNamesStayEnglish) {
     test::ScopedLocale german("de_DE");
     TLCategory::createDefaultCategoriesIfNeeded();  // the shipped resource
-    TLCategory* office = db().getCategoryWithName("Büro");
+    TLCategory* office = TLCategory::getCategoryWithName("Büro");
     ASSERT_NE(office, nullptr);
     EXPECT_EQ(office->imageName(), "Home_Office");
     std::vector<std::string> subs;
     for (TLCategory* sub : office->getOrderedSubcats()) subs.push_back(*sub->name());
     EXPECT_EQ(subs, (std::vector<std::string>{"Ausstattung", "Büromaterial", "Porto"}));
-    EXPECT_EQ(db().getCategoryWithName("Gehalt")->mastercat()->getDefaultTransactionType(), TLTransactionType::Income);
+    EXPECT_EQ(TLCategory::getCategoryWithName("Gehalt")->mastercat()->getDefaultTransactionType(), TLTransactionType::Income);
 }
 
 TEST_F(TLCategoryTest, TheDefaultTypeFollowsTheFlags) {

@@ -288,7 +288,7 @@ TEST_F(TLTransactionTest, BalancesSurviveSaveAndReopen) {
     TLDatabase::resetSharedDatabase();
     TLCurrencyCenter::resetSharedCenter();
     EXPECT_EQ(checkBooks(), "");
-    std::vector<TLAccount*> accounts = db().getAccounts();
+    std::vector<TLAccount*> accounts = TLAccount::getAccounts();
     ASSERT_EQ(accounts.size(), 2u);
     EXPECT_EQ(*accounts[0]->balance() + *accounts[1]->balance(), D("-20") + D("93.00"));
 }

@@ -90,10 +90,10 @@ TEST_F(TLDatabaseTest, AccountListsHideTheNeverListedAndFollowTheirOrder) {
     TLAccount* brokerage = account("Brokerage", TLAccountType::Investment, 1);
     TLAccount* wallet = account("Wallet", TLAccountType::Cash, 3);
     std::vector<std::string> names;
-    for (TLAccount* a : db().getAccounts()) names.push_back(*a->name());
+    for (TLAccount* a : TLAccount::getAccounts()) names.push_back(*a->name());
     EXPECT_EQ(names, (std::vector<std::string>{"Brokerage", "Savings", "Wallet"}));
     // The default account skips investment and loan accounts.
-    EXPECT_EQ(*db().getDefaultAccount()->name(), "Savings");
+    EXPECT_EQ(*TLAccount::getDefaultAccount()->name(), "Savings");
     EXPECT_TRUE(brokerage->isNotSupported());
     EXPECT_FALSE(wallet->isNotSupported());
 }
@@ -103,9 +103,9 @@ TEST_F(TLDatabaseTest, CategoriesAreFoundByNameWithoutCaseOrAccents) {
     cafe->setName("Café");
     auto* rent = create<TLCategory>();
     rent->setName("Rent");
-    EXPECT_EQ(db().getCategoryWithName("CAFE"), cafe);
-    EXPECT_EQ(db().getCategoryWithName("r?nt"), rent);
-    EXPECT_EQ(db().getCategoryWithName("Groceries"), nullptr);
+    EXPECT_EQ(TLCategory::getCategoryWithName("CAFE"), cafe);
+    EXPECT_EQ(TLCategory::getCategoryWithName("r?nt"), rent);
+    EXPECT_EQ(TLCategory::getCategoryWithName("Groceries"), nullptr);
 }
 
 TEST_F(TLDatabaseTest, SecurityInfoIsMadeOnceAndSurvivesAReload) {
@@ -125,7 +125,7 @@ TEST_F(TLDatabaseTest, ReloadForgetsUnsavedWorkAndReadsTheFileAgain) {
     account("Unsaved", TLAccountType::Bank, 0);
     ManagedObjectContext* before = db().context();
     db().reloadData();
-    EXPECT_TRUE(db().getAccounts().empty());
+    EXPECT_TRUE(TLAccount::getAccounts().empty());
     EXPECT_EQ(db().getAllObjectsWithEntityName("Currency").size(), 1u);
     (void)before;  // belongs to the dropped context: never touched again
 }
@@ -155,7 +155,7 @@ TEST_F(TLDatabaseTest, TouchingAnObjectHeldAcrossAReloadIsCaught) {
     TLAccount* kept = account("Cash", TLAccountType::Cash, 0);
     db().save();
     db().reloadData();
-    ASSERT_EQ(db().getAccounts().size(), 1u);
+    ASSERT_EQ(TLAccount::getAccounts().size(), 1u);
     EXPECT_DEATH(touch(kept->name()), "heap-use-after-free");
 }
 #endif
@@ -216,7 +216,7 @@ protected:
     }
     std::string accountNames() {
         std::string names;
-        for (TLAccount* a : db().getAccounts()) names += a->name().value_or("?") + " ";
+        for (TLAccount* a : TLAccount::getAccounts()) names += a->name().value_or("?") + " ";
         return names;
     }
     std::string store, previous, unloadable;
@@ -283,7 +283,7 @@ TEST_F(TLDatabaseTest, AStoreThatCannotBeWrittenOpensReadOnlyAndKeepsChangesInMe
             if (!db().hasPersistentStore() || !db().isReadOnly()) std::_Exit(1);
             account("Savings", TLAccountType::Bank, 1);
             db().save();  // kept in memory, no exit
-            if (db().getAccounts().size() != 2) std::_Exit(2);
+            if (TLAccount::getAccounts().size() != 2) std::_Exit(2);
             std::_Exit(0);
         },
         ::testing::ExitedWithCode(0), "cannot be written to");

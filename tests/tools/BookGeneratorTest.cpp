@@ -18,7 +18,7 @@ protected:
     }
     std::map<std::string, std::string> balances() {
         std::map<std::string, std::string> out;
-        for (TLAccount* a : db().getAccounts()) out[*a->name()] = a->balance()->toString();
+        for (TLAccount* a : TLAccount::getAccounts()) out[*a->name()] = a->balance()->toString();
         return out;
     }
 };
@@ -31,7 +31,7 @@ TEST_F(BookGeneratorTest, ARealisticBookWhoseBooksBalance) {
 
     std::set<int> kinds;
     std::set<std::string> currencies;
-    for (TLAccount* a : db().getAccounts()) {
+    for (TLAccount* a : TLAccount::getAccounts()) {
         kinds.insert(*a->type());
         currencies.insert(*a->currency()->code());
     }

@@ -12,8 +12,13 @@
 #include <boost/beast/http.hpp>
 #include <boost/beast/websocket.hpp>
 
+#include <array>
+#include <chrono>
+#include <deque>
+#include <functional>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "Platform/foundation/RunLoopAsio.h"
 #include "Platform/ui/Application.h"
@@ -39,21 +44,94 @@ public:
     int count = 0;
 };
 
+// A page's WebSocket as the browser holds it, on the main loop: it opens,
+// then reads every scene (answering the server's pings as it reads) until
+// it is closed. Its handlers hold its state, so a page can go away with
+// operations pending.
+class TestPage {
+public:
+    TestPage() : state_(std::make_shared<State>()) {}
+    // A page whose socket takes in at most about `bytes` that it has not read.
+    explicit TestPage(int bytes) : TestPage() {
+        state_->ws.next_layer().open(tcp::v4());
+        state_->ws.next_layer().set_option(asio::socket_base::receive_buffer_size(bytes));
+    }
+    ~TestPage() { close(); }
+
+    // Connects to `address`:`port` as a page at `host` with `origin`;
+    // answers whether the server took the WebSocket.
+    bool open(const std::string& address, uint16_t port, const std::string& host, const std::string& origin) {
+        auto state = state_;
+        auto result = std::make_shared<std::optional<beast::error_code>>();
+        state->ws.next_layer().async_connect(tcp::endpoint(asio::ip::make_address(address), port), [=](beast::error_code e) {
+            if (e) return void(*result = e);
+            state->ws.set_option(websocket::stream_base::decorator([origin](websocket::request_type& r) { r.set(http::field::origin, origin); }));
+            state->ws.async_handshake(state->answer, host, "/ws", [=](beast::error_code e2) { *result = e2; });
+        });
+        RunLoop::main().runUntil([&] { return result->has_value(); }, 5);
+        return result->has_value() && !result->value();
+    }
+    void startReading() { read(state_); }
+    // Sends `message` after those sent before.
+    void send(const std::string& message) {
+        state_->outbox.push_back(message);
+        if (state_->outbox.size() == 1) write(state_);
+    }
+    void close() {
+        beast::error_code ignored;
+        state_->ws.next_layer().close(ignored);
+    }
+    const std::vector<std::string>& received() const { return state_->received; }
+    bool closed() const { return state_->closed; }
+    // The status of the server's answer to the upgrade (101: taken).
+    int status() const { return static_cast<int>(state_->answer.result_int()); }
+
+private:
+    struct State {
+        websocket::stream<tcp::socket> ws{asioContext(RunLoop::main())};
+        websocket::response_type answer;
+        beast::flat_buffer buffer;
+        std::vector<std::string> received;
+        std::deque<std::string> outbox;
+        bool closed = false;
+    };
+    static void read(std::shared_ptr<State> state) {
+        state->ws.async_read(state->buffer, [state](beast::error_code e, size_t) {
+            if (e) return void(state->closed = true);
+            state->received.push_back(beast::buffers_to_string(state->buffer.data()));
+            state->buffer.consume(state->buffer.size());
+            read(state);
+        });
+    }
+    static void write(std::shared_ptr<State> state) {
+        state->ws.async_write(asio::buffer(state->outbox.front()), [state](beast::error_code e, size_t) {
+            if (e) return;
+            state->outbox.pop_front();
+            if (!state->outbox.empty()) write(state);
+        });
+    }
+    std::shared_ptr<State> state_;
+};
+
+// Whether this machine has the IPv6 loopback.
+bool hasIPv6Loopback() {
+    asio::io_context io;
+    tcp::acceptor probe(io);
+    beast::error_code error;
+    probe.open(tcp::v6(), error);
+    if (!error) probe.bind(tcp::endpoint(asio::ip::address_v6::loopback(), 0), error);
+    return !error;
+}
+
 class UIServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Application::resetSharedApplication();
-        Application::sharedApplication().setRootViewController(std::make_shared<NavigationController>(std::make_shared<Counter>()));
+        counter_ = std::make_shared<Counter>();
+        Application::sharedApplication().setRootViewController(std::make_shared<NavigationController>(counter_));
         std::ofstream(web_.path() + "/index.html") << "<!doctype html><title>Tallo</title>";
         std::ofstream(web_.path() + "/app.js") << "export {};";
-        server_ = std::make_unique<UIServer>(Application::sharedApplication());
-        UIServer::Options options;
-        options.webRoot = web_.path();
-        options.resourceRoot = web_.path();
-        options.logRefusals = false;
-        std::string error;
-        ASSERT_TRUE(server_->start(options, &error)) << error;
-        host_ = "127.0.0.1:" + std::to_string(server_->port());
+        startServer(defaultOptions());
     }
     void TearDown() override {
         server_.reset();
@@ -61,8 +139,26 @@ protected:
         Application::resetSharedApplication();
     }
 
-    // One HTTP GET on the main loop; answers the status and body.
-    std::pair<int, std::string> get(const std::string& target, const std::string& host) {
+    UIServer::Options defaultOptions() const {
+        UIServer::Options options;
+        options.webRoot = web_.path();
+        options.resourceRoot = web_.path();
+        options.logRefusals = false;
+        return options;
+    }
+    // Replaces the server with one started with `options`.
+    void startServer(const UIServer::Options& options) {
+        server_.reset();
+        server_ = std::make_unique<UIServer>(Application::sharedApplication());
+        std::string error;
+        ASSERT_TRUE(server_->start(options, &error)) << error;
+        host_ = "127.0.0.1:" + std::to_string(server_->port());
+    }
+
+    // One HTTP GET on the main loop to `address`; answers the response
+    // (status 0 when none came).
+    http::response<http::string_body> fetch(const std::string& target, const std::string& host,
+                                              const std::string& address = "127.0.0.1") {
         auto& io = asioContext(RunLoop::main());
         auto stream = std::make_shared<tcp::socket>(io);
         auto request = std::make_shared<http::request<http::empty_body>>(http::verb::get, target, 11);
@@ -70,7 +166,7 @@ protected:
         auto buffer = std::make_shared<beast::flat_buffer>();
         auto response = std::make_shared<http::response<http::string_body>>();
         bool done = false;
-        stream->async_connect(tcp::endpoint(asio::ip::make_address("127.0.0.1"), server_->port()), [&, stream](beast::error_code e) {
+        stream->async_connect(tcp::endpoint(asio::ip::make_address(address), server_->port()), [&, stream](beast::error_code e) {
             if (e) return void(done = true);
             http::async_write(*stream, *request, [&, stream](beast::error_code e2, size_t) {
                 if (e2) return void(done = true);
@@ -78,7 +174,13 @@ protected:
             });
         });
         RunLoop::main().runUntil([&] { return done; }, 5);
-        return {static_cast<int>(response->result_int()), response->body()};
+        return *response;
+    }
+
+    // One HTTP GET on the main loop; answers the status and body.
+    std::pair<int, std::string> get(const std::string& target, const std::string& host) {
+        auto response = fetch(target, host);
+        return {static_cast<int>(response.result_int()), response.body()};
     }
 
     // One HTTP POST of `body` to /upload/<target>; answers the status (0 when
@@ -111,6 +213,7 @@ protected:
     }
 
     test::TemporaryFolder web_;
+    std::shared_ptr<Counter> counter_;
     std::unique_ptr<UIServer> server_;
     std::string host_;
 };
@@ -228,6 +331,197 @@ TEST_F(UIServerTest, APictureUploadReachesTheImagePickerFromThePageOnly) {
     ASSERT_EQ(taken.size(), 1u);
     EXPECT_EQ(taken[0].width(), 3);
     EXPECT_EQ(taken[0].pixelAt(0, 0), (Image::Pixel{9, 8, 7, 255}));
+}
+
+TEST_F(UIServerTest, FilesAreServedOnlyFromInsideTheirRoots) {
+    test::TemporaryFolder outside;
+    std::ofstream(outside.path() + "/secret.txt") << "the person's secret";
+    std::filesystem::create_symlink(outside.path() + "/secret.txt", web_.path() + "/secret.txt");
+    std::filesystem::create_directory_symlink("/", web_.path() + "/root");
+    std::filesystem::create_symlink("app.js", web_.path() + "/latest.js");
+
+    EXPECT_EQ(get("/secret.txt", host_).first, 404);
+    EXPECT_EQ(get("/res/secret.txt", host_).first, 404);
+    EXPECT_EQ(get("/root/etc/passwd", host_).first, 404);
+    EXPECT_EQ(get("/res/root/etc/passwd", host_).first, 404);
+    // A link to a file of the client itself is that file.
+    EXPECT_EQ(get("/latest.js", host_), (std::pair<int, std::string>{200, "export {};"}));
+}
+
+TEST_F(UIServerTest, FontsTheManifestAndTheIconGoOutWithTheTypesABrowserTakes) {
+    std::filesystem::create_directory(web_.path() + "/fonts");
+    for (const char* name : {"fonts/Inter.woff2", "fonts/Inter.woff", "manifest.webmanifest", "favicon.ico"}) {
+        std::ofstream(web_.path() + "/" + name) << name;
+    }
+    auto typeOf = [&](const std::string& target) { return std::string(fetch(target, host_)[http::field::content_type]); };
+    EXPECT_EQ(typeOf("/fonts/Inter.woff2"), "font/woff2");
+    EXPECT_EQ(typeOf("/fonts/Inter.woff"), "font/woff");
+    EXPECT_EQ(typeOf("/manifest.webmanifest"), "application/manifest+json");
+    EXPECT_EQ(typeOf("/favicon.ico"), "image/x-icon");
+    EXPECT_EQ(typeOf("/"), "text/html; charset=utf-8");
+}
+
+TEST_F(UIServerTest, ThePageOpenedAtLocalhostGetsItsWebSocketAndForeignOriginsDoNot) {
+    std::string port = std::to_string(server_->port());
+    EXPECT_EQ(get("/", "localhost:" + port).first, 200);
+    TestPage atLocalhost;
+    EXPECT_TRUE(atLocalhost.open("127.0.0.1", server_->port(), "localhost:" + port, "http://localhost:" + port));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return server_->connectionCount() == 1; }, 5));
+
+    TestPage foreign;
+    EXPECT_FALSE(foreign.open("127.0.0.1", server_->port(), "localhost:" + port, "http://attacker.example:" + port));
+    TestPage otherPort;
+    EXPECT_FALSE(otherPort.open("127.0.0.1", server_->port(), "localhost:" + port, "http://localhost:1"));
+    TestPage rebound;
+    EXPECT_FALSE(rebound.open("127.0.0.1", server_->port(), "attacker.example:" + port, "http://attacker.example:" + port));
+    EXPECT_EQ(foreign.status(), 403);
+    EXPECT_EQ(otherPort.status(), 403);
+    EXPECT_EQ(rebound.status(), 421);
+    EXPECT_EQ(server_->connectionCount(), 1u);
+    EXPECT_EQ(server_->refusalCount(), 3u);
+}
+
+TEST_F(UIServerTest, ThePageOpenedAtTheIPv6LoopbackGetsItsWebSocket) {
+    if (!hasIPv6Loopback()) GTEST_SKIP() << "this machine has no ::1";
+    // Asked for 127.0.0.1, the server listens on ::1 as well, and the other
+    // way round.
+    for (const std::string address : {"127.0.0.1", "::1"}) {
+        UIServer::Options options = defaultOptions();
+        options.address = address;
+        startServer(options);
+        std::string port = std::to_string(server_->port());
+        SCOPED_TRACE(server_->url());
+
+        EXPECT_EQ(fetch("/", "[::1]:" + port, "::1").result_int(), 200u);
+        EXPECT_EQ(fetch("/", "127.0.0.1:" + port, "127.0.0.1").result_int(), 200u);
+        TestPage atIPv6;
+        EXPECT_TRUE(atIPv6.open("::1", server_->port(), "[::1]:" + port, "http://[::1]:" + port));
+        TestPage atIPv4;
+        EXPECT_TRUE(atIPv4.open("127.0.0.1", server_->port(), "127.0.0.1:" + port, "http://127.0.0.1:" + port));
+        TestPage foreign;
+        EXPECT_FALSE(foreign.open("::1", server_->port(), "[::1]:" + port, "http://[::2]:" + port));
+        EXPECT_EQ(foreign.status(), 403);
+        EXPECT_EQ(server_->refusalCount(), 1u);
+    }
+}
+
+TEST_F(UIServerTest, APageThatReadsNothingHoldsAtMostTwoScenesAndGetsTheNewestLast) {
+    TestPage page(64 * 1024);
+    ASSERT_TRUE(page.open("127.0.0.1", server_->port(), host_, "http://" + host_));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return server_->queuedMessageCount() == 0; }, 5));
+
+    // 200 scenes of 64 KiB, 12.5 MiB in all, three times what the socket
+    // buffers hold (4 MiB to send, 64 KiB to receive), while the page reads
+    // nothing.
+    std::string padding(64 * 1024, 'x');
+    size_t mostQueued = 0;
+    for (int count = 1; count <= 200; ++count) {
+        counter_->setTitle(std::to_string(count) + padding);
+        server_->flush();
+        mostQueued = std::max(mostQueued, server_->queuedMessageCount());
+        RunLoop::main().runPending();
+    }
+    EXPECT_LE(mostQueued, 2u);
+
+    // Reading again, the page ends on the newest scene.
+    page.startReading();
+    auto newest = [&] {
+        return !page.received().empty() && page.received().back().find("\"title\":\"200x") != std::string::npos;
+    };
+    ASSERT_TRUE(RunLoop::main().runUntil(newest, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return server_->queuedMessageCount() == 0; }, 5));
+    EXPECT_LT(page.received().size(), 200u);
+    RunLoop::main().runFor(0.05);
+    EXPECT_TRUE(newest());
+}
+
+TEST_F(UIServerTest, APageThatStopsAnsweringIsClosedAndLeavesNothingBehind) {
+    UIServer::Options options = defaultOptions();
+    options.pageIdleTimeout = std::chrono::milliseconds(200);
+    startServer(options);
+    TestPage live;
+    ASSERT_TRUE(live.open("127.0.0.1", server_->port(), host_, "http://" + host_));
+    live.startReading();
+    TestPage dead;  // connected, but reads nothing: it answers no ping
+    ASSERT_TRUE(dead.open("127.0.0.1", server_->port(), host_, "http://" + host_));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return server_->connectionCount() == 2; }, 5));
+
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return server_->connectionCount() == 1; }, 5));
+    RunLoop::main().runFor(0.6);  // three more timeouts: the live page answers the pings
+    EXPECT_EQ(server_->connectionCount(), 1u);
+    EXPECT_FALSE(live.closed());
+
+    live.close();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return server_->openConnectionCount() == 0; }, 5));
+    EXPECT_EQ(server_->connectionCount(), 0u);
+    EXPECT_EQ(server_->queuedMessageCount(), 0u);
+}
+
+TEST_F(UIServerTest, ASilentConnectionIsClosedAfterTheHeaderTimeoutAndOneOverTheCapAtOnce) {
+    UIServer::Options options = defaultOptions();
+    options.headerTimeout = std::chrono::milliseconds(200);
+    options.idleTimeout = std::chrono::milliseconds(200);
+    options.maxConnections = 2;
+    startServer(options);
+    auto& io = asioContext(RunLoop::main());
+    tcp::endpoint server(asio::ip::make_address("127.0.0.1"), server_->port());
+    // Seconds from now until the server closes `socket`, read by read.
+    auto secondsUntilClosed = [](tcp::socket& socket, double limit) {
+        auto start = std::chrono::steady_clock::now();
+        bool closed = false;
+        std::array<char, 512> data;
+        std::function<void()> readMore = [&] {
+            socket.async_read_some(asio::buffer(data), [&](beast::error_code e, size_t) { e ? void(closed = true) : readMore(); });
+        };
+        readMore();
+        RunLoop::main().runUntil([&] { return closed; }, limit);
+        return closed ? std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() : -1.0;
+    };
+
+    tcp::socket first(io), second(io), third(io);
+    first.connect(server);
+    second.connect(server);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return server_->openConnectionCount() == 2; }, 5));
+    third.connect(server);
+    double thirdClosed = secondsUntilClosed(third, 5);
+    EXPECT_GE(thirdClosed, 0.0);
+    EXPECT_LT(thirdClosed, 0.15);  // at once, not at the header timeout
+    EXPECT_EQ(server_->refusalCount(), 1u);
+
+    EXPECT_GE(secondsUntilClosed(first, 5), 0.0);
+    EXPECT_GE(secondsUntilClosed(second, 5), 0.0);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return server_->openConnectionCount() == 0; }, 5));
+
+    // A kept-alive connection that asks nothing more goes after the idle timeout.
+    tcp::socket keptAlive(io);
+    keptAlive.connect(server);
+    std::string ask = "GET /app.js HTTP/1.1\r\nHost: " + host_ + "\r\n\r\n";
+    asio::write(keptAlive, asio::buffer(ask));
+    double closed = secondsUntilClosed(keptAlive, 5);
+    EXPECT_GE(closed, 0.15);
+    EXPECT_EQ(server_->openConnectionCount(), 0u);
+}
+
+TEST_F(UIServerTest, RefusedEventsAreCountedAndWrittenAtMostOnceASecondWithTheirNumber) {
+    test::ScopedClock clock(test::localDate(2024, 3, 1, 9));
+    std::vector<std::string> lines;
+    UIServer::Options options = defaultOptions();
+    options.logRefusals = true;
+    options.log = [&](const std::string& line) { lines.push_back(line); };
+    startServer(options);
+    TestPage page;
+    ASSERT_TRUE(page.open("127.0.0.1", server_->port(), host_, "http://" + host_));
+
+    for (int i = 0; i < 100; ++i) page.send(R"({"kind":"tap","target":"row:9:9"})");
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return server_->refusalCount() == 100; }, 10));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("tallo: refused 1 time since the last line; the last: event: ", 0), 0u) << lines[0];
+
+    RunLoop::main().advance(1.0);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].rfind("tallo: refused 99 times since the last line; the last: event: ", 0), 0u) << lines[1];
+    RunLoop::main().advance(5.0);
+    EXPECT_EQ(lines.size(), 2u);
 }
 
 }  // namespace

@@ -112,7 +112,7 @@ private:
     }
 
     void makeAccounts() {
-        int order = static_cast<int>(db_.getAccounts().size());
+        int order = static_cast<int>(TLAccount::getAccounts().size());
         for (const AccountPlan& plan : kAccounts) {
             auto* account = static_cast<TLAccount*>(db_.createObjectForEntity("Account"));
             account->setName(plan.name);

@@ -1,0 +1,217 @@
+#include "Classes/app/TalloMobile2AppDelegate.h"
+
+#include "Classes/currencies/TLCurrencyCenter.h"
+#include "Classes/ledger/TLTransaction.h"
+#include "Classes/screens/settings/SettingsViewC.h"
+#include "Classes/shell/MoreViewC.h"
+#include "Classes/shell/TLGlobal.h"
+#include "Classes/shell/TLTabBarController.h"
+#include "Classes/shell/TLViewC.h"
+#include "Classes/store/TLDatabase.h"
+#include "Classes/sync/SyncScreen.h"
+#include "Classes/sync/TLSync.h"
+#include "Classes/values/StringCorvane.h"
+#include "Platform/foundation/Clock.h"
+#include "Platform/foundation/Localization.h"
+#include "Platform/foundation/UserDefaults.h"
+
+namespace tallo {
+
+namespace {
+
+constexpr double kLongAbsenceMinutes = 5.0;
+
+struct Tab {
+    const char* title;
+    const char* image;
+    int tag;
+};
+// Home, Budget, Scheduler, Categories, then what More lists: Payees, Settings.
+constexpr Tab kTabs[] = {{"Home", "tab-home.png", 0},        {"Budget", "tab-budget.png", 1},
+                         {"Scheduler", "tab-scheduler.png", 2}, {"Categories", "tab-categories.png", 3},
+                         {"Payees", "tab-payees.png", 6},     {"Settings", "tab-settings.png", 5}};
+
+// The screen of a subsystem whose screens are still to come: its title and
+// the framework's empty state.
+std::shared_ptr<TLNavigationViewC> emptyScreen(const std::string& title) {
+    auto screen = std::make_shared<TLViewC>();
+    screen->setTitle(title);
+    screen->isRootView = true;
+    screen->tableView().setHidden(true);
+    screen->label = title;
+    screen->label2 = L("Not available yet.");
+    return screen;
+}
+
+}  // namespace
+
+TalloMobile2AppDelegate::TalloMobile2AppDelegate() = default;
+
+std::shared_ptr<TLNavigationViewC> TalloMobile2AppDelegate::screenForTag(int tag) {
+    switch (tag) {
+        case 0: return emptyScreen(L("Home"));
+        case 2: return emptyScreen(L("Scheduler"));
+        case 3: return emptyScreen(L("Categories"));
+        case 5: {
+            auto settings = std::make_shared<SettingsViewC>();
+            settings->setLeftBarButtonType(TLBarButtonType::Back);
+            return settings;
+        }
+        case 6: return emptyScreen(L("Payees"));
+        default: return nullptr;
+    }
+}
+
+std::shared_ptr<TabBarController> TalloMobile2AppDelegate::tabBarController() {
+    if (tabs_) return tabs_;
+    tabs_ = std::make_shared<TLTabBarController>();
+    std::vector<std::shared_ptr<ViewController>> screens;
+    for (const Tab& tab : kTabs) {
+        std::shared_ptr<TLNavigationViewC> root = tab.tag == 5 ? std::make_shared<SettingsViewC>() : screenForTag(tab.tag);
+        if (!root) root = emptyScreen(L(tab.title));
+        root->isRootView = true;
+        auto stack = std::make_shared<NavigationController>(root);
+        stack->tabBarItem() = TabBarItem{L(tab.title), tab.image, tab.tag, ""};
+        screens.push_back(stack);
+    }
+    tabs_->setViewControllers(std::move(screens));
+    tabs_->setMoreViewController(std::make_shared<MoreViewC>([this](int tag) { return screenForTag(tag); }));
+    return tabs_;
+}
+
+bool TalloMobile2AppDelegate::applicationDidFinishLaunching() {
+    std::shared_ptr<TabBarController> tabs = tabBarController();
+    tabs->setDelegate(this);
+    tabs->setSelectedIndex(0);
+    auto* custom = static_cast<TLTabBarController*>(tabs.get());
+    custom->loadViewIfNeeded();
+    custom->initButtons();
+    custom->updateSelection();
+    TLGlobal& global = TLGlobal::sharedGlobal();
+    global.setTabBarController(tabs.get());
+    global.mergeBudgets();
+    global.createDefaultCategoriesIfNeeded();
+    global.createDefaultCurrenciesIfNeeded();
+    global.updateSchedulers();
+    updateBadges();
+    global.readUserDefaults();
+    finishLoading();
+    showStoreNotices();
+    return true;
+}
+
+// What the opening of the store had to settle, told once on the page: a
+// store that cannot be written, or one put back from before the last sync.
+void TalloMobile2AppDelegate::showStoreNotices() {
+    TLDatabase& db = TLDatabase::sharedDatabase();
+    if (!db.recoveryNote().empty()) {
+        std::make_shared<AlertView>(L("Store Restored"), db.recoveryNote(), L("OK"))->show();
+    }
+    if (db.isReadOnly()) {
+        std::string message = stringWithFormat(
+            L("Tallo cannot write to %@. You can look at your data, but nothing you change is saved."),
+            {db.urlToSqliteFile()});
+        std::make_shared<AlertView>(L("Read-Only Store"), message, L("OK"))->show();
+    }
+}
+
+void TalloMobile2AppDelegate::finishLoading() {
+    if (downloadRates) downloadRates();
+    TLSync& sync = TLSync::sharedSync();
+    sync.setObserver(this);
+    sync.applicationDidFinishLaunching();
+    TLDatabase::sharedDatabase().save();
+    UserDefaults::standardUserDefaults().setBool("defaultCategoriesMade", true);
+}
+
+void TalloMobile2AppDelegate::applicationDidEnterBackground() {
+    enterBackgroundTime_ = Clock::now();
+    TLSync::sharedSync().applicationDidEnterBackground();
+}
+
+void TalloMobile2AppDelegate::applicationWillEnterForeground() {
+    enterForegroundTime_ = Clock::now();
+    TLGlobal& global = TLGlobal::sharedGlobal();
+    if (enterBackgroundTime_ &&
+        enterForegroundTime_->timeIntervalSinceDate(*enterBackgroundTime_) / 60.0 >= kLongAbsenceMinutes) {
+        if (tabs_) {
+            tabs_->setSelectedIndex(0);
+            static_cast<TLTabBarController*>(tabs_.get())->updateSelection();
+        }
+        global.setIsUnlocked(false);
+        if (downloadRates) downloadRates();
+    }
+    TLSync::sharedSync().applicationWillEnterForeground();
+    global.updateSchedulers();
+    updateBadges();
+}
+
+bool TalloMobile2AppDelegate::tabBarControllerShouldSelectViewController(TabBarController& tabs, ViewController*) {
+    if (tabs.selectedIndex() != 0) {
+        if (auto* stack = dynamic_cast<NavigationController*>(tabs.selectedViewController())) {
+            stack->popToRootViewControllerAnimated(false);
+        }
+    }
+    TLGlobal& global = TLGlobal::sharedGlobal();
+    if (TLTransaction* working = global.schedulerTransaction()) {
+        working->deleteTransactionWithTransferCopy(true);
+        global.setSchedulerTransaction(nullptr);
+        TLDatabase::sharedDatabase().save();
+    }
+    return true;
+}
+
+void TalloMobile2AppDelegate::tabBarControllerDidSelectViewController(TabBarController& tabs, ViewController* selected) {
+    if (auto* custom = dynamic_cast<TLTabBarController*>(&tabs)) custom->updateSelection();
+    if (tabs.selectedIndex() != 0) {
+        if (auto* stack = dynamic_cast<NavigationController*>(selected)) stack->popToRootViewControllerAnimated(false);
+    }
+}
+
+void TalloMobile2AppDelegate::updateBadges() {
+    TLGlobal& global = TLGlobal::sharedGlobal();
+    Application::sharedApplication().setApplicationIconBadgeNumber(global.applicationIconBadgeNumber());
+    if (tabs_ && tabs_->viewControllers().size() > 2) tabs_->viewControllers()[2]->tabBarItem().badgeValue = global.schedulerBadgeValue();
+}
+
+void TalloMobile2AppDelegate::syncShowScreen() {
+    if (syncScreen_) return;
+    syncScreen_ = std::make_shared<SyncScreen>();
+    Application::sharedApplication().showOverlay(syncScreen_);
+}
+
+void TalloMobile2AppDelegate::syncHideScreen() {}
+
+void TalloMobile2AppDelegate::syncRemoveScreen() {
+    if (!syncScreen_) return;
+    Application::sharedApplication().removeOverlay(syncScreen_.get());
+    syncScreen_.reset();
+}
+
+void TalloMobile2AppDelegate::syncResetTabs() {
+    if (!tabs_) return;
+    for (int index : {tabs_->selectedIndex(), 0}) {
+        if (index < 0 || index >= static_cast<int>(tabs_->viewControllers().size())) continue;
+        if (auto* stack = dynamic_cast<NavigationController*>(tabs_->viewControllers()[static_cast<size_t>(index)].get())) {
+            stack->popToRootViewControllerAnimated(false);
+        }
+    }
+    tabs_->setSelectedIndex(0);
+    static_cast<TLTabBarController*>(tabs_.get())->updateSelection();
+}
+
+void TalloMobile2AppDelegate::syncReloadTopScreen() {
+    // The lists reload themselves on "gotNewDatabase"; the screen in view is
+    // told it appears again so it draws from the new store.
+    if (ViewController* visible = Application::sharedApplication().visibleViewController()) visible->notifyAppearing(false);
+}
+
+void TalloMobile2AppDelegate::syncShowAlert(const std::string& title, const std::string& message, const std::string& button) {
+    std::make_shared<AlertView>(title, message, button)->show();
+}
+
+void TalloMobile2AppDelegate::syncSetIdleTimerDisabled(bool disabled) {
+    Application::sharedApplication().setIdleTimerDisabled(disabled);
+}
+
+}  // namespace tallo

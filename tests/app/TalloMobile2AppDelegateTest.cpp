@@ -1,0 +1,222 @@
+// The launch and the return from the background, and the settings a person
+// reaches through More, on a fresh application home.
+
+#include "Classes/app/TalloMobile2AppDelegate.h"
+
+#include "Classes/schedules/TLScheduler.h"
+#include "Classes/shell/TLGlobal.h"
+#include "Classes/sync/TLSync.h"
+#include "Platform/foundation/Clock.h"
+#include "Platform/foundation/RunLoop.h"
+#include "Platform/ui/Application.h"
+#include "tests/support/LedgerTestSupport.h"
+#include "tools/gen/BookGenerator.h"
+
+namespace tallo {
+namespace {
+
+using test::localDate;
+
+class AppDelegateTest : public test::LedgerTest {
+protected:
+    AppDelegateTest() : clock_(localDate(2026, 12, 6, 10)) {
+        TLGlobal::resetSharedGlobal();
+        Application::resetSharedApplication();
+        TLSync::resetSharedSync();
+        TLSync::sharedSync().setListeningInterface("localhost");
+    }
+    ~AppDelegateTest() override {
+        TLSync::resetSharedSync();
+        Application::resetSharedApplication();
+        TLGlobal::resetSharedGlobal();
+        RunLoop::main().runFor(0);
+    }
+    void launch() {
+        delegate_ = std::make_unique<TalloMobile2AppDelegate>();
+        delegate_->downloadRates = [this] { ++downloads_; };
+        Application::sharedApplication().setDelegate(delegate_.get());
+        Application::sharedApplication().launch(delegate_->tabBarController());
+    }
+    // Taps what the screen shows under `id`.
+    void tap(const std::string& id) {
+        Application& app = Application::sharedApplication();
+        app.render();
+        std::string error;
+        ASSERT_TRUE(app.handleMessage(R"({"kind":"tap","target":")" + id + "\"}", &error)) << error;
+    }
+    void event(const std::string& message) {
+        Application& app = Application::sharedApplication();
+        app.render();
+        std::string error;
+        ASSERT_TRUE(app.handleMessage(message, &error)) << error;
+    }
+    std::string screen() { return Application::sharedApplication().render().toText(); }
+
+    test::ScopedClock clock_;
+    std::unique_ptr<TalloMobile2AppDelegate> delegate_;
+    int downloads_ = 0;
+};
+
+TEST_F(AppDelegateTest, TheFirstLaunchWritesTheDefaultsAndMakesTheDefaults) {
+    launch();
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    EXPECT_TRUE(defaults.boolForKey("not_first_time"));
+    EXPECT_TRUE(defaults.boolForKey("use_category"));
+    EXPECT_FALSE(defaults.hasKey("use_payee"));
+    EXPECT_TRUE(defaults.boolForKey("defaultCategoriesMade"));
+    EXPECT_GT(db().fetchEntityCustom("Category").size(), 15u);
+    EXPECT_FALSE(db().fetchEntityCustom("Currency").empty());
+    EXPECT_EQ(db().fetchEntityCustom("Budget").size(), 1u);  // the one merged budget
+    EXPECT_EQ(downloads_, 1);
+    EXPECT_EQ(TLGlobal::sharedGlobal().tabBarController(), delegate_->tabBarController().get());
+    EXPECT_FALSE(db().context()->hasChanges());  // saved
+    EXPECT_NE(screen().find("tab#tab:0 button=\"tab_button_0.png\" image=\"tab-home.png\" selected=yes title=\"Home\""),
+              std::string::npos)
+        << screen();
+}
+
+TEST_F(AppDelegateTest, CategoriesDeletedByThePersonAreNotMadeAgain) {
+    launch();
+    for (ManagedObject* category : db().fetchEntityCustom("Category")) db().context()->deleteObject(category);
+    db().save();
+    TLDatabase::resetSharedDatabase();
+    TLCurrencyCenter::resetSharedCenter();
+    TLGlobal::resetSharedGlobal();
+    Application::resetSharedApplication();
+    launch();
+    EXPECT_TRUE(db().fetchEntityCustom("Category").empty());
+}
+
+TEST_F(AppDelegateTest, FiveMinutesAwayStartsOverOnTheFirstTab) {
+    launch();
+    tap("tab:2");
+    EXPECT_EQ(delegate_->tabBarController()->selectedIndex(), 2);
+
+    event(R"({"kind":"hidden"})");
+    Clock::setNow(localDate(2026, 12, 6, 10, 4, 59));
+    event(R"({"kind":"shown"})");
+    EXPECT_EQ(delegate_->tabBarController()->selectedIndex(), 2);  // 4 min 59 s: as it was
+    EXPECT_EQ(downloads_, 1);
+
+    event(R"({"kind":"hidden"})");
+    Clock::setNow(localDate(2026, 12, 6, 10, 9, 59));
+    event(R"({"kind":"shown"})");
+    EXPECT_EQ(delegate_->tabBarController()->selectedIndex(), 0);  // exactly 5 minutes
+    EXPECT_EQ(downloads_, 2);
+    EXPECT_FALSE(TLGlobal::sharedGlobal().isUnlocked());
+}
+
+TEST_F(AppDelegateTest, EveryReturnPaysDueSchedulesAndUpdatesTheBadges) {
+    launch();
+    auto* rent = create<TLScheduler>();
+    rent->setInAccount(account("Checking"));
+    rent->setFrequency(TLSchedulerFrequency::Monthly);
+    rent->setNextDate(localDate(2026, 12, 7, 9));
+    db().save();
+    event(R"({"kind":"hidden"})");
+    Clock::setNow(localDate(2026, 12, 8, 10));
+    event(R"({"kind":"shown"})");
+    EXPECT_EQ(Application::sharedApplication().applicationIconBadgeNumber(), 1);
+    EXPECT_NE(screen().find("tab#tab:2 badge=\"1\""), std::string::npos) << screen();
+}
+
+TEST_F(AppDelegateTest, MoreSettingsTransactionAndThePayeeSwitch) {
+    launch();
+    tap("tab:4");  // More
+    std::string more = screen();
+    EXPECT_NE(more.find("row#row:0:0 accessory=\"disclosure\" image=\"more_tab_payees.png\" style=\"default\" text=\"Payees\""),
+              std::string::npos)
+        << more;
+    tap("row:0:1");  // Settings
+    EXPECT_NE(screen().find("navbar title=\"Settings\"\n      button#nav:left image=\"nav_back_left.png\" title=\"Back\""),
+              std::string::npos)
+        << screen();
+    tap("row:0:3");  // Transaction
+    std::string settings = screen();
+    EXPECT_NE(settings.find("switch#switch:0:0 on=yes"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("switch#switch:0:1 on=no"), std::string::npos);
+    EXPECT_NE(settings.find("Select if transaction entering should be based on categories, payees, both, or neither."),
+              std::string::npos);
+
+    event(R"({"kind":"toggle","target":"switch:0:1","on":true})");
+    EXPECT_TRUE(UserDefaults::standardUserDefaults().boolForKey("use_payee"));
+    EXPECT_TRUE(TLGlobal::sharedGlobal().usePayee());  // at once, without a restart
+    event(R"({"kind":"toggle","target":"switch:0:0","on":false})");
+
+    // A restart keeps both choices: the first-launch defaults are not written again.
+    TLGlobal::resetSharedGlobal();
+    Application::resetSharedApplication();
+    TLTransactionSettings::setUsePayee(false);
+    launch();
+    EXPECT_TRUE(TLGlobal::sharedGlobal().usePayee());
+    EXPECT_FALSE(TLGlobal::sharedGlobal().useCategory());
+}
+
+TEST_F(AppDelegateTest, APairedLibraryKeepsTheSyncServerWithTheProgram) {
+    UserDefaults::standardUserDefaults().setString("desktop_identifier", "library-1");
+    launch();
+    TLSync& sync = TLSync::sharedSync();
+    EXPECT_TRUE(sync.bonjourIsRunning());
+    event(R"({"kind":"hidden"})");
+    EXPECT_FALSE(sync.bonjourIsRunning());
+    event(R"({"kind":"shown"})");
+    EXPECT_TRUE(sync.bonjourIsRunning());
+
+    sync.setIsSyncing(true);  // a transfer under way keeps it running
+    event(R"({"kind":"hidden"})");
+    EXPECT_TRUE(sync.bonjourIsRunning());
+    sync.setIsSyncing(false);
+    event(R"({"kind":"shown"})");
+    sync.stopBonjour();
+}
+
+TEST_F(AppDelegateTest, SyncCoversTheScreenAndSaysWhenTheConnectionIsLost) {
+    launch();
+    tap("tab:3");
+    delegate_->syncShowScreen();
+    std::string covered = screen();
+    EXPECT_NE(covered.find("busy#overlay:0 activity=yes"), std::string::npos) << covered;
+    EXPECT_FALSE(Application::sharedApplication().handleMessage(R"({"kind":"tap","target":"tab:1"})"));
+    delegate_->syncSetIdleTimerDisabled(true);
+    EXPECT_NE(screen().find("keepAwake=yes"), std::string::npos);
+
+    delegate_->syncResetTabs();
+    delegate_->syncRemoveScreen();
+    delegate_->syncShowAlert("Connection lost", "Connection to Corvane Tallo for Mac lost. Sync cancelled.", "OK");
+    std::string after = screen();
+    EXPECT_EQ(after.find("busy#"), std::string::npos);
+    EXPECT_NE(after.find("alert#overlay:0 message=\"Connection to Corvane Tallo for Mac lost. Sync cancelled.\" "
+                         "title=\"Connection lost\""),
+              std::string::npos)
+        << after;
+    EXPECT_EQ(delegate_->tabBarController()->selectedIndex(), 0);
+    tap("overlay:0:0");
+    EXPECT_TRUE(Application::sharedApplication().overlays().empty());
+}
+
+TEST_F(AppDelegateTest, TheSelectedTabShowsItsButtonAndTakesItsStackBackToTheRoot) {
+    launch();
+    std::string first = screen();
+    EXPECT_NE(first.find("tabbar background=\"tab-back.png\""), std::string::npos) << first;
+    EXPECT_NE(first.find("tab#tab:0 button=\"tab_button_0.png\""), std::string::npos) << first;
+    tap("tab:4");
+    tap("row:0:1");  // Settings on the More stack
+    EXPECT_NE(screen().find("navbar title=\"Settings\""), std::string::npos);
+    tap("tab:4");  // More again: back to its list
+    EXPECT_NE(screen().find("navbar title=\"More\""), std::string::npos);
+    tap("tab:1");
+    EXPECT_NE(screen().find("tab#tab:1 button=\"tab_button_1.png\""), std::string::npos);
+}
+
+TEST_F(AppDelegateTest, AGeneratedBookLaunchesWithoutLosingAnything) {
+    BookGenerator::Options options;
+    options.transactions = 600;
+    BookGenerator::generate(options);
+    size_t transactions = db().fetchEntityCustom("Transaction").size();
+    launch();
+    EXPECT_EQ(db().fetchEntityCustom("Transaction").size(), transactions);
+    EXPECT_EQ(checkBooks(), "");
+}
+
+}  // namespace
+}  // namespace tallo
