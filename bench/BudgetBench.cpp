@@ -40,14 +40,14 @@ TLBudget* budgetWithLimits() {
             auto* record = static_cast<TLBudgetRecord*>(db.createObjectForEntity("BudgetRecord"));
             record->setBudget(budget);
             record->setCategory(static_cast<TLCategory*>(categories[i * 3 % categories.size()]));
-            record->setType(0);
+            record->setType(TLBudgetRecordType::Expense);
             record->createLimitForActiveMonth()->setLimit(Decimal(static_cast<long long>(100 + 25 * i)));
         }
-        for (int type : {0, 1}) {
+        for (int type : {TLBudgetRecordType::Expense, TLBudgetRecordType::Income}) {
             auto* total = static_cast<TLBudgetRecord*>(db.createObjectForEntity("BudgetRecord"));
             total->setBudget(budget);
             total->setType(type);
-            total->createLimitForActiveMonth()->setLimit(Decimal(type == 0 ? 4000LL : 5000LL));
+            total->createLimitForActiveMonth()->setLimit(Decimal(type == TLBudgetRecordType::Expense ? 4000LL : 5000LL));
         }
         db.save();
     }
@@ -65,7 +65,7 @@ void evaluate(benchmark::State& state, bool changeFirst) {
     int round = 0;
     for (auto _ : state) {
         if (changeFirst) edited->setComments("edited " + std::to_string(++round));
-        for (int type : {0, 1}) {
+        for (int type : {TLBudgetRecordType::Expense, TLBudgetRecordType::Income}) {
             TLBudgetSection section;
             section.setBudget(budget);
             section.setRecordsType(type);

@@ -8,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <iterator>
 #include <random>
 
 #include "Classes/ledger/TLAccount.h"
@@ -33,13 +34,19 @@ void addSchedules(int overdueAutopay) {
     std::vector<ManagedObject*> categories = db.fetchEntityCustom("Category");
     std::mt19937 random(42);
     double now = Clock::now().timeIntervalSince1970();
+    // Every frequency that moves the due date on.
+    const int frequencies[] = {TLSchedulerFrequency::EveryDay,       TLSchedulerFrequency::EveryWeek,
+                               TLSchedulerFrequency::EveryTwoWeeks,  TLSchedulerFrequency::EveryFourWeeks,
+                               TLSchedulerFrequency::Monthly,        TLSchedulerFrequency::EveryTwoMonths,
+                               TLSchedulerFrequency::Quarterly,      TLSchedulerFrequency::EverySixMonths,
+                               TLSchedulerFrequency::Annually};
     for (int i = 0; i < 1000; ++i) {
         auto* s = static_cast<TLScheduler*>(db.createObjectForEntity("ScheduledBill"));
         TLAccount* account = accounts[random() % accounts.size()];
         s->setInAccount(account);
         s->setCurrency(account->currency());
-        s->setType(0);
-        s->setFrequency(1 + static_cast<int>(random() % 9));
+        s->setType(TLTransactionType::Expense);
+        s->setFrequency(frequencies[random() % std::size(frequencies)]);
         bool overdue = i < overdueAutopay;
         s->setAutopay(overdue);
         double days = overdue ? -7.0 * (1 + random() % 6) : 1.0 + static_cast<double>(random() % 300);

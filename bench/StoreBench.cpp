@@ -65,11 +65,13 @@ void useBook(size_t n, bool fresh = false) {
         c->setDefault(currencies.empty());
         currencies.push_back(c);
     }
+    const int kinds[] = {TLAccountType::Bank, TLAccountType::Cash,       TLAccountType::CreditCard,
+                         TLAccountType::Investment, TLAccountType::Loan, TLAccountType::Asset};
     std::vector<TLAccount*> accounts;
     for (int i = 0; i < 20; ++i) {
         auto* a = static_cast<TLAccount*>(db.createObjectForEntity("Account"));
         a->setName("Account " + std::to_string(i));
-        a->setType(i % 6);
+        a->setType(kinds[i % std::size(kinds)]);
         a->setOrder(i);
         a->setCurrency(currencies[static_cast<size_t>(i) % 3]);
         accounts.push_back(a);
@@ -113,7 +115,7 @@ void useBook(size_t n, bool fresh = false) {
             split->setCategory(categories[random() % categories.size()]);
             split->setTransaction(t);
         }
-        t->setType(0);
+        t->setType(TLTransactionType::Expense);
         t->setTotalamount(Decimal(static_cast<unsigned __int128>(cents), -2, true));
     }
     if (!fresh) {

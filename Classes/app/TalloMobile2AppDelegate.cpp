@@ -54,7 +54,7 @@ std::shared_ptr<TLNavigationViewC> TalloMobile2AppDelegate::screenForTag(int tag
         case 3: return emptyScreen(L("Categories"));
         case 5: {
             auto settings = std::make_shared<SettingsViewC>();
-            settings->setLeftBarButtonType(11);
+            settings->setLeftBarButtonType(TLBarButtonType::Back);
             return settings;
         }
         case 6: return emptyScreen(L("Payees"));

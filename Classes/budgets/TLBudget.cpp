@@ -22,10 +22,6 @@ namespace tallo {
 
 namespace {
 
-// TLTimeInterval types the budget periods are measured in.
-constexpr int32_t kCalendarMonthInterval = 8;
-constexpr int32_t kCalendarYearInterval = 13;
-
 // Multiplies `amount` by the cached rate of `currency` to the default
 // currency, when there is one and it is not zero.
 Decimal ratedToDefaultCurrency(const Decimal& amount, const TLCurrency* currency) {
@@ -64,14 +60,14 @@ std::string TLBudget::generateUniqueID() const { return "budget"; }
 void TLBudget::awakeFromInsert() { setUuid(generateUniqueID()); }
 
 std::optional<Date> TLBudget::getStartDate() const {
-    int budgetType = type().value_or(kMonthly);
-    if (budgetType == kFixedPeriod) return startDate();
+    int budgetType = type().value_or(TLBudgetType::Monthly);
+    if (budgetType == TLBudgetType::FixedPeriod) return startDate();
     Calendar calendar = Calendar::current();
     DateComponents start = calendar.components(kCalendarUnitYear | kCalendarUnitMonth | kCalendarUnitDay,
                                                CVDates::firstDayOfMonthDate(Clock::now()));
     if (std::optional<Date> stored = startDate()) {
         start.day = CVDates::componentFromDate(*stored, kCalendarUnitDay);
-        if (budgetType == kYearly) start.month = CVDates::componentFromDate(*stored, kCalendarUnitMonth);
+        if (budgetType == TLBudgetType::Yearly) start.month = CVDates::componentFromDate(*stored, kCalendarUnitMonth);
     }
     return calendar.dateFromComponents(start);
 }
@@ -90,7 +86,7 @@ Decimal TLBudget::getTotalAmountForCategory(const TLCategory* category, const TL
     // The category's own splits booked within the interval (nothing: the
     // uncategorised ones), from the interval's gathered activity.
     TLCurrency* defaultCurrency = TLCurrencyCenter::sharedCenter().defaultCurrency();
-    bool outflow = recordsType == TLBudgetRecord::kExpense;
+    bool outflow = recordsType == TLBudgetRecordType::Expense;
     Decimal sum = Decimal::zero();
     for (const TLSplit* split : TLBudgetActivity::of(withInterval).splitsOf(category)) {
         if (split->transaction()->isNegative() == outflow) sum = sum + amountInDefaultCurrency(split, defaultCurrency);
@@ -99,8 +95,8 @@ Decimal TLBudget::getTotalAmountForCategory(const TLCategory* category, const TL
 }
 
 float TLBudget::getLimitRateForFilterInterval(const TLTimeInterval& interval) const {
-    int budgetType = type().value_or(kMonthly);
-    if (budgetType == kFixedPeriod) {
+    int budgetType = type().value_or(TLBudgetType::Monthly);
+    if (budgetType == TLBudgetType::FixedPeriod) {
         if (!startDate() || !endDate()) return 0;
         TLTimeInterval period;
         period.setStartDate(*startDate());
@@ -111,7 +107,7 @@ float TLBudget::getLimitRateForFilterInterval(const TLTimeInterval& interval) co
     }
     TLTimeInterval period;
     period.setStartDate(*getStartDate());
-    period.setType(budgetType == kYearly ? kCalendarYearInterval : kCalendarMonthInterval);
+    period.setType(budgetType == TLBudgetType::Yearly ? TLIntervalType::CalendarYear : TLIntervalType::CalendarMonth);
     int32_t length = period.inSeconds();
     if (length <= 0) return 0;
     return static_cast<float>(static_cast<double>(interval.inSeconds()) / length);
@@ -123,14 +119,16 @@ std::vector<TLCategory*> TLBudget::fetchUnbudgetedActiveCategoriesWithTimeInterv
     // the interval and no budget record of this type. Income is every split
     // that is not an outflow, as in getTotalAmountForCategory, so the two
     // never disagree on a split.
-    bool outflow = budgetRecordsType == TLBudgetRecord::kExpense;
-    int wantedType = outflow ? 0 : 1;
+    bool outflow = budgetRecordsType == TLBudgetRecordType::Expense;
+    int wantedType = outflow ? TLBudgetRecordType::Expense : TLBudgetRecordType::Income;
     const TLBudgetActivity& activity = TLBudgetActivity::of(interval);
     std::vector<TLCategory*> categories;
     for (ManagedObject* object : TLDatabase::sharedDatabase().fetchEntityCustom("Category", nullptr, {{"name", true}})) {
         auto* category = static_cast<TLCategory*>(object);
         bool budgeted = false;
-        for (TLBudgetRecord* record : category->budgetRecords()) budgeted = budgeted || record->type().value_or(0) == wantedType;
+        for (TLBudgetRecord* record : category->budgetRecords()) {
+            budgeted = budgeted || record->type().value_or(TLBudgetRecordType::Expense) == wantedType;
+        }
         if (budgeted) continue;
         for (const TLSplit* split : activity.splitsOf(category)) {
             if (split->transaction()->isNegative() == outflow) {

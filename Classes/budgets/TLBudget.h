@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "Classes/store/TLBudgetAcc.h"
+#include "Classes/store/TLBudgetRecordType.h"
+#include "Classes/store/TLBudgetType.h"
 #include "Classes/values/TLTimeInterval.h"
 #include "Platform/foundation/Date.h"
 #include "Platform/foundation/Decimal.h"
@@ -23,11 +25,6 @@ class TLCategory;
 
 class TLBudget : public TLBudgetAcc {
 public:
-    // The budget types.
-    static constexpr int kMonthly = 0;
-    static constexpr int kYearly = 1;
-    static constexpr int kFixedPeriod = 2;
-
     std::string generateUniqueID() const override;
 
     // The start of the budget period that contains today. Monthly: this
@@ -44,11 +41,11 @@ public:
     // type takes no part.
     float getTodayPercentage() const;
 
-    // What went out of (recordsType 0) or came into (any other type) the
-    // category during the interval, both ends included, in the default
-    // currency, rounded up to 2 places: the magnitudes of its splits whose
-    // transaction is negative (expense, investment buy, sending side of a
-    // transfer) for type 0, and of the others for income. Nothing for the
+    // What went out of (recordsType TLBudgetRecordType::Expense) or came into
+    // (any other type) the category during the interval, both ends included,
+    // in the default currency, rounded up to 2 places: the magnitudes of its
+    // splits whose transaction is negative (expense, investment buy, sending
+    // side of a transfer) for Expense, and of the others for income. Nothing for the
     // category means the uncategorised splits. Splits of schedules never
     // count. A split in the default currency counts as entered, whatever its
     // account's currency. Another is converted with its transaction's frozen
@@ -67,9 +64,9 @@ public:
     // length, 0 for a period of no length or without both dates.
     float getLimitRateForFilterInterval(const TLTimeInterval& interval) const;
 
-    // The categories with at least one split of the direction (0 outflow,
-    // otherwise inflow) dated in the interval and no budget record of that
-    // type, by name.
+    // The categories with at least one split of the direction (Expense:
+    // outflow, otherwise inflow) dated in the interval and no budget record
+    // of that type, by name.
     std::vector<TLCategory*> fetchUnbudgetedActiveCategoriesWithTimeInterval(const TLTimeInterval& interval,
                                                                              int budgetRecordsType) const;
 

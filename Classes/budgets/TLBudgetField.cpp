@@ -9,7 +9,7 @@ void TLBudgetField::setBudgetRecord(TLBudgetRecord* record) {
     budgetRecord_ = record;
     if (record == nullptr) return;
     category_ = record->category();
-    type_ = record->type().value_or(TLBudgetRecord::kExpense);
+    type_ = record->type().value_or(TLBudgetRecordType::Expense);
     budgeted_ = true;
 }
 

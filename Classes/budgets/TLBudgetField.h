@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "Classes/store/TLBudgetRecordType.h"
 #include "Platform/foundation/Decimal.h"
 
 namespace tallo {
@@ -47,7 +48,7 @@ public:
     const std::vector<Ptr>& subfields() const { return subfields_; }
     void setSubfields(std::vector<Ptr> subfields) { subfields_ = std::move(subfields); }
 
-    // The record type: 0 expense, 1 income.
+    // The record type (TLBudgetRecordType).
     int type() const { return type_; }
     void setType(int type) { type_ = type; }
 
@@ -71,7 +72,7 @@ private:
     Decimal amount_;
     Decimal limit_;
     std::vector<Ptr> subfields_;
-    int type_ = 0;
+    int type_ = TLBudgetRecordType::Expense;
     TLBudgetSection* budgetSection_ = nullptr;
     bool budgeted_ = false;
     bool showAsterisk_ = false;

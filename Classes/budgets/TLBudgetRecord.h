@@ -1,6 +1,7 @@
 #pragma once
 // TLBudgetRecord: the limits of one category, or of a whole section when it
-// has no category, in one direction (type 0 expense, 1 income) of the budget.
+// has no category, in one direction (TLBudgetRecordType: expense or income)
+// of the budget.
 // The limits themselves are month records (TLBudgetRecordCustom): a limit
 // entered for a month holds for that month only, or — when global — for
 // every month from it on until a later one overrides it. With limits for
@@ -15,6 +16,7 @@
 #include <cstdint>
 
 #include "Classes/store/TLBudgetRecordAcc.h"
+#include "Classes/store/TLBudgetRecordType.h"
 #include "Platform/foundation/Decimal.h"
 
 namespace tallo {
@@ -23,10 +25,6 @@ class TLBudgetRecordCustom;
 
 class TLBudgetRecord : public TLBudgetRecordAcc {
 public:
-    // The record types.
-    static constexpr int kExpense = 0;
-    static constexpr int kIncome = 1;
-
     // The month record that holds in `monthID`: the one entered for exactly
     // that month (global or not), else the latest global one before it;
     // nothing when none holds. A record without month records answers

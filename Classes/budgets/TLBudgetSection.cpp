@@ -62,7 +62,7 @@ void TLBudgetSection::gatherFields() {
     allUnbudgetedFieldsArray_.clear();
     if (budget_ == nullptr) return;
     for (TLBudgetRecord* record : budget_->records()) {
-        if (record->type().value_or(TLBudgetRecord::kExpense) != recordsType_ || record->category() == nullptr) continue;
+        if (record->type().value_or(TLBudgetRecordType::Expense) != recordsType_ || record->category() == nullptr) continue;
         budgetRecordsArray_.push_back(record);
         fieldsArray_.push_back(newField(nullptr, record));
     }
@@ -134,7 +134,7 @@ void TLBudgetSection::calcAmountsOfFieldsTree(const FieldList& masters) {
     }
     totalAmount_ = totalAmount_ + amountOf(nullptr);
 
-    budgetRecord_ = recordsType_ != TLBudgetRecord::kExpense ? TLBudgetState::incomeRecord() : TLBudgetState::expenseRecord();
+    budgetRecord_ = recordsType_ != TLBudgetRecordType::Expense ? TLBudgetState::incomeRecord() : TLBudgetState::expenseRecord();
     showAsterisk_ = true;
     if (budgetRecord_ != nullptr) {
         Decimal own = budgetRecord_->getLimitWithActiveMonth();
@@ -208,7 +208,7 @@ void TLBudgetSection::listRows(const FieldList& masters) {
 
 void TLBudgetSection::deleteBudgetRecord() {
     if (budgetRecord_ != nullptr) TLDatabase::sharedDatabase().deleteObject(budgetRecord_);
-    if (recordsType_ == TLBudgetRecord::kExpense) {
+    if (recordsType_ == TLBudgetRecordType::Expense) {
         TLBudgetState::setExpenseRecord(nullptr);
     } else {
         TLBudgetState::setIncomeRecord(nullptr);

@@ -50,7 +50,7 @@ public:
     // The merged budget; without one the section stays empty.
     TLBudget* budget() const { return budget_; }
     void setBudget(TLBudget* budget) { budget_ = budget; }
-    // 0 expense section, 1 income section.
+    // The expense or the income section (TLBudgetRecordType).
     int recordsType() const { return recordsType_; }
     void setRecordsType(int type) { recordsType_ = type; }
 
@@ -124,7 +124,7 @@ private:
 
     std::shared_ptr<TLTimeInterval> timeInterval_;
     TLBudget* budget_ = nullptr;
-    int recordsType_ = 0;
+    int recordsType_ = TLBudgetRecordType::Expense;
     FieldList fieldsArray_;
     std::vector<TLBudgetRecord*> budgetRecordsArray_;
     FieldList allUnbudgetedFieldsArray_;

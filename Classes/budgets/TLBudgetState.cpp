@@ -20,8 +20,6 @@ namespace tallo {
 namespace {
 
 constexpr const char* kMergedBudgetName = "budget";
-constexpr int32_t kCalendarMonthInterval = 8;
-
 uint32_t gActiveMonthID = 0;
 
 // The cached section-total records and the store they were read from. The
@@ -115,7 +113,7 @@ void scaleLimitsToMonth(TLBudget* budget, const TLTimeInterval& thisMonth) {
 void foldRecords(TLBudget* budget, TLBudget* target) {
     for (TLBudgetRecord* record : budget->records().toVector()) {
         TLBudgetRecord* same = TLBudgetState::category(record->category(), target->records().toVector(),
-                                                       record->type().value_or(TLBudgetRecord::kExpense));
+                                                       record->type().value_or(TLBudgetRecordType::Expense));
         if (same == nullptr) {
             target->addRecordsObject(record);
             continue;
@@ -136,13 +134,13 @@ uint32_t TLBudgetState::currentMonthID() { return TLMonthID::current(); }
 
 TLBudgetRecord* TLBudgetState::expenseRecord() {
     checkStore();
-    static const auto expenses = Predicate::parse("category == nil && type == 0");
+    static const auto expenses = Predicate::parse("category == nil && type == %d", {TLBudgetRecordType::Expense});
     return sectionRecord(gSections.expense, gSections.verifyExpense, expenses);
 }
 
 TLBudgetRecord* TLBudgetState::incomeRecord() {
     checkStore();
-    static const auto income = Predicate::parse("category == nil && type == 1");
+    static const auto income = Predicate::parse("category == nil && type == %d", {TLBudgetRecordType::Income});
     return sectionRecord(gSections.income, gSections.verifyIncome, income);
 }
 
@@ -161,7 +159,7 @@ void TLBudgetState::setIncomeRecord(TLBudgetRecord* record) {
 TLBudgetRecord* TLBudgetState::category(const TLCategory* target, const std::vector<TLBudgetRecord*>& alreadyInSet,
                                         int withType) {
     for (TLBudgetRecord* record : alreadyInSet) {
-        if (record->category() == target && record->type().value_or(TLBudgetRecord::kExpense) == withType) {
+        if (record->category() == target && record->type().value_or(TLBudgetRecordType::Expense) == withType) {
             return record;
         }
     }
@@ -173,27 +171,27 @@ void TLBudgetState::mergeBudgets() {
     std::vector<ManagedObject*> budgets = db.getAllObjectsWithEntityName(TLBudget::kEntityName);
     if (budgets.empty()) {
         auto* fresh = static_cast<TLBudget*>(db.createObjectForEntity(TLBudget::kEntityName));
-        if (fresh != nullptr) fresh->setType(TLBudget::kMonthly);
+        if (fresh != nullptr) fresh->setType(TLBudgetType::Monthly);
         return;
     }
     auto* only = static_cast<TLBudget*>(budgets.front());
     if (budgets.size() == 1 && only->uuid() == kMergedBudgetName) return;
 
-    TLBudget* target = budgets.size() == 1 && only->type().value_or(TLBudget::kMonthly) == TLBudget::kMonthly
+    TLBudget* target = budgets.size() == 1 && only->type().value_or(TLBudgetType::Monthly) == TLBudgetType::Monthly
                            ? only
                            : static_cast<TLBudget*>(db.createObjectForEntity(TLBudget::kEntityName));
     if (target == nullptr) return;
-    target->setType(TLBudget::kMonthly);
+    target->setType(TLBudgetType::Monthly);
     target->setUuid(kMergedBudgetName);
     target->setName(kMergedBudgetName);
 
     TLTimeInterval thisMonth;
     thisMonth.setStartDate(CVDates::firstDayOfMonthDate(Clock::now()));
-    thisMonth.setType(kCalendarMonthInterval);
+    thisMonth.setType(TLIntervalType::CalendarMonth);
     for (ManagedObject* object : budgets) {
         auto* budget = static_cast<TLBudget*>(object);
         if (budget == target) continue;
-        if (budget->type().value_or(TLBudget::kMonthly) != TLBudget::kMonthly) scaleLimitsToMonth(budget, thisMonth);
+        if (budget->type().value_or(TLBudgetType::Monthly) != TLBudgetType::Monthly) scaleLimitsToMonth(budget, thisMonth);
         foldRecords(budget, target);
     }
 

@@ -5,13 +5,13 @@
 // answers the same operations by forwarding here, so the budget classes read
 // them without reaching up into the shell. Main thread only.
 //
-// The section-total records are the records without a category: type 0 holds
-// the limit of all expenses, type 1 that of all income. Each is fetched on
-// first use (the last one when there are several) and cached. The cache
-// belongs to the store it was read from: it is forgotten whenever budget
-// records change (inserted, deleted, rolled back) or the store is reloaded,
-// so a cached record is never one the store has freed; the next call fetches
-// again.
+// The section-total records are the records without a category: the one of
+// type TLBudgetRecordType::Expense holds the limit of all expenses, the one
+// of type Income that of all income. Each is fetched on first use (the last
+// one when there are several) and cached. The cache belongs to the store it
+// was read from: it is forgotten whenever budget records change (inserted,
+// deleted, rolled back) or the store is reloaded, so a cached record is never
+// one the store has freed; the next call fetches again.
 
 #include <cstdint>
 #include <vector>

@@ -14,16 +14,9 @@
 
 namespace tallo {
 
-namespace {
-
-constexpr int kCreditCard = 2;
-constexpr int kNeverListed = 20;
-
-}  // namespace
-
 bool TLAccount::isNotSupported() const {
-    int kind = type().value_or(0);
-    return kind == 3 || kind == 4;
+    int kind = type().value_or(TLAccountType::Bank);
+    return kind == TLAccountType::Investment || kind == TLAccountType::Loan;
 }
 
 void TLAccount::awakeFromInsert() {
@@ -80,14 +73,19 @@ void TLAccount::copyFromAccount(const TLAccount* account) {
 }
 
 TLPicture TLAccount::getIcon() const {
-    static const char* const kIcons[] = {"home-bank.png", "home-cash.png", "home-credit.png",
-                                         "home-investment.png", "home-loan.png", "home-asset.png"};
-    int kind = type().value_or(0);
-    return TLPicture::named(kind >= 0 && kind <= 5 ? kIcons[kind] : kIcons[0]);
+    switch (type().value_or(TLAccountType::Bank)) {
+        case TLAccountType::Cash: return TLPicture::named("home-cash.png");
+        case TLAccountType::CreditCard: return TLPicture::named("home-credit.png");
+        case TLAccountType::Investment: return TLPicture::named("home-investment.png");
+        case TLAccountType::Loan: return TLPicture::named("home-loan.png");
+        case TLAccountType::Asset: return TLPicture::named("home-asset.png");
+        default: return TLPicture::named("home-bank.png");  // a bank account, and a kind without a picture
+    }
 }
 
 bool TLAccount::isCreditLimitExceeded() const {
-    if (type().value_or(0) != kCreditCard || closed().value_or(false) || !ccLimit()) return false;
+    bool card = type().value_or(TLAccountType::Bank) == TLAccountType::CreditCard;
+    if (!card || closed().value_or(false) || !ccLimit()) return false;
     return balance().value_or(Decimal::zero()) < *ccLimit();
 }
 
@@ -105,7 +103,7 @@ Decimal TLAccount::getNetWorth(const std::vector<TLAccount*>& accounts) {
     std::optional<std::string> targetCode = target != nullptr ? target->code() : std::nullopt;
     Decimal sum = Decimal::zero();
     for (TLAccount* account : accounts) {
-        if (account->type().value_or(0) == kNeverListed) continue;
+        if (account->type().value_or(TLAccountType::Bank) == TLAccountType::NeverListed) continue;
         Decimal value = account->balance().value_or(Decimal::zero());
         TLCurrency* from = account->currency();
         if (target != nullptr && from != nullptr && from->code() != targetCode) {
@@ -122,7 +120,7 @@ Decimal TLAccount::getNetWorth(const std::vector<TLAccount*>& accounts) {
 }
 
 std::vector<TLAccount*> TLAccount::getAccounts() {
-    static const auto listed = Predicate::parse("type != 20");
+    static const auto listed = Predicate::parse("type != %d", {TLAccountType::NeverListed});
     std::vector<TLAccount*> accounts;
     for (ManagedObject* object : TLDatabase::sharedDatabase().fetchEntityCustom(kEntityName, listed, {{"order", true}})) {
         accounts.push_back(static_cast<TLAccount*>(object));

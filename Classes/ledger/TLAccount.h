@@ -1,7 +1,7 @@
 #pragma once
-// TLAccount: an account of one of six kinds (0 bank, 1 cash, 2 credit card,
-// 3 investment, 4 loan, 5 asset; 20 is never listed) with its running
-// balance in its own currency.
+// TLAccount: an account of one of six kinds (bank, cash, credit card,
+// investment, loan, asset; TLAccountType, whose NeverListed accounts no list
+// shows) with its running balance in its own currency.
 //
 // The balance is a running figure: at every save it equals startingBalance
 // plus the totals of the account's transactions converted into its currency
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Classes/store/TLAccountAcc.h"
+#include "Classes/store/TLAccountType.h"
 #include "Classes/store/TLPicture.h"
 #include "Platform/foundation/Decimal.h"
 
@@ -21,7 +22,7 @@ namespace tallo {
 
 class TLAccount : public TLAccountAcc {
 public:
-    // Investment (3) and loan (4) accounts are listed but not edited here.
+    // Investment and loan accounts are listed but not edited here.
     bool isNotSupported() const;
 
     // The balance recomputed: the opening balance plus every transaction's
@@ -43,22 +44,21 @@ public:
     // "home-bank.png", "home-cash.png", … by type.
     TLPicture getIcon() const;
 
-    // The credit-limit warning of a credit card: type 2, not silenced
-    // (closed), and the balance below the limit (a card at −620 with a limit
-    // of −500).
+    // The credit-limit warning of a credit card: not silenced (closed), and
+    // the balance below the limit (a card at −620 with a limit of −500).
     bool isCreditLimitExceeded() const;
     // "Credit Limit exceeded by %@" with limit − balance formatted in the
     // account's currency ("Credit Limit exceeded by $120.00").
     std::string getCreditLimitExceededMessage() const;
 
-    // Net worth in the default currency of `accounts` (type 20 skipped):
+    // Net worth in the default currency of `accounts` (NeverListed ones skipped):
     // balances in another currency times the rate record to the default
     // currency, each product rounded up to two places; others unrounded. A
     // missing rate record is made (value 1) as the currency center does.
     static Decimal getNetWorth(const std::vector<TLAccount*>& accounts);
 
     // The accounts of every list and choice, by "order": all but the ones
-    // never listed (type 20).
+    // never listed (TLAccountType::NeverListed).
     static std::vector<TLAccount*> getAccounts();
     // The first of getAccounts that is not an investment or loan account
     // (isNotSupported), or nothing.

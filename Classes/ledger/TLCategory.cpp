@@ -59,9 +59,9 @@ std::set<TLTransaction*> TLCategory::getTransactions() const {
 }
 
 int TLCategory::getDefaultTransactionType() const {
-    if (isExpense().value_or(false)) return 0;
-    if (isIncome().value_or(false)) return 1;
-    return 0;
+    if (isExpense().value_or(false)) return TLTransactionType::Expense;
+    if (isIncome().value_or(false)) return TLTransactionType::Income;
+    return TLTransactionType::Expense;
 }
 
 Decimal TLCategory::getTotalAmount() const {

@@ -6,6 +6,7 @@
 
 #include "Classes/store/TLCategoryAcc.h"
 #include "Classes/store/TLPicture.h"
+#include "Classes/store/TLTransactionType.h"
 #include "Platform/foundation/Decimal.h"
 
 namespace tallo {
@@ -20,7 +21,8 @@ public:
     // The transactions of this category's splits and of all its
     // subcategories' splits; splits of schedules (no transaction) are skipped.
     std::set<TLTransaction*> getTransactions() const;
-    // 0 (expense) when isExpense; else 1 (income) when isIncome; else 0.
+    // TLTransactionType: Expense when isExpense; else Income when isIncome;
+    // else Expense.
     int getDefaultTransactionType() const;
     // The signed amounts of this category's splits and of all its
     // subcategories', in the default currency, over every date and account:

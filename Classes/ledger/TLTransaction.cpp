@@ -13,6 +13,7 @@
 #include "Classes/ledger/TLPayee.h"
 #include "Classes/ledger/TLSplit.h"
 #include "Classes/ledger/TLTransactionSettings.h"
+#include "Classes/store/TLAccountType.h"
 #include "Classes/store/TLSchedulerAcc.h"
 #include "Classes/values/StringCorvane.h"
 #include "Classes/values/TLFormatter.h"
@@ -26,13 +27,6 @@
 namespace tallo {
 
 namespace {
-
-constexpr int kExpense = 0;
-constexpr int kIncome = 1;
-constexpr int kTransfer = 2;
-constexpr int kInvestmentBuy = 4;
-constexpr int kInvestmentSell = 5;
-constexpr int kInvestmentAccount = 3;
 
 // The localized medium date of search texts; one formatter, rebuilt when the
 // locale or zone change, since a generated book asks for a million of them.
@@ -58,7 +52,7 @@ void TLTransaction::awakeFromInsert() {
     Date now = Clock::now();
     setCreationDate(now);
     setTransactionDate(now);
-    setType(kExpense);
+    setType(TLTransactionType::Expense);
     setCurrency(TLCurrency::fetchDefaultCurrency(managedObjectContext()));
     setUuid(generateUniqueID());
     isSchedulerHelper_ = false;
@@ -73,20 +67,22 @@ void TLTransaction::awakeFromFetch() {
 // ---- classification ---------------------------------------------------------
 
 bool TLTransaction::isNegative() const {
-    int kind = type().value_or(kExpense);
-    if (kind == kExpense || kind == kInvestmentBuy) return true;
-    return kind == kTransfer && transferPrimary().value_or(false);
+    int kind = type().value_or(TLTransactionType::Expense);
+    if (kind == TLTransactionType::Expense || kind == TLTransactionType::InvestmentBuy) return true;
+    return kind == TLTransactionType::Transfer && transferPrimary().value_or(false);
 }
 
-bool TLTransaction::isTransfer() const { return type().value_or(kExpense) == kTransfer; }
+bool TLTransaction::isTransfer() const {
+    return type().value_or(TLTransactionType::Expense) == TLTransactionType::Transfer;
+}
 
 bool TLTransaction::isInvestment() const {
-    return account() != nullptr && account()->type().value_or(0) == kInvestmentAccount;
+    return account() != nullptr && account()->type().value_or(TLAccountType::Bank) == TLAccountType::Investment;
 }
 
 bool TLTransaction::isInvestmentBuySell() const {
-    int kind = type().value_or(kExpense);
-    return kind == kInvestmentBuy || kind == kInvestmentSell;
+    int kind = type().value_or(TLTransactionType::Expense);
+    return kind == TLTransactionType::InvestmentBuy || kind == TLTransactionType::InvestmentSell;
 }
 
 bool TLTransaction::isSplit() const { return splits().size() > 1; }
@@ -143,7 +139,7 @@ void TLTransaction::changeTotalAmountTo(const Decimal& total) {
 
 void TLTransaction::changeTypeTo(int newType) {
     bool wasNegative = isNegative();
-    int oldType = type().value_or(kExpense);
+    int oldType = type().value_or(TLTransactionType::Expense);
     setType(newType);
     if (isNegative() == wasNegative) return;
     setType(oldType);
@@ -343,7 +339,7 @@ void TLTransaction::copyValuesFromScheduler(const TLSchedulerAcc* bill) {
     changeTotalAmountTo(Decimal::zero());
     setComments(bill->comments());
     setNumber(bill->number());
-    setType(bill->type().value_or(kExpense));
+    setType(bill->type().value_or(TLTransactionType::Expense));
     setSearchString(bill->searchString());
     setImageRecord(bill->imageRecord());
     setAccount(bill->inAccount());
@@ -461,7 +457,7 @@ void TLTransaction::convertFromTransferToSimple() {
     bool sending = transferPrimary().value_or(false);
     TLTransaction* other = sending ? transferCopy() : transferCopyInverse();
     std::string name = other != nullptr && other->account() != nullptr ? other->account()->name().value_or("") : "";
-    setType(sending ? kExpense : kIncome);
+    setType(sending ? TLTransactionType::Expense : TLTransactionType::Income);
     std::string word = sending ? L("to") : L("from");
     setComments(stringWithFormat(L("%@ (transfered %@ %@ account)"), {comments().value_or(""), word, name}));
 }

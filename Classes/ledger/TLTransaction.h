@@ -2,10 +2,10 @@
 // TLTransaction: an expense, income or transfer in one account, divided over
 // its splits. The money rules every caller relies on:
 //
-//   - Split amounts are magnitudes; the transaction is negative for types 0
-//     (expense) and 4 (investment buy), and for a transfer (2) on its
-//     sending side (transferPrimary). totalamount is the signed sum of the
-//     splits, in the transaction's own currency.
+//   - Split amounts are magnitudes; the transaction is negative for an
+//     expense and an investment buy (TLTransactionType), and for a transfer
+//     on its sending side (transferPrimary). totalamount is the signed sum
+//     of the splits, in the transaction's own currency.
 //   - totalamountInAccountCurrency is totalamount converted into the
 //     account's currency: unchanged when both currencies are the same,
 //     otherwise times the transaction's frozen rate to the account (made from
@@ -15,8 +15,8 @@
 //     of splits, type, currency, rate or account goes through it, so an
 //     expense of 10 + 5 has the total −15 and took 15 off the balance.
 //
-// A transfer is two transactions of type 2, the origin and its mirror in the
-// other account, rebuilt from the origin by transferToAccount /
+// A transfer is two transactions of type Transfer, the origin and its mirror
+// in the other account, rebuilt from the origin by transferToAccount /
 // transferFromAccount each time the origin is saved.
 
 #include <functional>
@@ -26,6 +26,7 @@
 
 #include "Classes/store/TLPicture.h"
 #include "Classes/store/TLTransactionAcc.h"
+#include "Classes/store/TLTransactionType.h"
 #include "Platform/foundation/Decimal.h"
 
 namespace tallo {
@@ -44,9 +45,9 @@ public:
     // Classification.
     bool isNegative() const;
     bool isTransfer() const;
-    // In an investment account (type 3).
+    // In an investment account (TLAccountType::Investment).
     bool isInvestment() const;
-    // Type 4 (buy) or 5 (sell).
+    // An investment buy or sell.
     bool isInvestmentBuySell() const;
     bool isSplit() const;
     // Fewer than two splits and the one split (if any) without a category.
@@ -63,6 +64,7 @@ public:
     void changeTotalAmountTo(const Decimal& total);
     // Flips the signed total when the sign changes (expense of 30 → income:
     // −30 becomes 30 and the balance moves by +60); otherwise only the type.
+    // `type` is a TLTransactionType.
     void changeTypeTo(int type);
     // The total keeps its number, now read in `currency`; the rates are not
     // re-derived (callers moving the transaction to a new currency do that).
@@ -147,7 +149,7 @@ public:
     void convertFromTransferToSimple();
 
 protected:
-    // Created and dated now, type 0, in the default currency, with a new identifier.
+    // Created and dated now, an expense, in the default currency, with a new identifier.
     void awakeFromInsert() override;
     // Transient state starts afresh whenever the object is loaded.
     void awakeFromFetch() override;

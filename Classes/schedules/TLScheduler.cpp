@@ -25,51 +25,57 @@ namespace tallo {
 
 namespace {
 
-constexpr int kWithdrawal = 0;
-constexpr int kTransfer = 2;
-
 struct Frequency {
+    int code;
     const char* label;
     DateComponents step;  // empty: no step
     std::optional<RecurrenceRule::Frequency> recurrence;
     int interval;
 };
 
-const Frequency& frequencyOf(int code) {
+// A stored frequency's step and recurrence; an unset or unknown one has
+// neither, so the schedule never advances.
+const Frequency& frequencyOf(std::optional<int> code) {
     using F = RecurrenceRule::Frequency;
+    namespace Code = TLSchedulerFrequency;
     static const Frequency kTable[] = {
-        {"One Time", {}, std::nullopt, 0},
-        {"Every Day", {.day = 1}, F::Daily, 1},
-        {"Every Week", {.day = 7}, F::Weekly, 1},
-        {"Every Two Weeks", {.day = 14}, F::Weekly, 2},
-        {"Every Four Weeks", {.day = 28}, F::Weekly, 4},
-        {"Monthly", {.month = 1}, F::Monthly, 1},
-        {"Every Two Months", {.month = 2}, F::Monthly, 2},
-        {"Quarterly", {.month = 3}, F::Monthly, 3},
-        {"Every Six Months", {.month = 6}, F::Monthly, 6},
-        {"Annually", {.year = 1}, F::Yearly, 1},
+        {Code::OneTime, "One Time", {}, std::nullopt, 0},
+        {Code::EveryDay, "Every Day", {.day = 1}, F::Daily, 1},
+        {Code::EveryWeek, "Every Week", {.day = 7}, F::Weekly, 1},
+        {Code::EveryTwoWeeks, "Every Two Weeks", {.day = 14}, F::Weekly, 2},
+        {Code::EveryFourWeeks, "Every Four Weeks", {.day = 28}, F::Weekly, 4},
+        {Code::Monthly, "Monthly", {.month = 1}, F::Monthly, 1},
+        {Code::EveryTwoMonths, "Every Two Months", {.month = 2}, F::Monthly, 2},
+        {Code::Quarterly, "Quarterly", {.month = 3}, F::Monthly, 3},
+        {Code::EverySixMonths, "Every Six Months", {.month = 6}, F::Monthly, 6},
+        {Code::Annually, "Annually", {.year = 1}, F::Yearly, 1},
     };
-    static const Frequency kUnlisted = {"", {}, std::nullopt, 0};
-    return code >= 0 && code < static_cast<int>(std::size(kTable)) ? kTable[code] : kUnlisted;
+    static const Frequency kUnlisted = {-1, "", {}, std::nullopt, 0};  // -1: no code
+    auto found = std::find_if(std::begin(kTable), std::end(kTable), [&](const Frequency& f) { return f.code == code; });
+    return found != std::end(kTable) ? *found : kUnlisted;
 }
 
 struct Reminder {
+    int code;
     const char* label;
-    double offset;
+    double offset;  // seconds from the event's start
 };
 
-const Reminder& reminderOf(int code) {
-    static const Reminder kTable[] = {{"None", 0},
-                                      {"5 minutes before", -300},
-                                      {"15 minutes before", -900},
-                                      {"30 minutes before", -1800},
-                                      {"1 hour before", -3600},
-                                      {"2 hours before", -7200},
-                                      {"1 day before", -86400},
-                                      {"2 days before", -172800},
-                                      {"On date of event", 0}};
-    static const Reminder kUnlisted = {"", 0};
-    return code >= 0 && code < static_cast<int>(std::size(kTable)) ? kTable[code] : kUnlisted;
+// A stored reminder's alarm; an unset or unknown one has none.
+const Reminder& reminderOf(std::optional<int> code) {
+    namespace Code = TLSchedulerReminder;
+    static const Reminder kTable[] = {{Code::None, "None", 0},
+                                      {Code::FiveMinutesBefore, "5 minutes before", -300},
+                                      {Code::FifteenMinutesBefore, "15 minutes before", -900},
+                                      {Code::ThirtyMinutesBefore, "30 minutes before", -1800},
+                                      {Code::OneHourBefore, "1 hour before", -3600},
+                                      {Code::TwoHoursBefore, "2 hours before", -7200},
+                                      {Code::OneDayBefore, "1 day before", -86400},
+                                      {Code::TwoDaysBefore, "2 days before", -172800},
+                                      {Code::OnDateOfEvent, "On date of event", 0}};
+    static const Reminder kUnlisted = {-1, "", 0};  // -1: no code
+    auto found = std::find_if(std::begin(kTable), std::end(kTable), [&](const Reminder& r) { return r.code == code; });
+    return found != std::end(kTable) ? *found : kUnlisted;
 }
 
 bool before(Date a, Date b) { return a.timeIntervalSince1970() < b.timeIntervalSince1970(); }
@@ -110,7 +116,7 @@ void TLScheduler::prepareForDeletion() { TLSchedulerCalendar::removeEventForSche
 std::optional<Date> TLScheduler::newNextDate() const {
     std::optional<Date> due = nextDate();
     if (!due) return due;
-    const DateComponents& step = frequencyOf(frequency().value_or(-1)).step;
+    const DateComponents& step = frequencyOf(frequency()).step;
     if (step == DateComponents{}) return due;
     return Calendar::current().dateByAddingComponents(step, *due);
 }
@@ -136,9 +142,13 @@ bool TLScheduler::isUnpayed() const {
     return due && before(*due, Clock::now()) && leftToPay() && !autopay().value_or(false);
 }
 
-bool TLScheduler::isTransfer() const { return type().value_or(kWithdrawal) == kTransfer; }
+bool TLScheduler::isTransfer() const {
+    return type().value_or(TLTransactionType::Expense) == TLTransactionType::Transfer;
+}
 
-bool TLScheduler::isNegative() const { return type().value_or(kWithdrawal) == kWithdrawal || transferAccount() != nullptr; }
+bool TLScheduler::isNegative() const {
+    return type().value_or(TLTransactionType::Expense) == TLTransactionType::Expense || transferAccount() != nullptr;
+}
 
 // ---- payments ----------------------------------------------------------------
 
@@ -314,7 +324,7 @@ std::optional<RecurrenceRule> TLScheduler::getRecurrenceRule() const {
     bool numbered = isNumbered().value_or(false);
     int left = numberOfPayments().value_or(0);
     if (numbered && left <= 0) return std::nullopt;
-    const Frequency& step = frequencyOf(frequency().value_or(-1));
+    const Frequency& step = frequencyOf(frequency());
     if (!step.recurrence) return std::nullopt;
     RecurrenceRule rule;
     rule.frequency = *step.recurrence;
@@ -323,6 +333,6 @@ std::optional<RecurrenceRule> TLScheduler::getRecurrenceRule() const {
     return rule;
 }
 
-double TLScheduler::getAlarmOffsetTimeInterval() const { return reminderOf(reminderType().value_or(0)).offset; }
+double TLScheduler::getAlarmOffsetTimeInterval() const { return reminderOf(reminderType()).offset; }
 
 }  // namespace tallo

@@ -7,10 +7,10 @@
 // due on 31 January falls due on 28 (or 29) February, then on 28 (29) March;
 // the time of day stays.
 //
-// Frequency codes: 0 one time, 1 daily, 2 weekly, 3 every two weeks, 4 every
-// four weeks, 5 monthly, 6 every two months, 7 quarterly, 8 every six months,
-// 9 annually; other codes never advance. Reminder codes 0–8 (none, 5, 15, 30
-// minutes, 1, 2 hours, 1, 2 days before, on the date).
+// The frequency and reminder are TLSchedulerFrequency and
+// TLSchedulerReminder codes; an unknown frequency never advances, an unknown
+// reminder sets no alarm. The type is a TLTransactionType (an expense or a
+// transfer when made here).
 //
 // The splits of a schedule carry amounts but book nothing: they have no
 // transaction, so no balance or category total counts them.
@@ -22,6 +22,8 @@
 #include "Classes/ledger/TLTransaction.h"
 #include "Classes/store/TLPicture.h"
 #include "Classes/store/TLSchedulerAcc.h"
+#include "Classes/store/TLSchedulerFrequency.h"
+#include "Classes/store/TLTransactionType.h"
 #include "Platform/calendar/CalendarEvent.h"
 #include "Platform/foundation/Decimal.h"
 
@@ -55,7 +57,7 @@ public:
     // what the badges count.
     bool isUnpayed() const;
     bool isTransfer() const;
-    // A withdrawal (type 0) or a transfer to another account.
+    // An expense or a transfer to another account.
     bool isNegative() const;
 
     // Pays every occurrence that is late, oldest first, each as its own

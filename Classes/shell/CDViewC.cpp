@@ -38,10 +38,10 @@ void CDViewC::performFetch() {
         infoViewShown = false;
         if (isRootView) {
             if (isEditing()) {
-                setRightBarButtonType(0);
+                setRightBarButtonType(TLBarButtonType::Done);
             } else {
-                setLeftBarButtonType(2);
-                setRightBarButtonType(4);
+                setLeftBarButtonType(TLBarButtonType::Edit);
+                setRightBarButtonType(TLBarButtonType::Add);
             }
         }
     } else if (!isEditing()) {

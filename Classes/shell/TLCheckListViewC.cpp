@@ -12,7 +12,7 @@ bool TLCheckListViewC::isChecked(int row) const {
 
 void TLCheckListViewC::viewDidLoad() {
     TLViewC::viewDidLoad();
-    if (type == 0) setLeftBarButtonType(1);
+    if (type == TLCheckListType::ChooseOneAndClose) setLeftBarButtonType(TLBarButtonType::Cancel);
     removeRightBarButton();
     isHeaderViewEnabled = true;
 }
@@ -25,7 +25,7 @@ void TLCheckListViewC::viewWillAppear(bool animated) {
 void TLCheckListViewC::leftAction() {
     isCanceled = true;
     // Set before closing: the opener reads it as the screen goes.
-    if (type == 0) selectedIndex = -1;
+    if (type == TLCheckListType::ChooseOneAndClose) selectedIndex = -1;
     popView();
 }
 
@@ -44,7 +44,7 @@ std::shared_ptr<TableViewCell> TLCheckListViewC::tableViewCellForRowAtIndexPath(
 void TLCheckListViewC::tableViewDidSelectRowAtIndexPath(TableView& table, IndexPath indexPath) {
     TLViewC::tableViewDidSelectRowAtIndexPath(table, indexPath);
     selectedIndex = indexPath.row;
-    if (type == 0 || type == 1) {
+    if (type == TLCheckListType::ChooseOneAndClose || type == TLCheckListType::ChooseOneAndStay) {
         checkedIndexArray.clear();
         checkedIndexArray.push_back(indexPath.row);
     } else if (isChecked(indexPath.row)) {
@@ -53,7 +53,7 @@ void TLCheckListViewC::tableViewDidSelectRowAtIndexPath(TableView& table, IndexP
         checkedIndexArray.push_back(indexPath.row);
     }
     table.reloadData();
-    if (type == 0) popView();
+    if (type == TLCheckListType::ChooseOneAndClose) popView();
 }
 
 }  // namespace tallo

@@ -3,16 +3,18 @@
 // Credit Card, Asset). One row per label, with its picture when
 // iconPathsArray is set, and a check mark on each row in checkedIndexArray.
 //
-// type 0: tapping a row makes it the only checked one and closes the
-// screen; type 1: the same, but the screen stays; any other type: tapping
-// a row checks or unchecks it alone. selectedIndex is the row last tapped.
-// "Cancel" (type 0) closes the screen leaving checkedIndexArray as it was,
-// with selectedIndex −1 and isCanceled set — already when the opener's
-// willDismissModalView reads them.
+// `type` (TLCheckListType) ChooseOneAndClose: tapping a row makes it the
+// only checked one and closes the screen; ChooseOneAndStay: the same, but
+// the screen stays; ChooseSeveral (and any other number): tapping a row
+// checks or unchecks it alone. selectedIndex is the row last tapped.
+// "Cancel" (ChooseOneAndClose only) closes the screen leaving
+// checkedIndexArray as it was, with selectedIndex −1 and isCanceled set —
+// already when the opener's willDismissModalView reads them.
 
 #include <string>
 #include <vector>
 
+#include "Classes/shell/TLCheckListType.h"
 #include "Classes/shell/TLViewC.h"
 
 namespace tallo {
@@ -24,7 +26,7 @@ public:
     std::vector<std::string> labelsArray;
     std::vector<std::string> iconPathsArray;
     std::vector<int> checkedIndexArray;
-    int type = 0;
+    int type = TLCheckListType::ChooseOneAndClose;
     int selectedIndex = 0;
 
     bool isChecked(int row) const;

@@ -109,8 +109,9 @@ void TLGlobal::createDefaultCategoriesIfNeeded() { TLCategory::createDefaultCate
 TLAccount* TLGlobal::getOtherAccountToAccount(const TLAccount* account) {
     std::vector<TLAccount*> accounts = TLAccount::getAccounts();
     if (accounts.size() != 2 || account == nullptr) return nullptr;
-    // The other of the two listed accounts: an account never listed (type
-    // 20) is no side of a transfer, so it is not searched among.
+    // The other of the two listed accounts: an account never listed
+    // (TLAccountType::NeverListed) is no side of a transfer, so it is not
+    // searched among.
     for (TLAccount* other : accounts) {
         if (other->uuid() != account->uuid()) return other;
     }

@@ -17,15 +17,15 @@ void resignAllResponders(const void* sender) {
 BarButtonItem TLNavigationViewC::barButton(int type, bool left) {
     BarButtonItem item;
     switch (type) {
-        case 0: item.title = L("Done"); item.done = true; item.image = "nav_done.png"; break;
-        case 1: item.title = L("Cancel"); break;
-        case 2: item.title = L("Edit"); break;
-        case 4: item.image = "nav_add.png"; item.title = "+"; break;
-        case 7: item.title = L("Home"); break;
-        case 9: item.title = L("Now"); break;
-        case 10: item.title = L("Settings"); break;
-        case 11: item.title = L("Back"); item.image = "nav_back_left.png"; break;
-        case 20: item.title = L("Next"); item.done = true; break;
+        case TLBarButtonType::Done: item.title = L("Done"); item.done = true; item.image = "nav_done.png"; break;
+        case TLBarButtonType::Cancel: item.title = L("Cancel"); break;
+        case TLBarButtonType::Edit: item.title = L("Edit"); break;
+        case TLBarButtonType::Add: item.image = "nav_add.png"; item.title = "+"; break;
+        case TLBarButtonType::Home: item.title = L("Home"); break;
+        case TLBarButtonType::Now: item.title = L("Now"); break;
+        case TLBarButtonType::Settings: item.title = L("Settings"); break;
+        case TLBarButtonType::Back: item.title = L("Back"); item.image = "nav_back_left.png"; break;
+        case TLBarButtonType::Next: item.title = L("Next"); item.done = true; break;
         default: item.title = "?"; break;
     }
     item.action = left ? std::function<void()>([this] { leftAction(); }) : std::function<void()>([this] { rightAction(); });
@@ -114,14 +114,14 @@ void TLNavigationViewC::toggleEdit() {
     resignAllResponders(this);
     setEditing(!isEditing(), workAnimated);
     if (isEditing()) {
-        setRightBarButtonType(showsNext ? 20 : 0);
-        setLeftBarButtonType(1);
+        setRightBarButtonType(showsNext ? TLBarButtonType::Next : TLBarButtonType::Done);
+        setLeftBarButtonType(TLBarButtonType::Cancel);
     } else if (isRootView) {
-        setRightBarButtonType(4);
-        setLeftBarButtonType(2);
+        setRightBarButtonType(TLBarButtonType::Add);
+        setLeftBarButtonType(TLBarButtonType::Edit);
     } else {
-        setRightBarButtonType(2);
-        setLeftBarButtonType(11);
+        setRightBarButtonType(TLBarButtonType::Edit);
+        setLeftBarButtonType(TLBarButtonType::Back);
     }
 }
 

@@ -3,13 +3,13 @@
 // (pushed onto its navigation stack, or presented modally in a stack of
 // their own) with a mode whose meaning belongs to each screen, closes
 // itself, toggles editing with the matching bar buttons, and sets its bar
-// buttons by type:
-//   0 "Done"  1 "Cancel"  2 "Edit"  4 add ("+")  7 "Home"  9 "Now"
-//   10 "Settings"  11 "Back"  20 "Next"
-// The left button runs leftAction, the right one rightAction.
+// buttons by type (TLBarButtonType: Done, Cancel, Edit, Add, Home, Now,
+// Settings, Back, Next). The left button runs leftAction, the right one
+// rightAction.
 
 #include <memory>
 
+#include "Classes/shell/TLBarButtonType.h"
 #include "Platform/ui/NavigationController.h"
 #include "Platform/ui/ViewController.h"
 
@@ -35,6 +35,7 @@ public:
     void popToRoot();
     virtual void toggleEdit();
 
+    // `type` is a TLBarButtonType.
     void setLeftBarButtonType(int type);
     void setRightBarButtonType(int type);
     void removeLeftBarButton() { navigationItem().leftBarButtonItem.reset(); }

@@ -57,7 +57,7 @@ void TLSelectionViewC::configureView() {
 void TLSelectionViewC::viewDidLoad() {
     TLSearchViewC::viewDidLoad();
     selectedIndex = 0;
-    setLeftBarButtonType(1);
+    setLeftBarButtonType(TLBarButtonType::Cancel);
     performFetch();
     tableView().reloadData();
     groupSelectionCell = std::make_shared<TableViewCell>(TableViewCell::Style::Default, "group");
@@ -65,10 +65,10 @@ void TLSelectionViewC::viewDidLoad() {
 
 void TLSelectionViewC::prepareForMode(int mode) {
     removeRightBarButton();
-    setLeftBarButtonType(1);
+    setLeftBarButtonType(TLBarButtonType::Cancel);
     if (isMultiple()) {
-        if (mode == 1) setRightBarButtonType(20);
-        if (mode == 2) setRightBarButtonType(0);
+        if (mode == 1) setRightBarButtonType(TLBarButtonType::Next);
+        if (mode == 2) setRightBarButtonType(TLBarButtonType::Done);
     }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-// The three additions every amount gets (absolute, negative, isZero), as
-// free functions over Decimal. They follow CVCammon's sign rules.
+// DecimalCorvane: what the application adds to Decimal for amounts —
+// absolute, negative and isZero, as free functions. absolute and negative
+// follow CVCammon's sign rules (a value is negative when its float is below
+// 0; negating subtracts from zero).
 
 #include "Classes/values/CVCammon.h"
 

@@ -1,7 +1,8 @@
 #pragma once
-// String additions: stringAtIndex, the one-character text at a character
-// position of UTF-8 text ("Zoë", 2 → "ë"); "" past the end; and
-// stringWithFormat, which fills the "%@" places of a message in order.
+// StringCorvane: what the application adds to text — stringAtIndex, the
+// one-character text at a character position of UTF-8 text ("Zoë", 2 → "ë";
+// "" past the end), and stringWithFormat, which fills the "%@" places of a
+// message in order.
 
 #include <initializer_list>
 #include <string>

@@ -61,19 +61,19 @@ void TLTimeInterval::setType(int32_t type) {
     auto date = [&](const DateComponents& components) { return calendar.dateFromComponents(components); };
 
     switch (type) {
-        case 0: {
+        case TLIntervalType::MonthFromStart: {
             DateComponents end = plain;
             *end.month += 1;
             rawEnd = date(end);
             break;
         }
-        case 1: {
+        case TLIntervalType::YearFromStart: {
             DateComponents end = plain;
             *end.year += 1;
             rawEnd = date(end);
             break;
         }
-        case 3: {
+        case TLIntervalType::AllTime: {
             DateComponents start = plain, end = plain;
             start.year = 2000;
             end.year = 4000;
@@ -81,45 +81,47 @@ void TLTimeInterval::setType(int32_t type) {
             rawEnd = date(end);
             break;
         }
-        case 4:
-        case 5:
-        case 6: {
+        case TLIntervalType::PreviousWeek:
+        case TLIntervalType::CalendarWeek:
+        case TLIntervalType::PreviousTwoWeeks: {
             DateComponents w = firstDayOfWeek(s, calendar.firstWeekday());
-            int startOffset = type == 4 ? -7 : type == 5 ? 0 : -14;
-            int endOffset = type == 5 ? 7 : 0;
+            int startOffset = type == TLIntervalType::PreviousWeek   ? -7
+                              : type == TLIntervalType::CalendarWeek ? 0
+                                                                     : -14;
+            int endOffset = type == TLIntervalType::CalendarWeek ? 7 : 0;
             rawStart = date(plusDays(w, startOffset));
             rawEnd = date(plusDays(w, endOffset));
             break;
         }
-        case 7:
+        case TLIntervalType::PreviousMonth:
             rawStart = date(day(year, month - 1, 1));
             rawEnd = date(day(year, month, 0));
             break;
-        case 8:
+        case TLIntervalType::CalendarMonth:
             rawStart = date(day(year, month, 1));
             rawEnd = date(day(year, month + 1, 0));
             break;
-        case 9:
+        case TLIntervalType::MonthToDate:
             rawStart = date(day(year, month, 1));
             rawEnd = startDate_;
             break;
-        case 10:
+        case TLIntervalType::PreviousQuarter:
             rawStart = date(day(year, quarterFirstMonth - 3, 1));
             rawEnd = date(day(year, quarterFirstMonth, 0));
             break;
-        case 11:
+        case TLIntervalType::CalendarQuarter:
             rawStart = date(day(year, quarterFirstMonth, 1));
             rawEnd = date(day(year, quarterFirstMonth + 3, 0));
             break;
-        case 12:
+        case TLIntervalType::PreviousYear:
             rawStart = date(day(year - 1, 1, 1));
             rawEnd = date(day(year - 1, 12, 31));
             break;
-        case 13:
+        case TLIntervalType::CalendarYear:
             rawStart = date(day(year, 1, 1));
             rawEnd = date(day(year, 12, 31));
             break;
-        default:  // 2 and unknown types keep the end as set
+        default:  // Custom and unknown types keep the end as set
             break;
     }
     startDate_ = *CVDates::startOfDayDate(rawStart);

@@ -1,24 +1,19 @@
 #pragma once
 // TLTimeInterval: a span of whole days between two instants, both inclusive,
-// of one of fourteen types computed from its start date S (W is the first day
-// of S's week by the locale, S's time of day kept):
-//
-//   0  S … S + 1 month (same day number; 31 Jan → 3 Mar in a common year)
-//   1  S … S + 1 year (29 Feb → 1 Mar)     2  S … the end already set
-//   3  S in 2000 … S in 4000               4  W − 7 days … W
-//   5  W … W + 7 days                      6  W − 14 days … W
-//   7  the month before S's month          8  S's month
-//   9  first of S's month … S              10 the quarter before S's quarter
-//   11 S's quarter                         12 the year before S's year
-//   13 S's year                            other: as type 2
+// of one of the fourteen types of TLIntervalType computed from its start date
+// S (W is the first day of S's week by the locale, S's time of day kept).
+// MonthFromStart keeps S's day number, so 31 January runs to 3 March in a
+// common year; YearFromStart from 29 February runs to 1 March.
 //
 // Setting a type widens both ends to whole days: start 00:00:00, end
-// 23:59:59. With S = 15 March 2011 10:30: type 0 is 15 Mar 00:00:00 … 15 Apr
-// 23:59:59; type 8 is 1 Mar … 31 Mar 23:59:59; type 11 is 1 Jan … 31 Mar.
+// 23:59:59. With S = 15 March 2011 10:30: MonthFromStart is 15 Mar 00:00:00
+// … 15 Apr 23:59:59; CalendarMonth is 1 Mar … 31 Mar 23:59:59;
+// CalendarQuarter is 1 Jan … 31 Mar.
 
 #include <cstdint>
 #include <optional>
 
+#include "Classes/values/TLIntervalType.h"
 #include "Platform/foundation/Date.h"
 #include "Platform/foundation/DateComponents.h"
 
@@ -26,10 +21,11 @@ namespace tallo {
 
 class TLTimeInterval {
 public:
-    // Starts now, no end, type 0 (no type applied yet).
+    // Starts now, no end, type MonthFromStart (0), though no type is applied yet.
     TLTimeInterval();
 
-    // Stores the type and recomputes both ends from the start date.
+    // Stores the type (a TLIntervalType) and recomputes both ends from the
+    // start date.
     void setType(int32_t type);
     int32_t type() const { return type_; }
 
@@ -43,7 +39,7 @@ public:
     // End minus start in whole seconds, truncated; 0 without an end.
     int32_t inSeconds() const;
     // The later start to the earlier end; when those do not overlap, a
-    // zero-length interval at that end. Type 0.
+    // zero-length interval at that end. Type MonthFromStart, as a new one.
     TLTimeInterval intersectionWithInterval(const TLTimeInterval& other) const;
     // start ≤ date ≤ end.
     bool containsDate(Date date) const;
@@ -56,7 +52,7 @@ public:
 private:
     Date startDate_;
     std::optional<Date> endDate_;
-    int32_t type_ = 0;
+    int32_t type_ = TLIntervalType::MonthFromStart;
 };
 
 }  // namespace tallo

@@ -1,7 +1,10 @@
 #pragma once
 // PropertyList: a property list (XML or binary form) read into a plain tree
 // of values, and written back in binary form. Used for bundle resources such
-// as the default categories, and by the keyed archives of sync.
+// as the default categories and for the user defaults file. The keyed
+// archives of sync have their own reader and writer (KeyedArchiver over
+// BinaryPlistReader and BinaryPlistWriter); KeyedArchiver comes here only for
+// an archive that is not in the binary form.
 //
 // Reading outside data never crashes: text that is not a property list, or
 // one nested deeper than kMaxDepth, is refused with a message.

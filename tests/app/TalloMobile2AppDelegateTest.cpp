@@ -110,7 +110,7 @@ TEST_F(AppDelegateTest, EveryReturnPaysDueSchedulesAndUpdatesTheBadges) {
     launch();
     auto* rent = create<TLScheduler>();
     rent->setInAccount(account("Checking"));
-    rent->setFrequency(5);
+    rent->setFrequency(TLSchedulerFrequency::Monthly);
     rent->setNextDate(localDate(2026, 12, 7, 9));
     db().save();
     event(R"({"kind":"hidden"})");

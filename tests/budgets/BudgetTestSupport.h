@@ -23,13 +23,13 @@ protected:
     BudgetTest() : clock_(localDate(2011, 3, 15, 12)) { TLBudgetState::reset(); }
     ~BudgetTest() override { TLBudgetState::reset(); }
 
-    TLBudget* budget(int type = TLBudget::kMonthly) {
+    TLBudget* budget(int type = TLBudgetType::Monthly) {
         auto* b = create<TLBudget>();
         b->setType(type);
         return b;
     }
     // A record of `in` for `category` (nothing: a section total).
-    TLBudgetRecord* record(TLBudget* in, TLCategory* category, int type = TLBudgetRecord::kExpense,
+    TLBudgetRecord* record(TLBudget* in, TLCategory* category, int type = TLBudgetRecordType::Expense,
                            const char* ownLimit = nullptr) {
         auto* r = create<TLBudgetRecord>();
         r->setBudget(in);

@@ -22,7 +22,7 @@ protected:
         merged = budget();
         march = month(2011, 3);
     }
-    Decimal spent(TLCategory* on) { return merged->getTotalAmountForCategory(on, march, TLBudgetRecord::kExpense); }
+    Decimal spent(TLCategory* on) { return merged->getTotalAmountForCategory(on, march, TLBudgetRecordType::Expense); }
 
     TLCurrency* usd;
     TLAccount* cash;
@@ -33,8 +33,8 @@ protected:
 };
 
 TEST_F(TLBudgetActivityTest, EveryEditIsSeenByTheNextQuestion) {
-    TLTransaction* lunch = dated(transaction(cash, 0, {"12.50"}, food), localDate(2011, 3, 3, 12));
-    dated(transaction(cash, 0, {"7"}, food), localDate(2011, 3, 31, 23, 59, 59));
+    TLTransaction* lunch = dated(transaction(cash, TLTransactionType::Expense, {"12.50"}, food), localDate(2011, 3, 3, 12));
+    dated(transaction(cash, TLTransactionType::Expense, {"7"}, food), localDate(2011, 3, 31, 23, 59, 59));
     EXPECT_EQ(spent(food), D("19.5"));
     db().save();
 
@@ -45,26 +45,26 @@ TEST_F(TLBudgetActivityTest, EveryEditIsSeenByTheNextQuestion) {
     EXPECT_EQ(spent(fun), D("20"));
     lunch->setTransactionDate(localDate(2011, 4, 1));  // out of the month
     EXPECT_EQ(spent(fun), D("0"));
-    EXPECT_TRUE(merged->fetchUnbudgetedActiveCategoriesWithTimeInterval(march, TLBudgetRecord::kExpense) ==
+    EXPECT_TRUE(merged->fetchUnbudgetedActiveCategoriesWithTimeInterval(march, TLBudgetRecordType::Expense) ==
                 std::vector<TLCategory*>{food});
 
     db().rollback();  // back to the saved state
     EXPECT_EQ(spent(food), D("19.5"));
-    dated(transaction(cash, 0, {"3"}), localDate(2011, 3, 5));
+    dated(transaction(cash, TLTransactionType::Expense, {"3"}), localDate(2011, 3, 5));
     EXPECT_EQ(spent(nullptr), D("3"));  // uncategorised
     db().deleteObject(lunch);
     EXPECT_EQ(spent(food), D("7"));
 }
 
 TEST_F(TLBudgetActivityTest, AReloadedStoreIsGatheredAfresh) {
-    dated(transaction(cash, 0, {"5"}, food), localDate(2011, 3, 9));
+    dated(transaction(cash, TLTransactionType::Expense, {"5"}, food), localDate(2011, 3, 9));
     EXPECT_EQ(spent(food), D("5"));
     db().save();
     TLDatabase::resetSharedDatabase();  // the objects above are gone
     TLCurrencyCenter::resetSharedCenter();
     auto* reopenedFood = TLCategory::getCategoryWithName("Food");
     auto* reopened = static_cast<TLBudget*>(db().fetchEntityCustom("Budget").front());
-    EXPECT_EQ(reopened->getTotalAmountForCategory(reopenedFood, march, TLBudgetRecord::kExpense), D("5"));
+    EXPECT_EQ(reopened->getTotalAmountForCategory(reopenedFood, march, TLBudgetRecordType::Expense), D("5"));
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ protected:
         TLBudgetState::setActiveMonthID(kMarch2011);
     }
 
-    void spend(const char* amount, TLCategory* on, int type = 0, int day = 10) {
+    void spend(const char* amount, TLCategory* on, int type = TLTransactionType::Expense, int day = 10) {
         dated(transaction(cash, type, {amount}, on), localDate(2011, 3, day, 9));
     }
 
@@ -74,12 +74,12 @@ protected:
         spend("10", gifts);
         spend("8", movies);
         spend("7.25", nullptr);
-        spend("2000", salary, 1);
-        spend("3", groceries, 1);  // a refund
+        spend("2000", salary, TLTransactionType::Income);
+        spend("3", groceries, TLTransactionType::Income);  // a refund
         limit(record(merged, groceries), kMarch2011 - 1, "30");  // every month since February
         limit(record(merged, gifts), kMarch2011, "15", false);  // March only
         limit(record(merged, movies), kMarch2011 + 1, "20", false);  // April only
-        limit(record(merged, salary, TLBudgetRecord::kIncome), kMarch2011, "2100");
+        limit(record(merged, salary, TLBudgetRecordType::Income), kMarch2011, "2100");
     }
 
     TLAccount* cash;
@@ -90,7 +90,7 @@ protected:
 
 TEST_F(BudgetSectionTest, TheExpenseRowsOfAMonth) {
     enterMarch();
-    auto expenses = section(TLBudgetRecord::kExpense);
+    auto expenses = section(TLBudgetRecordType::Expense);
     // Gifts comes first: when rows are ordered a master counts as budgeted
     // only through a record of its own. Food shows its subcategory's limit,
     // summed, and includes the subcategory amounts (5 + 25 + 12). Movies has
@@ -121,10 +121,10 @@ TEST_F(BudgetSectionTest, TheExpenseRowsOfAMonth) {
 
 TEST_F(BudgetSectionTest, TheIncomeRowsOfAMonthAndTheUnbudgetedOnesAtTheEnd) {
     enterMarch();
-    auto income = section(TLBudgetRecord::kIncome);
+    auto income = section(TLBudgetRecordType::Income);
     EXPECT_EQ(rows(*income), "Salary 2000/2100 B\n");
     EXPECT_EQ(totals(*income), "amount 2003 limit 2100* unbudgeted 3 budgeted");
-    auto listed = section(TLBudgetRecord::kIncome, true);
+    auto listed = section(TLBudgetRecordType::Income, true);
     EXPECT_EQ(rows(*listed),
               "Salary 2000/2100 B\n"
               "Food 3/0\n"
@@ -135,7 +135,7 @@ TEST_F(BudgetSectionTest, AnotherMonthHasItsOwnLimitsAndNoActivity) {
     enterMarch();
     TLBudgetState::setActiveMonthID(kMarch2011 + 1);
     screenMonth->setMonthIntervalFromYear(2011, 4);
-    auto expenses = section(TLBudgetRecord::kExpense);
+    auto expenses = section(TLBudgetRecordType::Expense);
     // Gifts' March limit is over; Movies has its April limit. Without
     // amounts, Gifts leads by its own record, the others keep their order.
     EXPECT_EQ(rows(*expenses),
@@ -153,24 +153,24 @@ TEST_F(BudgetSectionTest, AMastersOwnLimitCountsOnlyWhereItExceedsItsSubcategori
     limit(record(merged, category("Internet", home)), kMarch2011, "40");
     TLBudgetRecordCustom* own = limit(record(merged, home), kMarch2011, "100");
     const std::string subcategories = "  Utilities 0/30 B\n  Internet 0/40 B\n";
-    EXPECT_EQ(rows(*section(0)), "Home 0/100 B\n" + subcategories);
+    EXPECT_EQ(rows(*section(TLBudgetRecordType::Expense)), "Home 0/100 B\n" + subcategories);
     own->setLimit(D("60"));
-    EXPECT_EQ(rows(*section(0)), "Home 0/70* B\n" + subcategories);
+    EXPECT_EQ(rows(*section(TLBudgetRecordType::Expense)), "Home 0/70* B\n" + subcategories);
     own->setLimit(D("70"));
-    EXPECT_EQ(rows(*section(0)), "Home 0/70* B\n" + subcategories);
+    EXPECT_EQ(rows(*section(TLBudgetRecordType::Expense)), "Home 0/70* B\n" + subcategories);
 }
 
 TEST_F(BudgetSectionTest, TheSectionTotalCountsOnlyWhereItExceedsTheCategoryLimits) {
     enterMarch();
-    TLBudgetRecord* total = record(merged, nullptr, TLBudgetRecord::kExpense);
+    TLBudgetRecord* total = record(merged, nullptr, TLBudgetRecordType::Expense);
     TLBudgetRecordCustom* own = limit(total, kMarch2011, "40");
-    auto expenses = section(TLBudgetRecord::kExpense);
+    auto expenses = section(TLBudgetRecordType::Expense);
     EXPECT_EQ(expenses->budgetRecord(), total);
     EXPECT_EQ(totals(*expenses), "amount 127.25 limit 45* unbudgeted 60 budgeted");
     own->setLimit(D("200"));
-    EXPECT_EQ(totals(*section(TLBudgetRecord::kExpense)), "amount 127.25 limit 200 unbudgeted 60 budgeted");
+    EXPECT_EQ(totals(*section(TLBudgetRecordType::Expense)), "amount 127.25 limit 200 unbudgeted 60 budgeted");
     // The income section has no total of its own.
-    EXPECT_EQ(section(TLBudgetRecord::kIncome)->budgetRecord(), nullptr);
+    EXPECT_EQ(section(TLBudgetRecordType::Income)->budgetRecord(), nullptr);
 }
 
 TEST_F(BudgetSectionTest, WithEveryLimitZeroNoLimitIsMarkedAsASum) {
@@ -178,7 +178,7 @@ TEST_F(BudgetSectionTest, WithEveryLimitZeroNoLimitIsMarkedAsASum) {
     limit(record(merged, groceries), kMarch2011, "0");
     limit(record(merged, food), kMarch2011, "0");
     limit(record(merged, nullptr), kMarch2011, "0");
-    auto expenses = section(TLBudgetRecord::kExpense);
+    auto expenses = section(TLBudgetRecordType::Expense);
     EXPECT_EQ(rows(*expenses),
               "Food 20/0 B\n"
               "  Groceries 20/0 B\n");
@@ -187,7 +187,7 @@ TEST_F(BudgetSectionTest, WithEveryLimitZeroNoLimitIsMarkedAsASum) {
 
 TEST_F(BudgetSectionTest, ASectionWithoutRecordsOrActivityIsEmptyAndNotBudgeted) {
     spend("15", nullptr);  // uncategorised only
-    auto expenses = section(TLBudgetRecord::kExpense);
+    auto expenses = section(TLBudgetRecordType::Expense);
     EXPECT_EQ(rows(*expenses), "");
     EXPECT_EQ(totals(*expenses), "amount 15 limit 0 unbudgeted 0");
     spend("9", gifts);
@@ -198,9 +198,9 @@ TEST_F(BudgetSectionTest, ASectionWithoutRecordsOrActivityIsEmptyAndNotBudgeted)
 
 TEST_F(BudgetSectionTest, DeletingTheSectionTotalForgetsItEverywhere) {
     enterMarch();
-    TLBudgetRecord* total = record(merged, nullptr, TLBudgetRecord::kExpense);
+    TLBudgetRecord* total = record(merged, nullptr, TLBudgetRecordType::Expense);
     limit(total, kMarch2011, "500");
-    auto expenses = section(TLBudgetRecord::kExpense);
+    auto expenses = section(TLBudgetRecordType::Expense);
     ASSERT_EQ(expenses->budgetRecord(), total);
     expenses->deleteBudgetRecord();
     EXPECT_EQ(expenses->budgetRecord(), nullptr);

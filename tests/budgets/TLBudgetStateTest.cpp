@@ -48,15 +48,15 @@ protected:
 TEST_F(SectionRecordTest, TheLastRecordWithoutCategoryOfEachTypeIsTheSectionTotal) {
     EXPECT_EQ(TLBudgetState::expenseRecord(), nullptr);
     EXPECT_EQ(TLBudgetState::incomeRecord(), nullptr);
-    record(merged, category("Rent"), TLBudgetRecord::kExpense);  // has a category: not a total
+    record(merged, category("Rent"), TLBudgetRecordType::Expense);  // has a category: not a total
     EXPECT_EQ(TLBudgetState::expenseRecord(), nullptr);
     // Nothing found is not remembered: a total made later is found.
-    TLBudgetRecord* expenses = record(merged, nullptr, TLBudgetRecord::kExpense);
-    TLBudgetRecord* income = record(merged, nullptr, TLBudgetRecord::kIncome);
+    TLBudgetRecord* expenses = record(merged, nullptr, TLBudgetRecordType::Expense);
+    TLBudgetRecord* income = record(merged, nullptr, TLBudgetRecordType::Income);
     EXPECT_EQ(TLBudgetState::expenseRecord(), expenses);
     EXPECT_EQ(TLBudgetState::incomeRecord(), income);
     // The total found is kept while it lives; setting one replaces it.
-    TLBudgetRecord* later = record(merged, nullptr, TLBudgetRecord::kExpense);
+    TLBudgetRecord* later = record(merged, nullptr, TLBudgetRecordType::Expense);
     db().save();
     EXPECT_EQ(TLBudgetState::expenseRecord(), expenses);
     TLBudgetState::setExpenseRecord(later);
@@ -69,12 +69,12 @@ TEST_F(SectionRecordTest, TheLastRecordWithoutCategoryOfEachTypeIsTheSectionTota
 
 TEST_F(SectionRecordTest, ACachedTotalThatTheStoreDropsIsNeverHandedOut) {
     db().save();
-    TLBudgetRecord* typed = record(merged, nullptr, TLBudgetRecord::kIncome);
+    TLBudgetRecord* typed = record(merged, nullptr, TLBudgetRecordType::Income);
     ASSERT_EQ(TLBudgetState::incomeRecord(), typed);
     db().rollback();  // the person cancelled: the new record is gone
     EXPECT_EQ(TLBudgetState::incomeRecord(), nullptr);
 
-    TLBudgetRecord* kept = record(merged, nullptr, TLBudgetRecord::kIncome);
+    TLBudgetRecord* kept = record(merged, nullptr, TLBudgetRecordType::Income);
     kept->setLimit(D("2500"));
     db().save();
     ASSERT_EQ(TLBudgetState::incomeRecord(), kept);
@@ -91,9 +91,9 @@ TEST_F(SectionRecordTest, ACachedTotalThatTheStoreDropsIsNeverHandedOut) {
 TEST_F(SectionRecordTest, ARecordOfASetIsFoundByTheSameCategoryAndType) {
     TLCategory* rent = category("Rent");
     TLCategory* gifts = category("Gifts");
-    TLBudgetRecord* rentOut = record(merged, rent, TLBudgetRecord::kExpense);
-    TLBudgetRecord* giftsIn = record(merged, gifts, TLBudgetRecord::kIncome);
-    TLBudgetRecord* total = record(merged, nullptr, TLBudgetRecord::kExpense);
+    TLBudgetRecord* rentOut = record(merged, rent, TLBudgetRecordType::Expense);
+    TLBudgetRecord* giftsIn = record(merged, gifts, TLBudgetRecordType::Income);
+    TLBudgetRecord* total = record(merged, nullptr, TLBudgetRecordType::Expense);
     std::vector<TLBudgetRecord*> set{rentOut, giftsIn, total};
     EXPECT_EQ(TLBudgetState::category(rent, set, 0), rentOut);
     EXPECT_EQ(TLBudgetState::category(rent, set, 1), nullptr);
@@ -112,7 +112,7 @@ TEST_F(SectionRecordTest, TheGlobalObjectAnswersWithTheBudgetState) {
     global.setActiveMonthID(kMarch2011 + 1);
     EXPECT_EQ(TLBudgetState::activeMonthID(), kMarch2011 + 1);
     EXPECT_EQ(groceries->getLimitWithActiveMonth(), D("320"));
-    TLBudgetRecord* total = record(merged, nullptr, TLBudgetRecord::kExpense);
+    TLBudgetRecord* total = record(merged, nullptr, TLBudgetRecordType::Expense);
     EXPECT_EQ(global.expenseRecord(), total);
     global.mergeBudgets();
     EXPECT_EQ(allBudgets().size(), 1u);
@@ -134,7 +134,7 @@ TEST_F(MergeBudgetsTest, AnEmptyStoreGetsOneMonthlyBudgetWithoutRecords) {
     std::vector<TLBudget*> budgets = allBudgets();
     ASSERT_EQ(budgets.size(), 1u);
     EXPECT_EQ(budgets[0]->uuid(), "budget");
-    EXPECT_EQ(budgets[0]->type(), 0);
+    EXPECT_EQ(budgets[0]->type(), TLBudgetType::Monthly);
     EXPECT_EQ(budgets[0]->name(), std::nullopt);
     EXPECT_TRUE(budgets[0]->records().empty());
     db().save();
@@ -144,12 +144,12 @@ TEST_F(MergeBudgetsTest, AnEmptyStoreGetsOneMonthlyBudgetWithoutRecords) {
 }
 
 TEST_F(MergeBudgetsTest, OneOldMonthlyBudgetIsKeptRenamedAndItsLimitsStartThisMonth) {
-    TLBudget* household = budget(TLBudget::kMonthly);
+    TLBudget* household = budget(TLBudgetType::Monthly);
     household->setUuid("TL-A-Budget-2009-0101-010101-X");
     household->setName("Household");
-    record(household, groceries, TLBudgetRecord::kExpense, "400");
-    record(household, salary, TLBudgetRecord::kIncome, "3000");
-    record(household, nullptr, TLBudgetRecord::kExpense, "1500");
+    record(household, groceries, TLBudgetRecordType::Expense, "400");
+    record(household, salary, TLBudgetRecordType::Income, "3000");
+    record(household, nullptr, TLBudgetRecordType::Expense, "1500");
     db().save();
 
     TLBudgetState::mergeBudgets();
@@ -174,28 +174,28 @@ TEST_F(MergeBudgetsTest, OneOldMonthlyBudgetIsKeptRenamedAndItsLimitsStartThisMo
 }
 
 TEST_F(MergeBudgetsTest, ABudgetOfEveryTypeFoldsIntoANewMonthlyOneAndTheLargerLimitStays) {
-    TLBudget* yearly = budget(TLBudget::kYearly);
+    TLBudget* yearly = budget(TLBudgetType::Yearly);
     yearly->setUuid("yearly");
     yearly->setStartDate(localDate(2010, 1, 1));
-    record(yearly, groceries, TLBudgetRecord::kExpense, "1200");
-    record(yearly, salary, TLBudgetRecord::kIncome, "36000");
-    TLBudget* monthly = budget(TLBudget::kMonthly);
+    record(yearly, groceries, TLBudgetRecordType::Expense, "1200");
+    record(yearly, salary, TLBudgetRecordType::Income, "36000");
+    TLBudget* monthly = budget(TLBudgetType::Monthly);
     monthly->setUuid("monthly");
-    record(monthly, groceries, TLBudgetRecord::kExpense, "90");   // less than the yearly's share
-    record(monthly, groceries, TLBudgetRecord::kIncome, "15");    // the other direction: its own record
-    record(monthly, salary, TLBudgetRecord::kIncome, "3100");     // more than the yearly's share
-    TLBudget* trip = budget(TLBudget::kFixedPeriod);
+    record(monthly, groceries, TLBudgetRecordType::Expense, "90");   // less than the yearly's share
+    record(monthly, groceries, TLBudgetRecordType::Income, "15");    // the other direction: its own record
+    record(monthly, salary, TLBudgetRecordType::Income, "3100");     // more than the yearly's share
+    TLBudget* trip = budget(TLBudgetType::FixedPeriod);
     trip->setUuid("trip");
     trip->setStartDate(localDate(2011, 3, 28));
     trip->setEndDate(localDate(2011, 4, 7));  // 10 days, 4 of them in March
-    record(trip, rent, TLBudgetRecord::kExpense, "100");
+    record(trip, rent, TLBudgetRecordType::Expense, "100");
 
     TLBudgetState::mergeBudgets();
     std::vector<TLBudget*> budgets = allBudgets();
     ASSERT_EQ(budgets.size(), 1u);
     TLBudget* merged = budgets[0];
     EXPECT_EQ(merged->uuid(), "budget");
-    EXPECT_EQ(merged->type(), 0);
+    EXPECT_EQ(merged->type(), TLBudgetType::Monthly);
 
     // By hand: March 2011 is 31 days less the hour daylight saving takes, its
     // year 365 days; both intervals end a second before midnight.
@@ -225,11 +225,11 @@ TEST_F(MergeBudgetsTest, RecordsThatAlreadyHaveMonthLimitsKeepThem) {
     // The device's merged budget with limits the person entered, and a
     // second budget that arrived from the desktop.
     TLBudget* merged = budget();
-    TLBudgetRecord* typed = record(merged, groceries, TLBudgetRecord::kExpense);  // stored limit: the model's 0
+    TLBudgetRecord* typed = record(merged, groceries, TLBudgetRecordType::Expense);  // stored limit: the model's 0
     limit(typed, kMarch2011 - 2, "250");
     TLBudget* desktop = budget();
     desktop->setUuid("desktop");
-    record(desktop, rent, TLBudgetRecord::kExpense, "800");
+    record(desktop, rent, TLBudgetRecordType::Expense, "800");
 
     TLBudgetState::mergeBudgets();
     std::vector<TLBudget*> budgets = allBudgets();

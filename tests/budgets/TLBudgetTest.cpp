@@ -38,30 +38,30 @@ protected:
     TLTransaction* on(int day, TLTransaction* t) { return dated(t, localDate(2011, 3, day, 10)); }
 
     void enterMarch() {
-        on(2, transaction(checking, 0, {"40"}, groceries));
-        TLTransaction* dinner = on(5, transaction(euroCard, 0, {"10"}, groceries));  // split: 10 + 20 euros
+        on(2, transaction(checking, TLTransactionType::Expense, {"40"}, groceries));
+        TLTransaction* dinner = on(5, transaction(euroCard, TLTransactionType::Expense, {"10"}, groceries));  // split: 10 + 20 euros
         addSplit(dinner, "20", restaurants);
-        on(9, transaction(pounds, 0, {"3.33"}, groceries));
+        on(9, transaction(pounds, TLTransactionType::Expense, {"3.33"}, groceries));
         // Euros paid from the dollar account at a frozen rate of 1.2.
-        TLTransaction* abroad = on(12, transaction(checking, 0, {}, groceries));
+        TLTransaction* abroad = on(12, transaction(checking, TLTransactionType::Expense, {}, groceries));
         abroad->changeCurrencyTo(eur);
         abroad->setValueToRateRecordToAccount(D("1.2"));
         addSplit(abroad, "5", groceries);
         // Pounds paid from the euro card at a frozen 1.3 euros a pound.
-        TLTransaction* pub = on(14, transaction(euroCard, 0, {}, groceries));
+        TLTransaction* pub = on(14, transaction(euroCard, TLTransactionType::Expense, {}, groceries));
         pub->changeCurrencyTo(gbp);
         pub->setValueToRateRecordToAccount(D("1.3"));
         addSplit(pub, "2", groceries);
         // 100 dollars sent to the euro card, filed under groceries; the
         // mirror there is booked at 0.9 euros a dollar.
-        TLTransaction* sent = on(20, transaction(checking, 2, {"100"}, groceries));
+        TLTransaction* sent = on(20, transaction(checking, TLTransactionType::Transfer, {"100"}, groceries));
         sent->transferToAccount(euroCard);
-        on(22, transaction(checking, 1, {"7.5"}, groceries));  // a refund
-        on(25, transaction(checking, 1, {"2000"}, salary));
-        on(26, transaction(checking, 0, {"12.34"}));  // uncategorised
-        dated(transaction(checking, 0, {"1"}, groceries), localDate(2011, 3, 31, 23, 59, 59));
-        dated(transaction(checking, 0, {"1000"}, groceries), localDate(2011, 4, 1));
-        dated(transaction(checking, 0, {"1000"}, groceries), localDate(2011, 2, 28, 23, 59, 59));
+        on(22, transaction(checking, TLTransactionType::Income, {"7.5"}, groceries));  // a refund
+        on(25, transaction(checking, TLTransactionType::Income, {"2000"}, salary));
+        on(26, transaction(checking, TLTransactionType::Expense, {"12.34"}));  // uncategorised
+        dated(transaction(checking, TLTransactionType::Expense, {"1"}, groceries), localDate(2011, 3, 31, 23, 59, 59));
+        dated(transaction(checking, TLTransactionType::Expense, {"1000"}, groceries), localDate(2011, 4, 1));
+        dated(transaction(checking, TLTransactionType::Expense, {"1000"}, groceries), localDate(2011, 2, 28, 23, 59, 59));
         auto* planned = create<TLSplit>();  // a schedule's split never counts
         planned->setBill(create<TLScheduler>());
         planned->setCategory(groceries);
@@ -87,69 +87,69 @@ TEST_F(CategoryAmountTest, AMonthOfSpendingInThreeCurrenciesComesOutInDollars) {
     Decimal spent = D("40") + D("10") * D("1.1") + D("3.33") * D("1.5") + D("5") * D("1.2") +
                     D("2") * D("1.3") * D("1.1") + D("100") + D("1");
     EXPECT_EQ(spent, D("165.855"));
-    EXPECT_EQ(amount(groceries, 0), D("165.86"));  // rounded up to cents
+    EXPECT_EQ(amount(groceries, TLBudgetRecordType::Expense), D("165.86"));  // rounded up to cents
     // The refund and the receiving side of the transfer, whose 100 dollars
     // stay 100 though the euro card booked them at 0.9.
-    EXPECT_EQ(amount(groceries, 1), D("107.5"));
-    EXPECT_EQ(amount(restaurants, 0), D("22"));
-    EXPECT_EQ(amount(restaurants, 1), D("0"));
-    EXPECT_EQ(amount(salary, 1), D("2000"));
-    EXPECT_EQ(amount(salary, 0), D("0"));
+    EXPECT_EQ(amount(groceries, TLBudgetRecordType::Income), D("107.5"));
+    EXPECT_EQ(amount(restaurants, TLBudgetRecordType::Expense), D("22"));
+    EXPECT_EQ(amount(restaurants, TLBudgetRecordType::Income), D("0"));
+    EXPECT_EQ(amount(salary, TLBudgetRecordType::Income), D("2000"));
+    EXPECT_EQ(amount(salary, TLBudgetRecordType::Expense), D("0"));
     // A master's own amount is its own splits only; the sections add subcategories.
-    EXPECT_EQ(amount(food, 0), D("0"));
-    EXPECT_EQ(amount(nullptr, 0), D("12.34"));
+    EXPECT_EQ(amount(food, TLBudgetRecordType::Expense), D("0"));
+    EXPECT_EQ(amount(nullptr, TLBudgetRecordType::Expense), D("12.34"));
 }
 
 TEST_F(CategoryAmountTest, AMissingRateLeavesTheAmountAsEntered) {
     TLCurrency* chf = currency("CHF");
     TLAccount* francs = account("Francs", chf);
-    on(3, transaction(francs, 0, {"8.75"}, groceries));
-    EXPECT_EQ(amount(groceries, 0), D("8.75"));
+    on(3, transaction(francs, TLTransactionType::Expense, {"8.75"}, groceries));
+    EXPECT_EQ(amount(groceries, TLBudgetRecordType::Expense), D("8.75"));
     // A rate of zero is no rate either.
     rate(chf, usd, "0");
     TLCurrencyCenter::sharedCenter().clearRatesCache();
-    EXPECT_EQ(amount(groceries, 0), D("8.75"));
+    EXPECT_EQ(amount(groceries, TLBudgetRecordType::Expense), D("8.75"));
     rate(chf, usd, "1.0725");
     TLCurrencyCenter::sharedCenter().clearRatesCache();
-    EXPECT_EQ(amount(groceries, 0), D("9.39"));  // 9.384375, rounded up
+    EXPECT_EQ(amount(groceries, TLBudgetRecordType::Expense), D("9.39"));  // 9.384375, rounded up
 }
 
 TEST_F(CategoryAmountTest, TransfersCountOnTheSendingSideAsExpenseAndTheOtherAsIncome) {
     TLAccount* savings = account("Savings", usd);
-    TLTransaction* sent = on(4, transaction(checking, 2, {"250"}, restaurants));
+    TLTransaction* sent = on(4, transaction(checking, TLTransactionType::Transfer, {"250"}, restaurants));
     sent->transferToAccount(savings);
-    TLTransaction* received = on(6, transaction(checking, 2, {"80"}, restaurants));
+    TLTransaction* received = on(6, transaction(checking, TLTransactionType::Transfer, {"80"}, restaurants));
     received->transferFromAccount(savings);
     ASSERT_EQ(checkBooks(), "");
-    EXPECT_EQ(amount(restaurants, 0), D("330"));  // 250 out of checking, 80 out of savings
-    EXPECT_EQ(amount(restaurants, 1), D("330"));  // 250 into savings, 80 into checking
+    EXPECT_EQ(amount(restaurants, TLBudgetRecordType::Expense), D("330"));  // 250 out of checking, 80 out of savings
+    EXPECT_EQ(amount(restaurants, TLBudgetRecordType::Income), D("330"));  // 250 into savings, 80 into checking
 }
 
 TEST_F(CategoryAmountTest, InvestmentBuysAreOutflowsAndSellsInflows) {
-    on(7, transaction(checking, 4, {"300"}, salary));
-    on(8, transaction(checking, 5, {"120"}, salary));
-    EXPECT_EQ(amount(salary, 0), D("300"));
-    EXPECT_EQ(amount(salary, 1), D("120"));
+    on(7, transaction(checking, TLTransactionType::InvestmentBuy, {"300"}, salary));
+    on(8, transaction(checking, TLTransactionType::InvestmentSell, {"120"}, salary));
+    EXPECT_EQ(amount(salary, TLBudgetRecordType::Expense), D("300"));
+    EXPECT_EQ(amount(salary, TLBudgetRecordType::Income), D("120"));
 }
 
 class BudgetPeriodTest : public test::BudgetTest {};
 
 TEST_F(BudgetPeriodTest, ThePeriodStartsOnTheBudgetsDayOfThisMonthOrYear) {
-    TLBudget* monthly = budget(TLBudget::kMonthly);
+    TLBudget* monthly = budget(TLBudgetType::Monthly);
     monthly->setStartDate(localDate(2009, 7, 10, 18, 30));
     EXPECT_EQ(test::local(monthly->getStartDate()), "2011-03-10 00:00:00");
-    TLBudget* yearly = budget(TLBudget::kYearly);
+    TLBudget* yearly = budget(TLBudgetType::Yearly);
     yearly->setStartDate(localDate(2009, 7, 10));
     EXPECT_EQ(test::local(yearly->getStartDate()), "2011-07-10 00:00:00");
-    TLBudget* fixed = budget(TLBudget::kFixedPeriod);
+    TLBudget* fixed = budget(TLBudgetType::FixedPeriod);
     fixed->setStartDate(localDate(2010, 11, 3, 9));
     EXPECT_EQ(test::local(fixed->getStartDate()), "2010-11-03 09:00:00");
-    EXPECT_EQ(test::local(budget(TLBudget::kFixedPeriod)->getStartDate()), "nil");
+    EXPECT_EQ(test::local(budget(TLBudgetType::FixedPeriod)->getStartDate()), "nil");
     // A day the month does not have runs on into the next one.
     test::ScopedClock february(localDate(2011, 2, 10));
     monthly->setStartDate(localDate(2010, 1, 31));
     EXPECT_EQ(test::local(monthly->getStartDate()), "2011-03-03 00:00:00");
-    EXPECT_EQ(test::local(budget(TLBudget::kMonthly)->getStartDate()), "2011-02-01 00:00:00");
+    EXPECT_EQ(test::local(budget(TLBudgetType::Monthly)->getStartDate()), "2011-02-01 00:00:00");
 }
 
 TEST_F(BudgetPeriodTest, TodaysShareOfTheMonthRunsFromZeroAtItsFirstInstant) {
@@ -173,16 +173,16 @@ TEST_F(BudgetPeriodTest, TodaysShareOfTheMonthRunsFromZeroAtItsFirstInstant) {
 TEST_F(BudgetPeriodTest, TheLimitRateIsTheIntervalsShareOfTheBudgetsPeriod) {
     TLTimeInterval march = month(2011, 3);  // 31 days less the hour daylight saving takes
     double marchSeconds = 31.0 * 86400 - 3600 - 1;
-    TLBudget* yearly = budget(TLBudget::kYearly);
+    TLBudget* yearly = budget(TLBudgetType::Yearly);
     yearly->setStartDate(localDate(2008, 1, 1));
     double year2011 = 365.0 * 86400 - 1;  // the hour lost in March comes back in November
     EXPECT_FLOAT_EQ(yearly->getLimitRateForFilterInterval(march), static_cast<float>(marchSeconds / year2011));
-    TLBudget* monthly = budget(TLBudget::kMonthly);
+    TLBudget* monthly = budget(TLBudgetType::Monthly);
     monthly->setStartDate(localDate(2008, 1, 1));
     EXPECT_FLOAT_EQ(monthly->getLimitRateForFilterInterval(march), 1.0f);
 
     // A fixed period of 10 days of which 4 fall into March.
-    TLBudget* fixed = budget(TLBudget::kFixedPeriod);
+    TLBudget* fixed = budget(TLBudgetType::FixedPeriod);
     fixed->setStartDate(localDate(2011, 3, 28));
     fixed->setEndDate(localDate(2011, 4, 7));
     EXPECT_FLOAT_EQ(fixed->getLimitRateForFilterInterval(march), static_cast<float>((4.0 * 86400 - 1) / (10.0 * 86400)));
@@ -216,38 +216,38 @@ TEST_F(UnbudgetedCategoriesTest, ActiveCategoriesWithoutARecordOfTheirDirectionB
     TLCategory* wages = category("Wages");
     TLCategory* quiet = category("Quiet");
     TLCategory* april = category("April");
-    dated(transaction(cash, 0, {"900"}, rent), localDate(2011, 3, 1));
-    dated(transaction(cash, 0, {"30"}, books), localDate(2011, 3, 31, 23, 59, 59));
-    dated(transaction(cash, 0, {"15"}, gifts), localDate(2011, 3, 10));
-    dated(transaction(cash, 1, {"20"}, gifts), localDate(2011, 3, 11));
-    dated(transaction(cash, 1, {"3000"}, wages), localDate(2011, 3, 25));
-    dated(transaction(cash, 0, {"5"}, april), localDate(2011, 4, 1));
+    dated(transaction(cash, TLTransactionType::Expense, {"900"}, rent), localDate(2011, 3, 1));
+    dated(transaction(cash, TLTransactionType::Expense, {"30"}, books), localDate(2011, 3, 31, 23, 59, 59));
+    dated(transaction(cash, TLTransactionType::Expense, {"15"}, gifts), localDate(2011, 3, 10));
+    dated(transaction(cash, TLTransactionType::Income, {"20"}, gifts), localDate(2011, 3, 11));
+    dated(transaction(cash, TLTransactionType::Income, {"3000"}, wages), localDate(2011, 3, 25));
+    dated(transaction(cash, TLTransactionType::Expense, {"5"}, april), localDate(2011, 4, 1));
     auto* planned = create<TLSplit>();
     planned->setBill(create<TLScheduler>());
     planned->setCategory(quiet);
     planned->setAmount(D("70"));
-    EXPECT_EQ(names(0), "Books, Gifts, Rent");
-    EXPECT_EQ(names(1), "Gifts, Wages");
+    EXPECT_EQ(names(TLBudgetRecordType::Expense), "Books, Gifts, Rent");
+    EXPECT_EQ(names(TLBudgetRecordType::Income), "Gifts, Wages");
 
     // A record of one direction takes the category off that list only; a
     // record of the other direction leaves it on.
-    record(merged, rent, TLBudgetRecord::kExpense);
-    record(merged, gifts, TLBudgetRecord::kIncome);
-    record(merged, wages, TLBudgetRecord::kExpense);
-    EXPECT_EQ(names(0), "Books, Gifts");
-    EXPECT_EQ(names(1), "Wages");
+    record(merged, rent, TLBudgetRecordType::Expense);
+    record(merged, gifts, TLBudgetRecordType::Income);
+    record(merged, wages, TLBudgetRecordType::Expense);
+    EXPECT_EQ(names(TLBudgetRecordType::Expense), "Books, Gifts");
+    EXPECT_EQ(names(TLBudgetRecordType::Income), "Wages");
 }
 
 TEST_F(UnbudgetedCategoriesTest, TheSendingSideOfATransferIsSpendingAndTheOtherIncome) {
     TLCategory* moving = category("Moving");
     TLAccount* bank = account("Bank");
-    dated(transaction(cash, 2, {"60"}, moving), localDate(2011, 3, 3))->transferToAccount(bank);
-    EXPECT_EQ(names(0), "Moving");
-    EXPECT_EQ(names(1), "Moving");
+    dated(transaction(cash, TLTransactionType::Transfer, {"60"}, moving), localDate(2011, 3, 3))->transferToAccount(bank);
+    EXPECT_EQ(names(TLBudgetRecordType::Expense), "Moving");
+    EXPECT_EQ(names(TLBudgetRecordType::Income), "Moving");
     TLCategory* tickets = category("Tickets");
-    dated(transaction(cash, 4, {"60"}, tickets), localDate(2011, 3, 3));
-    EXPECT_EQ(names(0), "Moving, Tickets");
-    EXPECT_EQ(names(1), "Moving");
+    dated(transaction(cash, TLTransactionType::InvestmentBuy, {"60"}, tickets), localDate(2011, 3, 3));
+    EXPECT_EQ(names(TLBudgetRecordType::Expense), "Moving, Tickets");
+    EXPECT_EQ(names(TLBudgetRecordType::Income), "Moving");
 }
 
 }  // namespace

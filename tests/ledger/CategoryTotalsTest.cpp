@@ -19,11 +19,11 @@ TEST_F(CategoryTotalsTest, ATotalAddsSubcategoriesSignsAndConvertedSplits) {
     TLCategory* diesel = category("Diesel", fuel);  // deeper levels count too
     rate(eur, usd, "1.1");
     TLCurrencyCenter::sharedCenter().clearRatesCache();
-    transaction(checking, 0, {"40"}, car);
-    transaction(checking, 0, {"12.5"}, fuel);
-    transaction(checking, 1, {"5"}, fuel);  // a refund
+    transaction(checking, TLTransactionType::Expense, {"40"}, car);
+    transaction(checking, TLTransactionType::Expense, {"12.5"}, fuel);
+    transaction(checking, TLTransactionType::Income, {"5"}, fuel);  // a refund
     TLAccount* euros = account("Euros", eur);
-    transaction(euros, 0, {"10"}, diesel);  // −11 in dollars
+    transaction(euros, TLTransactionType::Expense, {"10"}, diesel);  // −11 in dollars
     auto* bill = create<TLScheduler>();
     auto* planned = create<TLSplit>();
     planned->setBill(bill);
@@ -39,7 +39,7 @@ TEST_F(CategoryTotalsTest, ATotalAddsSubcategoriesSignsAndConvertedSplits) {
 TEST_F(CategoryTotalsTest, ANewDefaultCurrencyCountsOnceTheCacheIsCleared) {
     TLCategory* travel = category("Travel");
     rate(usd, eur, "0.5");
-    transaction(checking, 0, {"30"}, travel);
+    transaction(checking, TLTransactionType::Expense, {"30"}, travel);
     EXPECT_EQ(travel->getTotalAmount(), D("-30"));
     usd->setDefault(false);
     eur->setDefault(true);

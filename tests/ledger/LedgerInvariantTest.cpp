@@ -27,10 +27,10 @@ protected:
         rate(jpy, usd, "0.0067");
         rate(usd, jpy, "149.25");
         rate(eur, jpy, "161.7");
-        account("Checking", usd, 0, 0);
-        account("Savings", usd, 0, 1);
-        account("Travel", eur, 1, 2);
-        account("Card", jpy, 2, 3);
+        account("Checking", usd, TLAccountType::Bank, 0);
+        account("Savings", usd, TLAccountType::Bank, 1);
+        account("Travel", eur, TLAccountType::Cash, 2);
+        account("Card", jpy, TLAccountType::CreditCard, 3);
         db().save();
     }
 
@@ -44,6 +44,7 @@ protected:
     T* pick(const std::vector<T*>& list) {
         return list.empty() ? nullptr : list[std::uniform_int_distribution<size_t>(0, list.size() - 1)(rng_)];
     }
+    bool coin() { return std::uniform_int_distribution<int>(0, 1)(rng_) == 1; }
     Decimal amount() {  // 0.01 … 999.99, sometimes with a third place
         long long cents = std::uniform_int_distribution<long long>(1, 99999)(rng_);
         bool mills = std::uniform_int_distribution<int>(0, 4)(rng_) == 0;
@@ -105,7 +106,7 @@ std::string LedgerInvariantTest::step() {
             auto* n = create<TLTransaction>();
             n->setAccount(in);
             n->copyCurrencyFromAccount();
-            int type = std::uniform_int_distribution<int>(0, 1)(rng_);
+            int type = coin() ? TLTransactionType::Income : TLTransactionType::Expense;
             n->changeTypeTo(type);
             int count = std::uniform_int_distribution<int>(1, 3)(rng_);
             what << "create type " << type << " in " << *in->name() << ":";
@@ -125,7 +126,7 @@ std::string LedgerInvariantTest::step() {
         }
         case 3: {
             if (t == nullptr || isOrigin(t)) return "change type: nothing";
-            int type = std::uniform_int_distribution<int>(0, 1)(rng_);
+            int type = coin() ? TLTransactionType::Income : TLTransactionType::Expense;
             t->changeTypeTo(type);
             return "change type to " + std::to_string(type);
         }
@@ -165,7 +166,7 @@ std::string LedgerInvariantTest::step() {
             if (other == t->account()) return "transfer: same account";
             bool sending = std::uniform_int_distribution<int>(0, 1)(rng_) == 1;
             t->setTransferPrimary(t->isNegative());
-            t->changeTypeTo(2);
+            t->changeTypeTo(TLTransactionType::Transfer);
             origins_.insert(*t->uuid());
             if (sending) t->transferToAccount(other); else t->transferFromAccount(other);
             return std::string(sending ? "transfer to " : "transfer from ") + *other->name();

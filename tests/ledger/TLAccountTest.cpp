@@ -29,7 +29,7 @@ TEST_F(TLAccountTest, ANewAccountIsInTheDefaultCurrency) {
 TEST_F(TLAccountTest, TheOpeningBalanceIsPartOfTheBalance) {
     TLAccount* a = account("Checking", usd);
     a->changeStartingBalanceTo(D("100"));
-    transaction(a, 0, {"20"});
+    transaction(a, TLTransactionType::Expense, {"20"});
     EXPECT_EQ(*a->balance(), D("80"));
     a->changeStartingBalanceTo(D("150"));
     EXPECT_EQ(*a->balance(), D("130"));
@@ -41,8 +41,8 @@ TEST_F(TLAccountTest, ChangingTheCurrencyFreezesTodaysRatesAndRecomputes) {
     rate(usd, eur, "0.9");
     TLAccount* a = account("Travel", usd);
     a->changeStartingBalanceTo(D("10"));
-    TLTransaction* dinner = transaction(a, 0, {"50"});
-    TLTransaction* refund = transaction(a, 1, {"20"});
+    TLTransaction* dinner = transaction(a, TLTransactionType::Expense, {"50"});
+    TLTransaction* refund = transaction(a, TLTransactionType::Income, {"20"});
     refund->changeCurrencyTo(eur);  // already in euros: needs a rate to dollars
     rate(eur, usd, "1.2");
     refund->setValueToRateRecordToAccount(D("1.2"));
@@ -68,11 +68,11 @@ TEST_F(TLAccountTest, ChangingTheCurrencyFreezesTodaysRatesAndRecomputes) {
 TEST_F(TLAccountTest, DeletingAnAccountTakesItsAmountsAndLeavesMirrorsAlone) {
     TLAccount* checking = account("Checking", usd);
     TLAccount* savings = account("Savings", usd);
-    TLTransaction* sent = transaction(checking, 2, {"50"});
+    TLTransaction* sent = transaction(checking, TLTransactionType::Transfer, {"50"});
     sent->setTransferPrimary(true);
     sent->changeTotalAmountTo(sent->getTotalAmount());
     sent->transferToAccount(savings);
-    transaction(checking, 0, {"5"});
+    transaction(checking, TLTransactionType::Expense, {"5"});
     EXPECT_EQ(*savings->balance(), D("50"));
     db().deleteObject(checking);
     db().save();
@@ -84,23 +84,23 @@ TEST_F(TLAccountTest, DeletingAnAccountTakesItsAmountsAndLeavesMirrorsAlone) {
 
 TEST_F(TLAccountTest, TheOtherAccountIsProposedOnlyBetweenTwo) {
     TLGlobal& global = TLGlobal::sharedGlobal();
-    TLAccount* first = account("First", usd, 0, 0);
+    TLAccount* first = account("First", usd, TLAccountType::Bank, 0);
     EXPECT_EQ(global.getOtherAccountToAccount(first), nullptr);
-    TLAccount* second = account("Second", usd, 1, 1);
-    account("Hidden", usd, 20, 2);  // never listed, never proposed
+    TLAccount* second = account("Second", usd, TLAccountType::Cash, 1);
+    account("Hidden", usd, TLAccountType::NeverListed, 2);  // never listed, never proposed
     EXPECT_EQ(global.getOtherAccountToAccount(first), second);
     EXPECT_EQ(global.getOtherAccountToAccount(second), first);
-    account("Third", usd, 5, 3);
+    account("Third", usd, TLAccountType::Asset, 3);
     EXPECT_EQ(global.getOtherAccountToAccount(first), nullptr);
 }
 
 TEST_F(TLAccountTest, TheDefaultAccountIsTheFirstSupportedOneInListOrder) {
-    TLAccount* loan = account("Mortgage", usd, 4, 0);
-    account("Broker", usd, 3, 1);
+    TLAccount* loan = account("Mortgage", usd, TLAccountType::Loan, 0);
+    account("Broker", usd, TLAccountType::Investment, 1);
     EXPECT_EQ(TLAccount::getDefaultAccount(), nullptr);
     EXPECT_TRUE(loan->isNotSupported());
-    TLAccount* cash = account("Wallet", usd, 1, 3);
-    TLAccount* card = account("Card", usd, 2, 2);
+    TLAccount* cash = account("Wallet", usd, TLAccountType::Cash, 3);
+    TLAccount* card = account("Card", usd, TLAccountType::CreditCard, 2);
     EXPECT_EQ(TLAccount::getDefaultAccount(), card);
     EXPECT_FALSE(cash->isNotSupported());
 }
@@ -111,7 +111,7 @@ TEST_F(TLAccountTest, NetWorthConvertsAndRoundsForeignBalancesUp) {
     dollars->setBalance(D("0.005"));
     TLAccount* euros = account("Euros", eur);
     euros->setBalance(D("100.001"));  // 130.0013 → 130.01
-    TLAccount* hidden = account("Hidden", usd, 20);
+    TLAccount* hidden = account("Hidden", usd, TLAccountType::NeverListed);
     hidden->setBalance(D("1000"));
     EXPECT_EQ(TLAccount::getNetWorth(TLAccount::getAccounts()), D("130.015"));
     // A pair without a record is made at 1 and counts at face value.
@@ -122,7 +122,7 @@ TEST_F(TLAccountTest, NetWorthConvertsAndRoundsForeignBalancesUp) {
 }
 
 TEST_F(TLAccountTest, ACardBelowItsLimitWarnsUntilSilenced) {
-    TLAccount* card = account("Visa", usd, 2);
+    TLAccount* card = account("Visa", usd, TLAccountType::CreditCard);
     card->setCcLimit(D("-500"));
     card->setBalance(D("-500"));
     EXPECT_FALSE(card->isCreditLimitExceeded());
@@ -131,14 +131,14 @@ TEST_F(TLAccountTest, ACardBelowItsLimitWarnsUntilSilenced) {
     EXPECT_EQ(card->getCreditLimitExceededMessage(), "Credit Limit exceeded by $120.00");
     card->setClosed(true);
     EXPECT_FALSE(card->isCreditLimitExceeded());
-    TLAccount* bank = account("Bank", usd, 0);
+    TLAccount* bank = account("Bank", usd, TLAccountType::Bank);
     bank->setCcLimit(D("-500"));
     bank->setBalance(D("-620"));
     EXPECT_FALSE(bank->isCreditLimitExceeded());
 }
 
 TEST_F(TLAccountTest, CopyingAnAccountKeepsItsOwnIdentifier) {
-    TLAccount* a = account("Checking", eur, 1);
+    TLAccount* a = account("Checking", eur, TLAccountType::Cash);
     a->setStartingBalance(D("12.5"));
     auto* b = create<TLAccount>();
     std::string own = *b->uuid();
@@ -150,12 +150,14 @@ TEST_F(TLAccountTest, CopyingAnAccountKeepsItsOwnIdentifier) {
 }
 
 TEST_F(TLAccountTest, IconsByKind) {
-    const char* names[] = {"home-bank.png", "home-cash.png", "home-credit.png",
-                           "home-investment.png", "home-loan.png", "home-asset.png"};
+    const std::pair<int, const char*> icons[] = {
+        {TLAccountType::Bank, "home-bank.png"},     {TLAccountType::Cash, "home-cash.png"},
+        {TLAccountType::CreditCard, "home-credit.png"}, {TLAccountType::Investment, "home-investment.png"},
+        {TLAccountType::Loan, "home-loan.png"},     {TLAccountType::Asset, "home-asset.png"}};
     auto* a = create<TLAccount>();
-    for (int type = 0; type <= 5; ++type) {
+    for (auto [type, name] : icons) {
         a->setType(type);
-        EXPECT_EQ(a->getIcon().name, names[type]);
+        EXPECT_EQ(a->getIcon().name, name) << type;
     }
 }
 

@@ -100,7 +100,7 @@ TEST_F(TLCategoryTest, NamesAreTranslatedAndPictureNamesStayEnglish) {
     std::vector<std::string> subs;
     for (TLCategory* sub : office->getOrderedSubcats()) subs.push_back(*sub->name());
     EXPECT_EQ(subs, (std::vector<std::string>{"Ausstattung", "Büromaterial", "Porto"}));
-    EXPECT_EQ(TLCategory::getCategoryWithName("Gehalt")->mastercat()->getDefaultTransactionType(), 1);
+    EXPECT_EQ(TLCategory::getCategoryWithName("Gehalt")->mastercat()->getDefaultTransactionType(), TLTransactionType::Income);
 }
 
 TEST_F(TLCategoryTest, TheDefaultTypeFollowsTheFlags) {
@@ -110,9 +110,9 @@ TEST_F(TLCategoryTest, TheDefaultTypeFollowsTheFlags) {
     TLCategory* income = category("Salary");
     income->setIsIncome(true);
     TLCategory* neither = category("Misc");
-    EXPECT_EQ(both->getDefaultTransactionType(), 0);
-    EXPECT_EQ(income->getDefaultTransactionType(), 1);
-    EXPECT_EQ(neither->getDefaultTransactionType(), 0);
+    EXPECT_EQ(both->getDefaultTransactionType(), TLTransactionType::Expense);
+    EXPECT_EQ(income->getDefaultTransactionType(), TLTransactionType::Income);
+    EXPECT_EQ(neither->getDefaultTransactionType(), TLTransactionType::Expense);
 }
 
 TEST_F(TLCategoryTest, TransactionsComeFromTheCategoryAndItsSubcategories) {

@@ -12,7 +12,7 @@ using test::D;
 using TLTransactionTest = test::DollarBookTest;
 
 TEST_F(TLTransactionTest, SplitsMakeTheSignedTotalAndMoveTheBalance) {
-    TLTransaction* t = transaction(checking, 0, {"10", "5"});
+    TLTransaction* t = transaction(checking, TLTransactionType::Expense, {"10", "5"});
     EXPECT_EQ(*t->totalamount(), D("-15"));
     EXPECT_EQ(t->getTotalAmount(), D("-15"));
     EXPECT_EQ(*checking->balance(), D("-15"));
@@ -26,7 +26,7 @@ TEST_F(TLTransactionTest, SplitsMakeTheSignedTotalAndMoveTheBalance) {
 }
 
 TEST_F(TLTransactionTest, IncomeAddsAndDeletedSplitsTakeTheirShareAway) {
-    TLTransaction* pay = transaction(checking, 1, {"2500.10"});
+    TLTransaction* pay = transaction(checking, TLTransactionType::Income, {"2500.10"});
     TLSplit* cent = addSplit(pay, "0.01");
     EXPECT_EQ(*checking->balance(), D("2500.11"));
     db().deleteObject(cent);
@@ -39,24 +39,26 @@ TEST_F(TLTransactionTest, IncomeAddsAndDeletedSplitsTakeTheirShareAway) {
 }
 
 TEST_F(TLTransactionTest, ChangingTheTypeFlipsTheTotalOnlyWhenTheSignChanges) {
-    TLTransaction* t = transaction(checking, 0, {"30"});
+    TLTransaction* t = transaction(checking, TLTransactionType::Expense, {"30"});
     t->setTransferPrimary(true);
-    t->changeTypeTo(2);  // a sending transfer is negative as well
+    t->changeTypeTo(TLTransactionType::Transfer);  // a sending transfer is negative as well
     EXPECT_EQ(*t->totalamount(), D("-30"));
     EXPECT_EQ(*checking->balance(), D("-30"));
-    t->changeTypeTo(1);
+    t->changeTypeTo(TLTransactionType::Income);
     EXPECT_EQ(*t->totalamount(), D("30"));
     EXPECT_EQ(*checking->balance(), D("30"));  // moved by +60
     EXPECT_EQ(*t->getOrderedSplit().front()->amount(), D("30"));
-    t->changeTypeTo(4);  // an investment buy is negative
+    t->changeTypeTo(TLTransactionType::InvestmentBuy);  // an investment buy is negative
     EXPECT_EQ(*t->totalamount(), D("-30"));
     EXPECT_EQ(checkBooks(), "");
 }
 
 TEST_F(TLTransactionTest, ASignIsTheTypesAndTheSendingSidesOfATransfer) {
     auto* t = create<TLTransaction>();
-    const std::pair<int, bool> negative[] = {{0, false}, {4, false}, {2, true}};
-    const std::pair<int, bool> positive[] = {{1, false}, {5, false}, {2, false}};
+    const std::pair<int, bool> negative[] = {
+        {TLTransactionType::Expense, false}, {TLTransactionType::InvestmentBuy, false}, {TLTransactionType::Transfer, true}};
+    const std::pair<int, bool> positive[] = {
+        {TLTransactionType::Income, false}, {TLTransactionType::InvestmentSell, false}, {TLTransactionType::Transfer, false}};
     for (auto [type, sending] : negative) {
         t->setType(type);
         t->setTransferPrimary(sending);
@@ -94,7 +96,7 @@ TEST_F(TLTransactionTest, AForeignTotalMovesTheBalanceAtItsFrozenRate) {
 
 TEST_F(TLTransactionTest, ChangingTheCurrencyKeepsTheNumberAndConvertsIt) {
     rate(eur, usd, "1.25");
-    TLTransaction* t = transaction(checking, 0, {"8"});
+    TLTransaction* t = transaction(checking, TLTransactionType::Expense, {"8"});
     t->changeCurrencyTo(eur);
     EXPECT_EQ(*t->totalamount(), D("-8"));
     EXPECT_EQ(*checking->balance(), D("-10"));
@@ -110,7 +112,7 @@ TEST_F(TLTransactionTest, MovingToAnotherAccountCarriesTheAmount) {
     rate(usd, eur, "0.5");
     TLAccount* savings = account("Savings", usd);
     TLAccount* euros = account("Euros", eur);
-    TLTransaction* t = transaction(checking, 0, {"40"});
+    TLTransaction* t = transaction(checking, TLTransactionType::Expense, {"40"});
     t->changeAccountTo(savings);
     EXPECT_EQ(*checking->balance(), D("0"));
     EXPECT_EQ(*savings->balance(), D("-40"));
@@ -154,9 +156,9 @@ TEST_F(TLTransactionTest, CategoryTextsAndTitles) {
     split->changeCategoryTo(nullptr);
     EXPECT_EQ(t->getCategoryString(), "Uncategorized");
     EXPECT_EQ(*t->totalamount(), D("-12"));
-    t->setType(4);
+    t->setType(TLTransactionType::InvestmentBuy);
     EXPECT_EQ(t->getCategoryString(), "Buy");
-    t->setType(5);
+    t->setType(TLTransactionType::InvestmentSell);
     EXPECT_EQ(t->getCategoryString(), "Sell");
     addSplit(t, "1", food);
     EXPECT_EQ(t->getCategoryString(), "Split");
@@ -168,7 +170,7 @@ TEST_F(TLTransactionTest, WithPayeesOnThePayeeTitlesAllButTransfers) {
     TLCategory* rent = category("Rent");
     auto* landlord = create<TLPayee>();
     landlord->setNamesFromString("Ann Lee");
-    TLTransaction* t = transaction(checking, 0, {"700"}, rent);
+    TLTransaction* t = transaction(checking, TLTransactionType::Expense, {"700"}, rent);
     t->setPayee(landlord);
     EXPECT_EQ(t->getRepresentationString(), "Rent");  // payee setting off
     EXPECT_FALSE(t->isPayeePriority());
@@ -178,7 +180,7 @@ TEST_F(TLTransactionTest, WithPayeesOnThePayeeTitlesAllButTransfers) {
     EXPECT_TRUE(t->shouldPreferPayee());
 
     TLAccount* savings = account("Savings", usd);
-    t->setType(2);
+    t->setType(TLTransactionType::Transfer);
     t->setTransferPrimary(true);
     t->transferAccount_ = savings;
     EXPECT_EQ(t->getRepresentationString(), "Transfer to Savings");
@@ -193,7 +195,7 @@ TEST_F(TLTransactionTest, TheSearchTextHoldsPayeeCategoriesDateAndAmount) {
     station->setCompany("Shell");
     station->setIscompany(true);
     station->setRepresentationString(station->getRepresentationString());
-    TLTransaction* t = transaction(checking, 0, {"45.5"}, fuel);
+    TLTransaction* t = transaction(checking, TLTransactionType::Expense, {"45.5"}, fuel);
     t->setPayee(station);
     t->setTransactionDate(test::localDate(2026, 3, 9, 15, 7));
     EXPECT_EQ(t->getSearchString(), "Shell Fuel Car Mar 9, 2026 -$45.50");
@@ -216,7 +218,7 @@ TEST_F(TLTransactionTest, PicturesByName) {
     t->setPayee(person);
     TLTransactionSettings::setUsePayee(true);
     EXPECT_EQ(t->getImageSmall(true).name, "payee.png");
-    t->setType(2);
+    t->setType(TLTransactionType::Transfer);
     EXPECT_EQ(t->getImageSmall(false).name, "Transfer@2x.png");
 
     auto* photo = static_cast<TLImageRecord*>(db().createObjectForEntity("ImageRecord"));
@@ -229,12 +231,12 @@ TEST_F(TLTransactionTest, SplitsInTheDefaultCurrency) {
     rate(eur, usd, "1.1");
     TLCurrencyCenter::sharedCenter().clearRatesCache();
     TLAccount* euros = account("Euros", eur);
-    TLTransaction* inEuros = transaction(euros, 0, {"10"});
+    TLTransaction* inEuros = transaction(euros, TLTransactionType::Expense, {"10"});
     EXPECT_EQ(inEuros->getSplit()->getSignedAmountRatedToGlobalCurrency(), D("-11.0"));
     TLAccount* pounds = account("Pounds", gbp);
-    TLTransaction* inPounds = transaction(pounds, 1, {"10"});  // no record to USD: unconverted
+    TLTransaction* inPounds = transaction(pounds, TLTransactionType::Income, {"10"});  // no record to USD: unconverted
     EXPECT_EQ(inPounds->getSplit()->getSignedAmountRatedToGlobalCurrency(), D("10"));
-    TLTransaction* inDollars = transaction(checking, 1, {"3.333"});
+    TLTransaction* inDollars = transaction(checking, TLTransactionType::Income, {"3.333"});
     EXPECT_EQ(inDollars->getSplit()->getSignedAmountRatedToGlobalCurrency(), D("3.333"));
 }
 
@@ -242,7 +244,7 @@ TEST_F(TLTransactionTest, FillingFromASchedule) {
     rate(eur, usd, "1.5");
     TLCategory* rent = category("Rent");
     auto* bill = create<TLScheduler>();
-    bill->setType(0);
+    bill->setType(TLTransactionType::Expense);
     bill->setComments("monthly rent");
     bill->setNumber("17");
     bill->setInAccount(checking);
@@ -279,8 +281,8 @@ TEST_F(TLTransactionTest, FillingFromASchedule) {
 TEST_F(TLTransactionTest, BalancesSurviveSaveAndReopen) {
     rate(usd, eur, "0.93");
     TLAccount* euros = account("Euros", eur);
-    transaction(checking, 0, {"19.99", "0.01"});
-    TLTransaction* foreign = transaction(euros, 1, {"100"});
+    transaction(checking, TLTransactionType::Expense, {"19.99", "0.01"});
+    TLTransaction* foreign = transaction(euros, TLTransactionType::Income, {"100"});
     foreign->changeCurrencyTo(usd);  // 100 dollars into the euro account
     db().save();
     TLDatabase::resetSharedDatabase();

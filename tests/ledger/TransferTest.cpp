@@ -25,7 +25,7 @@ protected:
         t->setAccount(from);
         t->copyCurrencyFromAccount();
         t->setTransferPrimary(true);
-        t->changeTypeTo(2);
+        t->changeTypeTo(TLTransactionType::Transfer);
         addSplit(t, amount);
         t->transferAccount_ = to;
         t->transferToAccount(to);
@@ -50,7 +50,7 @@ TEST_F(TransferTest, FiftyFromCheckingToSavings) {
     EXPECT_EQ(*checking->balance(), D("-50"));
     EXPECT_EQ(*savings->balance(), D("50"));
     EXPECT_FALSE(*mirror->transferPrimary());
-    EXPECT_EQ(*mirror->type(), 2);
+    EXPECT_EQ(*mirror->type(), TLTransactionType::Transfer);
     EXPECT_EQ(origin->getRepresentationString(), "Transfer to Savings");
     EXPECT_EQ(mirror->getRepresentationString(), "Transfer From Checking");
     EXPECT_EQ(checkBooks(), "");
@@ -123,7 +123,7 @@ TEST_F(TransferTest, DeletingEitherSideDeletesBothAndRestoresTheBalances) {
 
 TEST_F(TransferTest, TurningATransferIntoAnExpenseDropsTheMirror) {
     TLTransaction* origin = send(checking, savings, "50");
-    origin->changeTypeTo(0);
+    origin->changeTypeTo(TLTransactionType::Expense);
     origin->transferCopy()->deleteTransactionWithTransferCopy(false);
     EXPECT_EQ(origin->transferCopy(), nullptr);
     EXPECT_EQ(*savings->balance(), D("0"));
@@ -153,11 +153,11 @@ TEST_F(TransferTest, ARemainingSideBecomesAPlainTransaction) {
     TLTransaction* mirror = origin->transferCopy();
     mirror->setComments("monthly");
     mirror->convertFromTransferToSimple();
-    EXPECT_EQ(*mirror->type(), 1);
+    EXPECT_EQ(*mirror->type(), TLTransactionType::Income);
     EXPECT_EQ(*mirror->comments(), "monthly (transfered from Checking account)");
     EXPECT_EQ(*mirror->totalamount(), D("50"));
     origin->convertFromTransferToSimple();
-    EXPECT_EQ(*origin->type(), 0);
+    EXPECT_EQ(*origin->type(), TLTransactionType::Expense);
     EXPECT_EQ(*origin->comments(), " (transfered to Savings account)");
     EXPECT_EQ(checkBooks(), "");
 }

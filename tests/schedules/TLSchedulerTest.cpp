@@ -24,7 +24,7 @@ protected:
     // A schedule of `amount` from checking, as the editor leaves it.
     TLScheduler* schedule(int frequency, Date due, const char* amount = "700", bool autopay = true) {
         auto* s = create<TLScheduler>();
-        s->setType(0);
+        s->setType(TLTransactionType::Expense);
         s->setFrequency(frequency);
         s->setNextDate(due);
         s->setAutopay(autopay);
@@ -52,7 +52,7 @@ protected:
 };
 
 TEST_F(TLSchedulerTest, AutopayCatchesUpWeekByWeek) {
-    TLScheduler* weekly = schedule(2, localDate(2026, 11, 21, 10));  // 15 days ago
+    TLScheduler* weekly = schedule(TLSchedulerFrequency::EveryWeek, localDate(2026, 11, 21, 10));  // 15 days ago
     EXPECT_EQ(TLScheduler::updateSchedulers(), 0);
     EXPECT_EQ(paidDates(weekly), (std::vector<Date>{localDate(2026, 11, 21, 10), localDate(2026, 11, 28, 10),
                                                    localDate(2026, 12, 5, 10)}));
@@ -69,7 +69,7 @@ TEST_F(TLSchedulerTest, AutopayCatchesUpWeekByWeek) {
 }
 
 TEST_F(TLSchedulerTest, NumberedSchedulesRunOutAndGo) {
-    TLScheduler* weekly = schedule(2, localDate(2026, 11, 21, 10));
+    TLScheduler* weekly = schedule(TLSchedulerFrequency::EveryWeek, localDate(2026, 11, 21, 10));
     weekly->setIsNumbered(true);
     weekly->setNumberOfPayments(2);
     TLScheduler::updateSchedulers();
@@ -77,7 +77,7 @@ TEST_F(TLSchedulerTest, NumberedSchedulesRunOutAndGo) {
     EXPECT_EQ(db().fetchEntityCustom("Transaction").size(), 2u);  // the payments stay
     EXPECT_EQ(*checking->balance(), D("-1400"));
 
-    TLScheduler* once = schedule(0, localDate(2026, 12, 5, 9));  // one time, due yesterday
+    TLScheduler* once = schedule(TLSchedulerFrequency::OneTime, localDate(2026, 12, 5, 9));  // due yesterday
     once->setIsNumbered(true);
     once->setNumberOfPayments(1);
     TLScheduler::updateSchedulers();
@@ -87,17 +87,17 @@ TEST_F(TLSchedulerTest, NumberedSchedulesRunOutAndGo) {
 }
 
 TEST_F(TLSchedulerTest, AOneTimeScheduleWithoutCountPaysOnceAndStays) {
-    TLScheduler* once = schedule(0, localDate(2026, 12, 1, 9));
+    TLScheduler* once = schedule(TLSchedulerFrequency::OneTime, localDate(2026, 12, 1, 9));
     TLScheduler::updateSchedulers();
     EXPECT_EQ(once->realTransactions().size(), 1u);  // never a second payment of the same date
     EXPECT_EQ(schedules(), 1u);
 }
 
 TEST_F(TLSchedulerTest, TodayLateNextAndTheBadgeCount) {
-    TLScheduler* earlier = schedule(5, localDate(2026, 12, 6, 8), "10", false);
-    TLScheduler* tomorrow = schedule(5, localDate(2026, 12, 7, 8), "10", false);
-    TLScheduler* lastWeek = schedule(5, localDate(2026, 11, 29, 8), "10", false);
-    TLScheduler* tonight = schedule(5, localDate(2026, 12, 6, 22), "10", false);
+    TLScheduler* earlier = schedule(TLSchedulerFrequency::Monthly, localDate(2026, 12, 6, 8), "10", false);
+    TLScheduler* tomorrow = schedule(TLSchedulerFrequency::Monthly, localDate(2026, 12, 7, 8), "10", false);
+    TLScheduler* lastWeek = schedule(TLSchedulerFrequency::Monthly, localDate(2026, 11, 29, 8), "10", false);
+    TLScheduler* tonight = schedule(TLSchedulerFrequency::Monthly, localDate(2026, 12, 6, 22), "10", false);
     EXPECT_TRUE(earlier->isToday());
     EXPECT_FALSE(earlier->isLate());
     EXPECT_FALSE(earlier->isNext());
@@ -115,15 +115,15 @@ TEST_F(TLSchedulerTest, TodayLateNextAndTheBadgeCount) {
 }
 
 TEST_F(TLSchedulerTest, MonthsKeepTheirLastDay) {
-    TLScheduler* monthly = schedule(5, localDate(2027, 1, 31, 9));
+    TLScheduler* monthly = schedule(TLSchedulerFrequency::Monthly, localDate(2027, 1, 31, 9));
     monthly->setNextDate(monthly->newNextDate());
     EXPECT_EQ(*monthly->nextDate(), localDate(2027, 2, 28, 9));
     EXPECT_EQ(*monthly->newNextDate(), localDate(2027, 3, 28, 9));
     monthly->setNextDate(localDate(2028, 1, 31, 9));
     EXPECT_EQ(*monthly->newNextDate(), localDate(2028, 2, 29, 9));  // a leap year
-    TLScheduler* yearly = schedule(9, localDate(2028, 2, 29, 9));
+    TLScheduler* yearly = schedule(TLSchedulerFrequency::Annually, localDate(2028, 2, 29, 9));
     EXPECT_EQ(*yearly->newNextDate(), localDate(2029, 2, 28, 9));
-    TLScheduler* fourWeeks = schedule(4, localDate(2027, 3, 1, 9));
+    TLScheduler* fourWeeks = schedule(TLSchedulerFrequency::EveryFourWeeks, localDate(2027, 3, 1, 9));
     EXPECT_EQ(*fourWeeks->newNextDate(), localDate(2027, 3, 29, 9));  // across the change to summer time
 }
 
@@ -133,15 +133,19 @@ TEST_F(TLSchedulerTest, EveryFrequencyStepsByItsOwnPeriod) {
         Date due, next;
     };
     const Case cases[] = {
-        {1, localDate(2027, 3, 13, 9), localDate(2027, 3, 14, 9)},    // daily, into summer time
-        {2, localDate(2027, 2, 26, 9), localDate(2027, 3, 5, 9)},     // weekly
-        {3, localDate(2027, 3, 1, 9), localDate(2027, 3, 15, 9)},     // every two weeks, across summer time
-        {4, localDate(2027, 1, 30, 9), localDate(2027, 2, 27, 9)},    // every four weeks
-        {5, localDate(2027, 10, 31, 9), localDate(2027, 11, 30, 9)},  // monthly, to a shorter month
-        {6, localDate(2026, 12, 31, 9), localDate(2027, 2, 28, 9)},   // every two months
-        {7, localDate(2027, 11, 30, 9), localDate(2028, 2, 29, 9)},   // quarterly, to a leap day
-        {8, localDate(2027, 8, 31, 9), localDate(2028, 2, 29, 9)},    // every six months
-        {9, localDate(2027, 6, 15, 9), localDate(2028, 6, 15, 9)},    // annually
+        // into summer time
+        {TLSchedulerFrequency::EveryDay, localDate(2027, 3, 13, 9), localDate(2027, 3, 14, 9)},
+        {TLSchedulerFrequency::EveryWeek, localDate(2027, 2, 26, 9), localDate(2027, 3, 5, 9)},
+        // across summer time
+        {TLSchedulerFrequency::EveryTwoWeeks, localDate(2027, 3, 1, 9), localDate(2027, 3, 15, 9)},
+        {TLSchedulerFrequency::EveryFourWeeks, localDate(2027, 1, 30, 9), localDate(2027, 2, 27, 9)},
+        // to a shorter month
+        {TLSchedulerFrequency::Monthly, localDate(2027, 10, 31, 9), localDate(2027, 11, 30, 9)},
+        {TLSchedulerFrequency::EveryTwoMonths, localDate(2026, 12, 31, 9), localDate(2027, 2, 28, 9)},
+        // to a leap day
+        {TLSchedulerFrequency::Quarterly, localDate(2027, 11, 30, 9), localDate(2028, 2, 29, 9)},
+        {TLSchedulerFrequency::EverySixMonths, localDate(2027, 8, 31, 9), localDate(2028, 2, 29, 9)},
+        {TLSchedulerFrequency::Annually, localDate(2027, 6, 15, 9), localDate(2028, 6, 15, 9)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("frequency " + std::to_string(c.frequency));
@@ -149,13 +153,14 @@ TEST_F(TLSchedulerTest, EveryFrequencyStepsByItsOwnPeriod) {
         EXPECT_EQ(*s->newNextDate(), c.next);
     }
     // One time, and a code no list offers, never move.
-    EXPECT_EQ(*schedule(0, localDate(2027, 5, 1, 9))->newNextDate(), localDate(2027, 5, 1, 9));
+    EXPECT_EQ(*schedule(TLSchedulerFrequency::OneTime, localDate(2027, 5, 1, 9))->newNextDate(),
+              localDate(2027, 5, 1, 9));
     EXPECT_EQ(*schedule(14, localDate(2027, 5, 1, 9))->newNextDate(), localDate(2027, 5, 1, 9));
 }
 
 TEST_F(TLSchedulerTest, CatchUpAcrossAMonthEndALeapDayAndSummerTime) {
     test::ScopedClock later(localDate(2028, 3, 13, 12));  // summer time began on 12 March 2028
-    TLScheduler* daily = schedule(1, localDate(2028, 2, 27, 7), "1.25");
+    TLScheduler* daily = schedule(TLSchedulerFrequency::EveryDay, localDate(2028, 2, 27, 7), "1.25");
     TLScheduler::updateSchedulers();
     std::vector<Date> dates = paidDates(daily);
     ASSERT_EQ(dates.size(), 15u);  // 27 Feb … 12 Mar
@@ -168,8 +173,8 @@ TEST_F(TLSchedulerTest, CatchUpAcrossAMonthEndALeapDayAndSummerTime) {
 
 TEST_F(TLSchedulerTest, TransferSchedulesPayBothSides) {
     TLAccount* savings = account("Savings", usd);
-    TLScheduler* saving = schedule(5, localDate(2026, 11, 15, 9), "250");
-    saving->setType(2);
+    TLScheduler* saving = schedule(TLSchedulerFrequency::Monthly, localDate(2026, 11, 15, 9), "250");
+    saving->setType(TLTransactionType::Transfer);
     saving->setTransferAccount(savings);
     saving->getSplit()->setCategory(nullptr);
     EXPECT_TRUE(saving->isNegative());
@@ -186,7 +191,7 @@ TEST_F(TLSchedulerTest, TransferSchedulesPayBothSides) {
 TEST_F(TLSchedulerTest, AForeignScheduleFreezesTodaysRateOnEachPayment) {
     TLCurrency* eur = currency("EUR");
     rate(eur, usd, "1.10");
-    TLScheduler* euros = schedule(5, localDate(2026, 11, 20, 9), "100");
+    TLScheduler* euros = schedule(TLSchedulerFrequency::Monthly, localDate(2026, 11, 20, 9), "100");
     euros->setCurrency(eur);
     TLScheduler::updateSchedulers();
     TLTransaction* paid = *euros->realTransactions().begin();
@@ -197,7 +202,7 @@ TEST_F(TLSchedulerTest, AForeignScheduleFreezesTodaysRateOnEachPayment) {
 }
 
 TEST_F(TLSchedulerTest, ManualPaymentMovesTheScheduleOnOnlyWhenConfirmed) {
-    TLScheduler* monthly = schedule(5, localDate(2026, 12, 1, 9), "40", false);
+    TLScheduler* monthly = schedule(TLSchedulerFrequency::Monthly, localDate(2026, 12, 1, 9), "40", false);
     monthly->setIsNumbered(true);
     monthly->setNumberOfPayments(3);
     db().save();
@@ -217,7 +222,7 @@ TEST_F(TLSchedulerTest, ManualPaymentMovesTheScheduleOnOnlyWhenConfirmed) {
 }
 
 TEST_F(TLSchedulerTest, TextsOfASchedule) {
-    TLScheduler* monthly = schedule(5, localDate(2027, 1, 15, 9), "700", false);
+    TLScheduler* monthly = schedule(TLSchedulerFrequency::Monthly, localDate(2027, 1, 15, 9), "700", false);
     EXPECT_EQ(monthly->getEventTitle(), "Rent (-$700.00)");
     EXPECT_EQ(monthly->getDueString(), "1 month 9 days");  // 40 days ahead
     auto* landlord = create<TLPayee>();
@@ -231,12 +236,12 @@ TEST_F(TLSchedulerTest, TextsOfASchedule) {
     EXPECT_EQ(monthly->getSplitImageSmall(true).name, "Miscellaneous.png");
     TLTransactionSettings::setUsePayee(true);
     EXPECT_EQ(monthly->getImageSmall(false).name, "payee@2x.png");
-    EXPECT_EQ(TLScheduler::frequencyLabel(3), "Every Two Weeks");
-    EXPECT_EQ(TLScheduler::reminderLabel(7), "2 days before");
+    EXPECT_EQ(TLScheduler::frequencyLabel(TLSchedulerFrequency::EveryTwoWeeks), "Every Two Weeks");
+    EXPECT_EQ(TLScheduler::reminderLabel(TLSchedulerReminder::TwoDaysBefore), "2 days before");
 }
 
 TEST_F(TLSchedulerTest, RecurrenceAndAlarmOfTheCalendarMirror) {
-    TLScheduler* s = schedule(4, localDate(2027, 3, 1, 9));
+    TLScheduler* s = schedule(TLSchedulerFrequency::EveryFourWeeks, localDate(2027, 3, 1, 9));
     ASSERT_TRUE(s->getRecurrenceRule());
     EXPECT_EQ(*s->getRecurrenceRule(), (RecurrenceRule{RecurrenceRule::Frequency::Weekly, 4, std::nullopt}));
     s->setIsNumbered(true);
@@ -245,11 +250,15 @@ TEST_F(TLSchedulerTest, RecurrenceAndAlarmOfTheCalendarMirror) {
     s->setNumberOfPayments(0);
     EXPECT_FALSE(s->getRecurrenceRule());
     s->setNumberOfPayments(2);
-    s->setFrequency(8);
+    s->setFrequency(TLSchedulerFrequency::EverySixMonths);
     EXPECT_EQ(*s->getRecurrenceRule(), (RecurrenceRule{RecurrenceRule::Frequency::Monthly, 6, 2}));
-    s->setFrequency(0);
+    s->setFrequency(TLSchedulerFrequency::OneTime);
     EXPECT_FALSE(s->getRecurrenceRule());
-    const std::pair<int, double> offsets[] = {{0, 0}, {7, -172800}, {8, 0}, {4, -3600}, {42, 0}};
+    const std::pair<int, double> offsets[] = {{TLSchedulerReminder::None, 0},
+                                              {TLSchedulerReminder::TwoDaysBefore, -172800},
+                                              {TLSchedulerReminder::OnDateOfEvent, 0},
+                                              {TLSchedulerReminder::OneHourBefore, -3600},
+                                              {42, 0}};  // a code no list offers
     for (auto [code, offset] : offsets) {
         s->setReminderType(code);
         EXPECT_EQ(s->getAlarmOffsetTimeInterval(), offset) << code;
@@ -257,8 +266,8 @@ TEST_F(TLSchedulerTest, RecurrenceAndAlarmOfTheCalendarMirror) {
 }
 
 TEST_F(TLSchedulerTest, TheCalendarFileMirrorsTheSchedule) {
-    TLScheduler* s = schedule(5, localDate(2027, 1, 15, 9), "700", false);
-    s->setReminderType(6);
+    TLScheduler* s = schedule(TLSchedulerFrequency::Monthly, localDate(2027, 1, 15, 9), "700", false);
+    s->setReminderType(TLSchedulerReminder::OneDayBefore);
     s->setComments("flat 3b");
     ASSERT_TRUE(TLSchedulerCalendar::saveEventForScheduler(s));
     std::string identifier = *s->event_uuid();

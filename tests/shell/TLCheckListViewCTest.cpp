@@ -42,7 +42,7 @@ protected:
 };
 
 TEST_F(TLCheckListViewCTest, TheAccountTypeListShowsItsRowsAndTheCurrentChoice) {
-    open(0, {2});
+    open(TLCheckListType::ChooseOneAndClose, {2});
     EXPECT_EQ(scene(),
               "window\n"
               "  screen modal=yes transition=\"present\"\n"
@@ -57,8 +57,8 @@ TEST_F(TLCheckListViewCTest, TheAccountTypeListShowsItsRowsAndTheCurrentChoice) 
               "          row#row:0:3 image=\"home-asset.png\" imageInactive=yes style=\"default\" text=\"Asset\"\n");
 }
 
-TEST_F(TLCheckListViewCTest, TypeZeroClosesWithTheTappedRowAloneChecked) {
-    open(0, {2});
+TEST_F(TLCheckListViewCTest, ChooseOneAndCloseClosesWithTheTappedRowAloneChecked) {
+    open(TLCheckListType::ChooseOneAndClose, {2});
     tap("row:0:0");
     EXPECT_EQ(opener_->dismissals, 1);
     EXPECT_EQ(opener_->checked, std::vector<int>{0});
@@ -67,9 +67,9 @@ TEST_F(TLCheckListViewCTest, TypeZeroClosesWithTheTappedRowAloneChecked) {
     EXPECT_EQ(app().visibleViewController(), opener_.get());
 }
 
-TEST_F(TLCheckListViewCTest, TypeOneStaysAndKeepsTheMarkedRowMarked) {
-    auto list = open(1, {1});
-    EXPECT_FALSE(has(scene(), "nav:left"));  // only type 0 has "Cancel"
+TEST_F(TLCheckListViewCTest, ChooseOneAndStayStaysAndKeepsTheMarkedRowMarked) {
+    auto list = open(TLCheckListType::ChooseOneAndStay, {1});
+    EXPECT_FALSE(has(scene(), "nav:left"));  // only ChooseOneAndClose has "Cancel"
     tap("row:0:1");
     EXPECT_EQ(list->checkedIndexArray, std::vector<int>{1});
     tap("row:0:3");
@@ -78,8 +78,8 @@ TEST_F(TLCheckListViewCTest, TypeOneStaysAndKeepsTheMarkedRowMarked) {
     EXPECT_EQ(app().visibleViewController(), list.get());
 }
 
-TEST_F(TLCheckListViewCTest, OtherTypesTickRowsOnAndOffOneByOne) {
-    auto list = open(2, {0, 2});
+TEST_F(TLCheckListViewCTest, ChooseSeveralTicksRowsOnAndOffOneByOne) {
+    auto list = open(TLCheckListType::ChooseSeveral, {0, 2});
     tap("row:0:2");
     EXPECT_EQ(list->checkedIndexArray, std::vector<int>{0});
     tap("row:0:3");
@@ -88,9 +88,9 @@ TEST_F(TLCheckListViewCTest, OtherTypesTickRowsOnAndOffOneByOne) {
 }
 
 TEST_F(TLCheckListViewCTest, CancelLeavesTheChoiceAndSaysSoBeforeTheOpenerReads) {
-    open(0, {2});
-    tap("row:0:1");  // type 0 closes at once: open again to cancel
-    open(0, {2});
+    open(TLCheckListType::ChooseOneAndClose, {2});
+    tap("row:0:1");  // closes at once: open again to cancel
+    open(TLCheckListType::ChooseOneAndClose, {2});
     tap("nav:left");
     EXPECT_EQ(opener_->dismissals, 1);
     EXPECT_EQ(opener_->checked, std::vector<int>{2});

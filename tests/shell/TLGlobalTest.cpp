@@ -82,7 +82,7 @@ TEST_F(TLGlobalTest, TheBadgesCountUnpaidSchedules) {
     TLAccount* checking = account("Checking");
     auto* due = create<TLScheduler>();
     due->setInAccount(checking);
-    due->setFrequency(5);
+    due->setFrequency(TLSchedulerFrequency::Monthly);
     due->setNextDate(test::localDate(2026, 12, 1, 9));
     auto* later = create<TLScheduler>();
     later->setNextDate(test::localDate(2026, 12, 24, 9));

@@ -54,7 +54,7 @@ TEST_F(TLDatabaseTest, NewObjectsCarryTheirInsertionDefaults) {
     TLCurrency* euro = currency("EUR", true);
     currency("USD", false);
     auto* transaction = create<TLTransaction>();
-    EXPECT_EQ(transaction->type(), 0);
+    EXPECT_EQ(transaction->type(), TLTransactionType::Expense);
     EXPECT_EQ(transaction->currency(), euro);
     EXPECT_EQ(transaction->transactionDate(), transaction->creationDate());
     EXPECT_EQ(transaction->creationDate(), localDate(2011, 3, 9, 15, 7, 42));
@@ -84,11 +84,11 @@ TEST_F(TLDatabaseTest, ImageRecordsHaveNoIdentifierAndNoGenericCopying) {
     EXPECT_FALSE(image->entity().attributeNamed("uuid"));
 }
 
-TEST_F(TLDatabaseTest, AccountListsHideType20AndFollowTheirOrder) {
-    account("Savings", 0, 2);
-    account("Hidden", 20, 0);
-    TLAccount* brokerage = account("Brokerage", 3, 1);
-    TLAccount* wallet = account("Wallet", 1, 3);
+TEST_F(TLDatabaseTest, AccountListsHideTheNeverListedAndFollowTheirOrder) {
+    account("Savings", TLAccountType::Bank, 2);
+    account("Hidden", TLAccountType::NeverListed, 0);
+    TLAccount* brokerage = account("Brokerage", TLAccountType::Investment, 1);
+    TLAccount* wallet = account("Wallet", TLAccountType::Cash, 3);
     std::vector<std::string> names;
     for (TLAccount* a : TLAccount::getAccounts()) names.push_back(*a->name());
     EXPECT_EQ(names, (std::vector<std::string>{"Brokerage", "Savings", "Wallet"}));
@@ -122,7 +122,7 @@ TEST_F(TLDatabaseTest, SecurityInfoIsMadeOnceAndSurvivesAReload) {
 TEST_F(TLDatabaseTest, ReloadForgetsUnsavedWorkAndReadsTheFileAgain) {
     currency("EUR", true);
     db().save();
-    account("Unsaved", 0, 0);
+    account("Unsaved", TLAccountType::Bank, 0);
     ManagedObjectContext* before = db().context();
     db().reloadData();
     EXPECT_TRUE(TLAccount::getAccounts().empty());
@@ -152,7 +152,7 @@ TEST_F(TLDatabaseTest, ReloadPicksUpAStoreReplacedOnDisk) {
 // Objects of a dropped context are freed, so a screen that kept one across a
 // reload is caught at its first touch instead of reading stale memory.
 TEST_F(TLDatabaseTest, TouchingAnObjectHeldAcrossAReloadIsCaught) {
-    TLAccount* kept = account("Cash", 1, 0);
+    TLAccount* kept = account("Cash", TLAccountType::Cash, 0);
     db().save();
     db().reloadData();
     ASSERT_EQ(TLAccount::getAccounts().size(), 1u);
@@ -180,7 +180,7 @@ TEST_F(TLDatabaseTest, AForeignFileIsLeftAloneAndASaveEndsTheProcess) {
     std::ofstream(file) << "my tax notes, not a store";
     EXPECT_FALSE(db().hasPersistentStore());
     EXPECT_NE(db().storeError(), "");
-    account("Cash", 1, 0);
+    account("Cash", TLAccountType::Cash, 0);
     EXPECT_EXIT(db().save(), ::testing::ExitedWithCode(255), "saving the store failed");
     std::ifstream in(file);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -205,7 +205,7 @@ void runSql(const std::string& path, const char* sql) {
 class StoreOpeningTest : public TLDatabaseTest {
 protected:
     StoreOpeningTest() {
-        account("Checking", 0, 0);
+        account("Checking", TLAccountType::Bank, 0);
         db().save();
         store = db().urlToSqliteFile();
         previous = store + ".previous";
@@ -231,7 +231,7 @@ TEST_F(StoreOpeningTest, AStoreThatDoesNotLoadGivesWayToTheOneKeptFromBeforeTheS
     EXPECT_EQ(fileText(store + ".refused"), unloadable);  // kept, never deleted
     EXPECT_NE(db().recoveryNote().find(store + ".refused"), std::string::npos) << db().recoveryNote();
     // Saving works again.
-    account("Savings", 0, 1);
+    account("Savings", TLAccountType::Bank, 1);
     db().save();
     db().reloadData();
     EXPECT_EQ(accountNames(), "Checking Savings ");
@@ -266,7 +266,7 @@ TEST_F(TLDatabaseTest, AReceivedStoreLeftByACutTransferIsRemovedAtOpening) {
 // Run as a user that may read the home but not write it (root writes
 // anywhere, so the check runs in a child process that gives up root).
 TEST_F(TLDatabaseTest, AStoreThatCannotBeWrittenOpensReadOnlyAndKeepsChangesInMemory) {
-    account("Checking", 0, 0);
+    account("Checking", TLAccountType::Bank, 0);
     db().save();
     std::string store = db().urlToSqliteFile();
     std::string before = fileText(store);
@@ -281,7 +281,7 @@ TEST_F(TLDatabaseTest, AStoreThatCannotBeWrittenOpensReadOnlyAndKeepsChangesInMe
                 ::chmod(db().applicationDocumentsDirectory().c_str(), 0555);
             }
             if (!db().hasPersistentStore() || !db().isReadOnly()) std::_Exit(1);
-            account("Savings", 0, 1);
+            account("Savings", TLAccountType::Bank, 1);
             db().save();  // kept in memory, no exit
             if (TLAccount::getAccounts().size() != 2) std::_Exit(2);
             std::_Exit(0);

@@ -53,7 +53,7 @@ protected:
         record->setOneFromInTo(D(value));
         return record;
     }
-    TLAccount* account(const char* name, TLCurrency* in = nullptr, int type = 0, int order = 0) {
+    TLAccount* account(const char* name, TLCurrency* in = nullptr, int type = TLAccountType::Bank, int order = 0) {
         auto* a = create<TLAccount>();
         a->setName(name);
         a->setType(type);

@@ -78,7 +78,7 @@ protected:
         auto* expense = static_cast<TLTransaction*>(store.createObjectForEntity("Transaction"));
         expense->setAccount(checking);
         expense->copyCurrencyFromAccount();
-        expense->changeTypeTo(0);
+        expense->changeTypeTo(TLTransactionType::Expense);
         auto* split = static_cast<TLSplit*>(store.createObjectForEntity("Split"));
         split->setTransaction(expense);
         split->changeAmountTo(*Decimal::fromString("42.50"));

@@ -35,7 +35,8 @@ TEST_F(BookGeneratorTest, ARealisticBookWhoseBooksBalance) {
         kinds.insert(*a->type());
         currencies.insert(*a->currency()->code());
     }
-    EXPECT_EQ(kinds, (std::set<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(kinds, (std::set<int>{TLAccountType::Bank, TLAccountType::Cash, TLAccountType::CreditCard,
+                                    TLAccountType::Investment, TLAccountType::Loan, TLAccountType::Asset}));
     EXPECT_GE(currencies.size(), 3u);
 
     size_t transfers = 0, splitOnes = 0, foreign = 0, incomes = 0, unsearchable = 0;
@@ -45,7 +46,7 @@ TEST_F(BookGeneratorTest, ARealisticBookWhoseBooksBalance) {
         transfers += t->isTransfer() && t->transferCopy() != nullptr;
         splitOnes += t->isSplit();
         foreign += t->currency() != t->account()->currency();
-        incomes += *t->type() == 1;
+        incomes += *t->type() == TLTransactionType::Income;
         unsearchable += t->searchString().value_or("").empty();
         if (t->transactionDate()->timeIntervalSince1970() < earliest.timeIntervalSince1970()) earliest = *t->transactionDate();
     }

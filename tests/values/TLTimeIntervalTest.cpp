@@ -27,59 +27,60 @@ std::string span(int type, Date start, std::optional<Date> end = std::nullopt) {
 
 TEST(TLTimeInterval, TypesFromTheMiddleOfMarch) {
     Date s = localDate(2011, 3, 15, 10, 30);  // a Tuesday
-    EXPECT_EQ(span(0, s), "2011-03-15 00:00:00 … 2011-04-15 23:59:59");
-    EXPECT_EQ(span(1, s), "2011-03-15 00:00:00 … 2012-03-15 23:59:59");
-    EXPECT_EQ(span(3, s), "2000-03-15 00:00:00 … 4000-03-15 23:59:59");
-    EXPECT_EQ(span(4, s), "2011-03-06 00:00:00 … 2011-03-13 23:59:59");
-    EXPECT_EQ(span(5, s), "2011-03-13 00:00:00 … 2011-03-20 23:59:59");
-    EXPECT_EQ(span(6, s), "2011-02-27 00:00:00 … 2011-03-13 23:59:59");
-    EXPECT_EQ(span(7, s), "2011-02-01 00:00:00 … 2011-02-28 23:59:59");
-    EXPECT_EQ(span(8, s), "2011-03-01 00:00:00 … 2011-03-31 23:59:59");
-    EXPECT_EQ(span(9, s), "2011-03-01 00:00:00 … 2011-03-15 23:59:59");
-    EXPECT_EQ(span(10, s), "2010-10-01 00:00:00 … 2010-12-31 23:59:59");
-    EXPECT_EQ(span(11, s), "2011-01-01 00:00:00 … 2011-03-31 23:59:59");
-    EXPECT_EQ(span(12, s), "2010-01-01 00:00:00 … 2010-12-31 23:59:59");
-    EXPECT_EQ(span(13, s), "2011-01-01 00:00:00 … 2011-12-31 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::MonthFromStart, s), "2011-03-15 00:00:00 … 2011-04-15 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::YearFromStart, s), "2011-03-15 00:00:00 … 2012-03-15 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::AllTime, s), "2000-03-15 00:00:00 … 4000-03-15 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::PreviousWeek, s), "2011-03-06 00:00:00 … 2011-03-13 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::CalendarWeek, s), "2011-03-13 00:00:00 … 2011-03-20 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::PreviousTwoWeeks, s), "2011-02-27 00:00:00 … 2011-03-13 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::PreviousMonth, s), "2011-02-01 00:00:00 … 2011-02-28 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::CalendarMonth, s), "2011-03-01 00:00:00 … 2011-03-31 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::MonthToDate, s), "2011-03-01 00:00:00 … 2011-03-15 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::PreviousQuarter, s), "2010-10-01 00:00:00 … 2010-12-31 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::CalendarQuarter, s), "2011-01-01 00:00:00 … 2011-03-31 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::PreviousYear, s), "2010-01-01 00:00:00 … 2010-12-31 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::CalendarYear, s), "2011-01-01 00:00:00 … 2011-12-31 23:59:59");
 }
 
 TEST(TLTimeInterval, CustomRangesKeepTheirEnd) {
     Date s = localDate(2011, 3, 15, 10, 30);
     Date e = localDate(2011, 5, 2, 7);
-    EXPECT_EQ(span(2, s, e), "2011-03-15 00:00:00 … 2011-05-02 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::Custom, s, e), "2011-03-15 00:00:00 … 2011-05-02 23:59:59");
+    // A type no list offers lays out as Custom.
     EXPECT_EQ(span(99, s, e), "2011-03-15 00:00:00 … 2011-05-02 23:59:59");
-    EXPECT_EQ(span(2, s), "2011-03-15 00:00:00 … nil");
+    EXPECT_EQ(span(TLIntervalType::Custom, s), "2011-03-15 00:00:00 … nil");
 }
 
 TEST(TLTimeInterval, MonthAndYearOverflowAtMonthEnds) {
-    EXPECT_EQ(span(0, localDate(2011, 1, 31)), "2011-01-31 00:00:00 … 2011-03-03 23:59:59");
-    EXPECT_EQ(span(0, localDate(2012, 1, 31)), "2012-01-31 00:00:00 … 2012-03-02 23:59:59");
-    EXPECT_EQ(span(1, localDate(2012, 2, 29)), "2012-02-29 00:00:00 … 2013-03-01 23:59:59");
-    EXPECT_EQ(span(8, localDate(2012, 2, 10)), "2012-02-01 00:00:00 … 2012-02-29 23:59:59");
-    EXPECT_EQ(span(7, localDate(2011, 1, 10)), "2010-12-01 00:00:00 … 2010-12-31 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::MonthFromStart, localDate(2011, 1, 31)), "2011-01-31 00:00:00 … 2011-03-03 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::MonthFromStart, localDate(2012, 1, 31)), "2012-01-31 00:00:00 … 2012-03-02 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::YearFromStart, localDate(2012, 2, 29)), "2012-02-29 00:00:00 … 2013-03-01 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::CalendarMonth, localDate(2012, 2, 10)), "2012-02-01 00:00:00 … 2012-02-29 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::PreviousMonth, localDate(2011, 1, 10)), "2010-12-01 00:00:00 … 2010-12-31 23:59:59");
 }
 
 TEST(TLTimeInterval, QuartersAcrossTheYear) {
-    EXPECT_EQ(span(10, localDate(2011, 2, 14)), "2010-10-01 00:00:00 … 2010-12-31 23:59:59");
-    EXPECT_EQ(span(10, localDate(2011, 8, 14)), "2011-04-01 00:00:00 … 2011-06-30 23:59:59");
-    EXPECT_EQ(span(11, localDate(2011, 12, 31, 23)), "2011-10-01 00:00:00 … 2011-12-31 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::PreviousQuarter, localDate(2011, 2, 14)), "2010-10-01 00:00:00 … 2010-12-31 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::PreviousQuarter, localDate(2011, 8, 14)), "2011-04-01 00:00:00 … 2011-06-30 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::CalendarQuarter, localDate(2011, 12, 31, 23)), "2011-10-01 00:00:00 … 2011-12-31 23:59:59");
 }
 
 TEST(TLTimeInterval, WeeksStayAroundTheirDayInMondayLocales) {
     test::ScopedLocale german("de_DE");
     // Tuesday 15 March 2011: the week began on Monday the 14th.
-    EXPECT_EQ(span(5, localDate(2011, 3, 15, 10)), "2011-03-14 00:00:00 … 2011-03-21 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::CalendarWeek, localDate(2011, 3, 15, 10)), "2011-03-14 00:00:00 … 2011-03-21 23:59:59");
     // Sunday 20 March belongs to the week of Monday the 14th, not the next one.
-    EXPECT_EQ(span(5, localDate(2011, 3, 20, 10)), "2011-03-14 00:00:00 … 2011-03-21 23:59:59");
-    EXPECT_EQ(span(4, localDate(2011, 3, 20, 10)), "2011-03-07 00:00:00 … 2011-03-14 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::CalendarWeek, localDate(2011, 3, 20, 10)), "2011-03-14 00:00:00 … 2011-03-21 23:59:59");
+    EXPECT_EQ(span(TLIntervalType::PreviousWeek, localDate(2011, 3, 20, 10)), "2011-03-07 00:00:00 … 2011-03-14 23:59:59");
 }
 
 TEST(TLTimeInterval, MonthIntervalsCoverWholeMonths) {
     TLTimeInterval interval;
-    interval.setType(8);
+    interval.setType(TLIntervalType::CalendarMonth);
     interval.setMonthIntervalFromYear(2010, 12);
     EXPECT_EQ(local(interval.startDate()), "2010-12-01 00:00:00");
     EXPECT_EQ(local(interval.endDate()), "2010-12-31 23:59:59");
-    EXPECT_EQ(interval.type(), 8);  // the type is not changed
+    EXPECT_EQ(interval.type(), TLIntervalType::CalendarMonth);  // the type is not changed
     interval.setMonthIntervalFromYear(2011, 3);  // 30 days and 23 hours long in New York
     EXPECT_EQ(interval.inSeconds(), 31 * 86400 - 3600 - 1);
 }
@@ -102,7 +103,7 @@ TEST(TLTimeInterval, IntersectionsAndContainment) {
     TLTimeInterval none = march.intersectionWithInterval(april);
     EXPECT_EQ(none.inSeconds(), 0);
     EXPECT_EQ(local(none.startDate()), "2011-03-31 23:59:59");  // at the earlier interval's end
-    EXPECT_EQ(none.type(), 0);
+    EXPECT_EQ(none.type(), TLIntervalType::MonthFromStart);
 
     TLTimeInterval firstHalf;
     firstHalf.setStartDate(localDate(2011, 3, 10));

@@ -33,20 +33,20 @@ constexpr std::array<CurrencyPlan, 4> kCurrencies = {{{"USD", "US Dollar (USD)",
 
 struct AccountPlan {
     const char* name;
-    int type;
+    int type;      // TLAccountType
     int currency;  // index into kCurrencies
     const char* opening;
     int weight;  // share of everyday transactions
 };
-constexpr std::array<AccountPlan, 9> kAccounts = {{{"Checking", 0, 0, "2450.00", 40},
-                                                   {"Savings", 0, 0, "12000.00", 2},
-                                                   {"Wallet", 1, 0, "85.40", 20},
-                                                   {"Visa", 2, 0, "0", 25},
-                                                   {"Euro Account", 0, 1, "1800.00", 8},
-                                                   {"London Cash", 1, 2, "120.00", 3},
-                                                   {"House", 5, 0, "310000.00", 1},
-                                                   {"Brokerage", 3, 0, "25000.00", 0},
-                                                   {"Mortgage", 4, 0, "-240000.00", 0}}};
+constexpr std::array<AccountPlan, 9> kAccounts = {{{"Checking", TLAccountType::Bank, 0, "2450.00", 40},
+                                                   {"Savings", TLAccountType::Bank, 0, "12000.00", 2},
+                                                   {"Wallet", TLAccountType::Cash, 0, "85.40", 20},
+                                                   {"Visa", TLAccountType::CreditCard, 0, "0", 25},
+                                                   {"Euro Account", TLAccountType::Bank, 1, "1800.00", 8},
+                                                   {"London Cash", TLAccountType::Cash, 2, "120.00", 3},
+                                                   {"House", TLAccountType::Asset, 0, "310000.00", 1},
+                                                   {"Brokerage", TLAccountType::Investment, 0, "25000.00", 0},
+                                                   {"Mortgage", TLAccountType::Loan, 0, "-240000.00", 0}}};
 
 const char* const kFirstNames[] = {"Ann", "Ben", "Carla", "David", "Elif", "Farid", "Greta", "Hugo", "Ines", "Jonas",
                                    "Kai", "Lena", "Marco", "Nora", "Omar", "Paula", "Quinn", "Rosa", "Sven", "Tara"};
@@ -121,7 +121,7 @@ private:
             account->setOrder(order++);
             account->setCurrency(currencies_[static_cast<size_t>(plan.currency)]);
             account->changeStartingBalanceTo(*Decimal::fromString(plan.opening));
-            if (plan.type == 2) account->setCcLimit(*Decimal::fromString("-5000"));
+            if (plan.type == TLAccountType::CreditCard) account->setCcLimit(*Decimal::fromString("-5000"));
             accounts_.push_back(account);
             for (int w = 0; w < plan.weight; ++w) everyday_.push_back(account);
         }
@@ -130,7 +130,7 @@ private:
     void sortCategories() {
         for (ManagedObject* object : db_.fetchEntityCustom("Category")) {
             auto* category = static_cast<TLCategory*>(object);
-            if (category->getDefaultTransactionType() == 1) {
+            if (category->getDefaultTransactionType() == TLTransactionType::Income) {
                 income_.push_back(category);
             } else {
                 expense_.push_back(category);
@@ -162,7 +162,7 @@ private:
         auto* t = static_cast<TLTransaction*>(db_.createObjectForEntity("Transaction"));
         t->setAccount(account);
         t->copyCurrencyFromAccount();
-        if (type == 2) t->setTransferPrimary(true);
+        if (type == TLTransactionType::Transfer) t->setTransferPrimary(true);
         t->changeTypeTo(type);
         t->setTransactionDate(date);
         t->setCreationDate(date);
@@ -182,7 +182,7 @@ private:
 
     void expense(Date date) {
         TLAccount* account = pick(everyday_);
-        TLTransaction* t = begin(account, 0, date);
+        TLTransaction* t = begin(account, TLTransactionType::Expense, date);
         t->setPayee(pick(payees_));
         int splits = chance(0.15) ? uniform(2, 4) : 1;
         for (int i = 0; i < splits; ++i) addSplit(t, pick(expense_), amount(1.5, 400));
@@ -199,7 +199,7 @@ private:
 
     void income(Date date) {
         TLAccount* account = chance(0.8) ? accounts_[0] : pick(everyday_);
-        TLTransaction* t = begin(account, 1, date);
+        TLTransaction* t = begin(account, TLTransactionType::Income, date);
         t->setPayee(pick(payees_));
         addSplit(t, pick(income_), amount(40, 4200));
         finish(t);
@@ -210,7 +210,7 @@ private:
         TLAccount* to = pick(everyday_);
         if (from == to) to = accounts_[1];  // to savings
         if (from == to) to = accounts_[0];
-        TLTransaction* t = begin(from, 2, date);
+        TLTransaction* t = begin(from, TLTransactionType::Transfer, date);
         t->setComments(to == accounts_[3] ? "card payment" : "transfer");
         addSplit(t, nullptr, amount(20, 1500));
         t->transferToAccount(to);

@@ -35,7 +35,7 @@ void SettingsViewC::viewDidLoad() {
 void SettingsViewC::prepareForMode(int) {
     // "Home" closes it where the accounts list presented it; opened from
     // More it goes back there.
-    setLeftBarButtonType(isModalView ? 7 : 11);
+    setLeftBarButtonType(isModalView ? TLBarButtonType::Home : TLBarButtonType::Back);
 }
 
 void SettingsViewC::createHeaderAndFooter() {
@@ -64,7 +64,7 @@ void SettingsViewC::tableViewDidSelectRowAtIndexPath(TableView& table, IndexPath
         empty->tableView().setHidden(true);
         empty->label = L(kRows[static_cast<size_t>(indexPath.row)].label);
         empty->label2 = L("Not available yet.");
-        empty->setLeftBarButtonType(11);
+        empty->setLeftBarButtonType(TLBarButtonType::Back);
         next = empty;
     }
     pushView(std::move(next), 0, false);

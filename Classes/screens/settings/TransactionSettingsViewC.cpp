@@ -31,7 +31,7 @@ void TransactionSettingsViewC::viewDidLoad() {
     TLGlobal& global = TLGlobal::sharedGlobal();
     categoryCell_->switchControl->on = global.useCategory();
     payeeCell_->switchControl->on = global.usePayee();
-    setLeftBarButtonType(11);
+    setLeftBarButtonType(TLBarButtonType::Back);
     TLViewC::viewDidLoad();
 }
 
