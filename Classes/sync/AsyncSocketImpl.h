@@ -216,6 +216,14 @@ struct AsyncSocket::Impl {
 
     // ---- reading (AsyncSocketRead.cpp) ----------------------------------
 
+    // What one doBytesAvailable pass has done so far.
+    struct ReadPass {
+        uint32_t totalRead = 0;
+        bool done = false;
+        bool streamError = false;
+        bool maxedOut = false;
+    };
+
     void armReadWait();
     void onReadable(const error_code& ec);
     void readStreamHasBytes();
@@ -230,6 +238,10 @@ struct AsyncSocket::Impl {
     long readIntoBuffer(uint8_t* into, size_t length);
     bool bytesAvailable() const;
     void doBytesAvailable();
+    bool makeRoomForRead(AsyncReadPacket& packet);
+    long readOnce(AsyncReadPacket& packet, ReadPass& pass);
+    bool termReached(AsyncReadPacket& packet, long justRead, bool preBuffered);
+    void finishReadPass(int32_t tag, const ReadPass& pass);
     void completeCurrentRead();
     void endCurrentRead();
     void doReadTimeout();

@@ -157,67 +157,89 @@ bool AsyncSocket::Impl::bytesAvailable() const {
     return (flags & flagSocketHasBytesAvailable) || !partialReadBuffer.empty() || streamHasBytesAvailable();
 }
 
+// Serves the current read from what is there now: reads until it is
+// complete, nothing more can be had, the connection fails or the read's
+// maximum is reached, then tells the delegate.
 void AsyncSocket::Impl::doBytesAvailable() {
     auto* packet = currentReadPacket();
     if (!packet || !stream) return;
-    uint32_t totalRead = 0;
-    bool done = false, streamError = false, maxedOut = false;
-    while (!done && !streamError && !maxedOut && bytesAvailable()) {
-        bool preBuffered = false;
-        if (packet->readAllAvailableData) {
-            packet->buffer.resize(size_t(packet->bytesDone) + kReadChunk);
-        } else if (packet->term) {
-            uint32_t readLength;
-            if (!partialReadBuffer.empty() || !(flags & flagPreBuffering)) {
-                readLength = readLengthForTerm(*packet);
-            } else {
-                readLength = prebufferReadLengthForTerm(*packet);
-                preBuffered = true;
-            }
-            packet->buffer.resize(size_t(packet->bytesDone) + readLength);
-        }
-        size_t space = packet->buffer.size() - size_t(packet->bytesDone);
-        long result = readIntoBuffer(packet->buffer.data() + packet->bytesDone, space);
-        if (result < 0) {
-            streamError = true;
-        } else {
-            packet->bytesDone += int32_t(result);
-            totalRead += uint32_t(result);
-        }
-        if (packet->readAllAvailableData) {
-            // done once the pass is over
-        } else if (!packet->term) {
-            done = size_t(packet->bytesDone) == packet->buffer.size();
-        } else {
-            if (preBuffered) {
-                long overflow = searchForTermAfterPreBuffering(*packet, std::max(result, 0L));
-                if (overflow > 0) {
-                    auto end = packet->buffer.begin() + packet->bytesDone;
-                    partialReadBuffer.insert(partialReadBuffer.end(), end - overflow, end);
-                    packet->bytesDone -= int32_t(overflow);
-                }
-                done = overflow >= 0;
-            } else {
-                const Data& term = *packet->term;
-                done = size_t(packet->bytesDone) >= term.size() &&
-                       std::equal(term.begin(), term.end(),
-                                  packet->buffer.begin() + packet->bytesDone - long(term.size()));
-            }
-            if (!done && packet->maxLength >= 0 && packet->bytesDone >= packet->maxLength) maxedOut = true;
-        }
+    ReadPass pass;
+    while (!pass.done && !pass.streamError && !pass.maxedOut && bytesAvailable()) {
+        long result = readOnce(*packet, pass);
         if (result == 0 && !bytesAvailable()) break;
     }
-    if (packet->readAllAvailableData && packet->bytesDone > 0) done = true;
+    if (packet->readAllAvailableData && packet->bytesDone > 0) pass.done = true;
+    finishReadPass(packet->tag, pass);
+}
 
-    int32_t tag = packet->tag;
-    if (done) {
-        completeCurrentRead();
-        if (!streamError) scheduleDequeueRead();
-    } else if (totalRead > 0 && delegate) {
-        delegate->onSocketDidReadPartialDataOfLength(self, totalRead, tag);
+// Grows the buffer for the next read: a read-all by a fixed step, a
+// terminator read by a pre-buffering chunk or by what cannot pass its
+// terminator (a length read has its room from the start). True for a
+// pre-buffering chunk, which may take bytes past the terminator.
+bool AsyncSocket::Impl::makeRoomForRead(AsyncReadPacket& packet) {
+    if (packet.readAllAvailableData) {
+        packet.buffer.resize(size_t(packet.bytesDone) + kReadChunk);
+        return false;
     }
-    if (streamError) closeWithError(getStreamError());
-    if (maxedOut) closeWithError(AsyncSocketError::withCode(AsyncSocketReadMaxedOutError));
+    if (!packet.term) return false;
+    bool preBuffered = partialReadBuffer.empty() && (flags & flagPreBuffering);
+    uint32_t readLength = preBuffered ? prebufferReadLengthForTerm(packet) : readLengthForTerm(packet);
+    packet.buffer.resize(size_t(packet.bytesDone) + readLength);
+    return preBuffered;
+}
+
+// One read into the packet, noted in `pass`: the count read, 0 when none
+// are there now, -1 on failure.
+long AsyncSocket::Impl::readOnce(AsyncReadPacket& packet, ReadPass& pass) {
+    bool preBuffered = makeRoomForRead(packet);
+    size_t space = packet.buffer.size() - size_t(packet.bytesDone);
+    long result = readIntoBuffer(packet.buffer.data() + packet.bytesDone, space);
+    if (result < 0) {
+        pass.streamError = true;
+    } else {
+        packet.bytesDone += int32_t(result);
+        pass.totalRead += uint32_t(result);
+    }
+    if (packet.readAllAvailableData) {
+        // done once the pass is over
+    } else if (!packet.term) {
+        pass.done = size_t(packet.bytesDone) == packet.buffer.size();
+    } else {
+        pass.done = termReached(packet, result, preBuffered);
+        if (!pass.done && packet.maxLength >= 0 && packet.bytesDone >= packet.maxLength) pass.maxedOut = true;
+    }
+    return result;
+}
+
+// Whether the packet now ends with its terminator. A pre-buffered read
+// looks for it among the bytes just read and keeps what follows it for
+// the next read.
+bool AsyncSocket::Impl::termReached(AsyncReadPacket& packet, long justRead, bool preBuffered) {
+    if (!preBuffered) {
+        const Data& term = *packet.term;
+        return size_t(packet.bytesDone) >= term.size() &&
+               std::equal(term.begin(), term.end(), packet.buffer.begin() + packet.bytesDone - long(term.size()));
+    }
+    long overflow = searchForTermAfterPreBuffering(packet, std::max(justRead, 0L));
+    if (overflow > 0) {
+        auto end = packet.buffer.begin() + packet.bytesDone;
+        partialReadBuffer.insert(partialReadBuffer.end(), end - overflow, end);
+        packet.bytesDone -= int32_t(overflow);
+    }
+    return overflow >= 0;
+}
+
+// The delegate hears of a completed read or of the bytes a pass added to an
+// unfinished one; a failure or a maximum reached then closes the socket.
+void AsyncSocket::Impl::finishReadPass(int32_t tag, const ReadPass& pass) {
+    if (pass.done) {
+        completeCurrentRead();
+        if (!pass.streamError) scheduleDequeueRead();
+    } else if (pass.totalRead > 0 && delegate) {
+        delegate->onSocketDidReadPartialDataOfLength(self, pass.totalRead, tag);
+    }
+    if (pass.streamError) closeWithError(getStreamError());
+    if (pass.maxedOut) closeWithError(AsyncSocketError::withCode(AsyncSocketReadMaxedOutError));
 }
 
 void AsyncSocket::Impl::completeCurrentRead() {
