@@ -233,6 +233,53 @@ bool writeRow(sqlite3* db, const StoreLayout& layout, EntityLayout& entry, const
     return true;
 }
 
+// Adds or removes one many-to-many pair, written from the stored side
+// whichever side the change names. False, with what failed in `what`.
+bool writePair(sqlite3* db, StoreLayout& layout, const StoreJoinChange& change, bool add, std::string* what) {
+    auto found = layout.joinOf.find(change.relationship);
+    if (found == layout.joinOf.end()) return fail(what, change.relationship->name + ": not a many-to-many relationship");
+    JoinLayout& join = layout.joins[found->second];
+    bool storedSide = change.relationship == join.relationship;
+    std::string why;
+    sqlite3_stmt* statement =
+        add ? cached(db, join.insert, "INSERT OR IGNORE INTO " + quoted(join.name) + " (Z_OWNER, Z_TARGET) VALUES (?1, ?2)", &why)
+            : cached(db, join.remove, "DELETE FROM " + quoted(join.name) + " WHERE Z_OWNER = ?1 AND Z_TARGET = ?2", &why);
+    if (statement == nullptr) return fail(what, join.name + ": " + why);
+    sqlite3_bind_int64(statement, 1, storedSide ? change.ownerKey : change.targetKey);
+    sqlite3_bind_int64(statement, 2, storedSide ? change.targetKey : change.ownerKey);
+    if (!step(db, statement, &why)) return fail(what, join.name + ": " + why);
+    return true;
+}
+
+// Deletes one row and every pair that names it. False, with what failed in
+// `what`.
+bool deleteRow(sqlite3* db, StoreLayout& layout, const StoreDeletion& deletion, std::string* what) {
+    auto found = layout.tableOfRoot.find(deletion.entity->rootEntity());
+    if (found == layout.tableOfRoot.end()) return fail(what, deletion.entity->name() + ": not an entity of this store");
+    size_t tableIndex = found->second;
+    TableLayout& table = layout.tables[tableIndex];
+    std::string row = table.name + " row " + std::to_string(deletion.primaryKey) + ": ";
+    std::string why;
+    sqlite3_stmt* statement =
+        cached(db, table.remove, "DELETE FROM " + quoted(table.name) + " WHERE " + quoted(kPrimaryKeyColumn) + " = ?1", &why);
+    if (statement == nullptr) return fail(what, row + why);
+    sqlite3_bind_int64(statement, 1, deletion.primaryKey);
+    if (!step(db, statement, &why)) return fail(what, row + why);
+    // Pairs of a deleted row never outlive it, whatever the context reported.
+    for (JoinLayout& join : layout.joins) {
+        for (bool ownerSide : {true, false}) {
+            if ((ownerSide ? join.ownerTable : join.targetTable) != tableIndex) continue;
+            const char* column = ownerSide ? kOwnerColumn : kTargetColumn;
+            statement = cached(db, ownerSide ? join.removeOwner : join.removeTarget,
+                               "DELETE FROM " + quoted(join.name) + " WHERE " + quoted(column) + " = ?1", &why);
+            if (statement == nullptr) return fail(what, row + why);
+            sqlite3_bind_int64(statement, 1, deletion.primaryKey);
+            if (!step(db, statement, &why)) return fail(what, row + why);
+        }
+    }
+    return true;
+}
+
 // SQLite writes its rollback journal beside the file: without a writable
 // folder no save can succeed, whatever the file's own permissions.
 bool folderIsWritable(const std::string& path) {
@@ -322,65 +369,30 @@ bool SqliteStore::save(const StoreChanges& changes, std::string* error) {
     return true;
 }
 
+// Pairs removed, rows deleted (with every pair naming them), rows inserted,
+// rows updated, pairs added: a pair added for a new row comes after the row.
 bool SqliteStore::applyChanges(const StoreChanges& changes, std::string* error) {
-    sqlite3* db = db_;
     StoreLayout& layout = *layout_;
-    auto failed = [&](const std::string& what) { return fail(error, path_ + ": cannot save " + what); };
-
-    auto joinPair = [&](const StoreJoinChange& change, bool add) -> bool {
-        auto found = layout.joinOf.find(change.relationship);
-        if (found == layout.joinOf.end()) return failed(change.relationship->name + ": not a many-to-many relationship");
-        JoinLayout& join = layout.joins[found->second];
-        bool storedSide = change.relationship == join.relationship;
-        std::string why;
-        sqlite3_stmt* statement =
-            add ? cached(db, join.insert, "INSERT OR IGNORE INTO " + quoted(join.name) + " (Z_OWNER, Z_TARGET) VALUES (?1, ?2)", &why)
-                : cached(db, join.remove, "DELETE FROM " + quoted(join.name) + " WHERE Z_OWNER = ?1 AND Z_TARGET = ?2", &why);
-        if (statement == nullptr) return failed(join.name + ": " + why);
-        sqlite3_bind_int64(statement, 1, storedSide ? change.ownerKey : change.targetKey);
-        sqlite3_bind_int64(statement, 2, storedSide ? change.targetKey : change.ownerKey);
-        if (!step(db, statement, &why)) return failed(join.name + ": " + why);
-        return true;
-    };
-
+    std::string what;
+    auto failed = [&] { return fail(error, path_ + ": cannot save " + what); };
     for (const StoreJoinChange& change : changes.joinsRemoved) {
-        if (!joinPair(change, false)) return false;
+        if (!writePair(db_, layout, change, false, &what)) return failed();
     }
     for (const StoreDeletion& deletion : changes.deleted) {
-        auto found = layout.tableOfRoot.find(deletion.entity->rootEntity());
-        if (found == layout.tableOfRoot.end()) return failed(deletion.entity->name() + ": not an entity of this store");
-        size_t tableIndex = found->second;
-        TableLayout& table = layout.tables[tableIndex];
-        std::string what = table.name + " row " + std::to_string(deletion.primaryKey) + ": ";
-        std::string why;
-        sqlite3_stmt* statement =
-            cached(db, table.remove, "DELETE FROM " + quoted(table.name) + " WHERE " + quoted(kPrimaryKeyColumn) + " = ?1", &why);
-        if (statement == nullptr) return failed(what + why);
-        sqlite3_bind_int64(statement, 1, deletion.primaryKey);
-        if (!step(db, statement, &why)) return failed(what + why);
-        // Pairs of a deleted row never outlive it, whatever the context reported.
-        for (JoinLayout& join : layout.joins) {
-            for (bool ownerSide : {true, false}) {
-                if ((ownerSide ? join.ownerTable : join.targetTable) != tableIndex) continue;
-                const char* column = ownerSide ? kOwnerColumn : kTargetColumn;
-                statement = cached(db, ownerSide ? join.removeOwner : join.removeTarget,
-                                   "DELETE FROM " + quoted(join.name) + " WHERE " + quoted(column) + " = ?1", &why);
-                if (statement == nullptr) return failed(what + why);
-                sqlite3_bind_int64(statement, 1, deletion.primaryKey);
-                if (!step(db, statement, &why)) return failed(what + why);
-            }
-        }
+        if (!deleteRow(db_, layout, deletion, &what)) return failed();
     }
     for (bool insert : {true, false}) {
         for (const ManagedObject* object : insert ? changes.inserted : changes.updated) {
             auto found = layout.entityIndex.find(&object->entity());
-            if (found == layout.entityIndex.end()) return failed(object->objectIDString() + ": not an entity of this store");
-            std::string why;
-            if (!writeRow(db, layout, layout.entities[found->second], *object, insert, &why)) return failed(why);
+            if (found == layout.entityIndex.end()) {
+                what = object->objectIDString() + ": not an entity of this store";
+                return failed();
+            }
+            if (!writeRow(db_, layout, layout.entities[found->second], *object, insert, &what)) return failed();
         }
     }
     for (const StoreJoinChange& change : changes.joinsAdded) {
-        if (!joinPair(change, true)) return false;
+        if (!writePair(db_, layout, change, true, &what)) return failed();
     }
     return true;
 }
