@@ -7,25 +7,27 @@ namespace tallo {
 
 // ---- the connection ending --------------------------------------------------
 
+namespace {
+
+// One direction of the stream ends: at the peer's end without an error,
+// failed with one.
+void markEnded(Stream::Status& status, std::optional<AsyncSocketError>& streamError,
+               const std::optional<AsyncSocketError>& error) {
+    status = error ? Stream::Status::HasError : Stream::Status::AtEnd;
+    if (error) streamError = error;
+}
+
+}  // namespace
+
 void AsyncSocket::Impl::readStreamEnded(const std::optional<AsyncSocketError>& error) {
-    if (error) {
-        stream->readStatus = Stream::Status::HasError;
-        stream->readError = error;
-    } else {
-        stream->readStatus = Stream::Status::AtEnd;
-    }
+    markEnded(stream->readStatus, stream->readError, error);
     closeWithError(error);
 }
 
 void AsyncSocket::Impl::readStreamFailed(const std::optional<AsyncSocketError>& error) { readStreamEnded(error); }
 
 void AsyncSocket::Impl::writeStreamFailed(const std::optional<AsyncSocketError>& error) {
-    if (error) {
-        stream->writeStatus = Stream::Status::HasError;
-        stream->writeError = error;
-    } else {
-        stream->writeStatus = Stream::Status::AtEnd;
-    }
+    markEnded(stream->writeStatus, stream->writeError, error);
     closeWithError(error);
 }
 
