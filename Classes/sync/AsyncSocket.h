@@ -20,8 +20,10 @@
 //                       maximum (≥ 0) bounds the bytes read; reaching it
 //                       before the terminator closes with error 3.
 //   readDataWithTimeout whatever is there, at least one byte.
-// With pre-buffering (on from creation) a terminator read takes up to 256
-// bytes at a time and keeps what follows the terminator for the next read.
+// With pre-buffering (on from creation) a terminator read takes up to 64 KiB
+// from the connection at a time (never past its maximum) and keeps what
+// follows the terminator for the next read; what a read delivers is the same
+// with it or without it, only the number of system calls differs.
 // Zero-length reads, empty terminators, a maximum below the terminator's
 // length, empty writes and anything after a disconnect-after call are
 // ignored without report. Writes go out at most 4096 bytes at a time.

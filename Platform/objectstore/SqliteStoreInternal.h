@@ -1,0 +1,164 @@
+#pragma once
+// SqliteStore's inside, shared by the files that implement it:
+//   SqliteStore.cpp         the C API, owned; open, load and save
+//   SqliteStoreLayout.cpp   the layout: which table and column holds what
+//   SqliteStoreSchema.cpp   the file's schema compared with the layout,
+//                           migration, the read-only checks, creating a
+//                           store file
+//   SqliteStoreColumns.cpp  values in and out of columns
+//
+// Internal: only those SqliteStore*.cpp files include this header, which is
+// why it may include sqlite3.h. Everything else sees SqliteStore.h alone.
+
+#include <sqlite3.h>
+
+#include <cstddef>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "Platform/objectstore/Model.h"
+#include "Platform/objectstore/SqliteStore.h"
+#include "Platform/objectstore/Value.h"
+
+namespace tallo::sqlite_store_detail {
+
+inline constexpr const char* kMetadataTable = "Z_METADATA";
+inline constexpr const char* kPrimaryKeyColumn = "Z_PK";
+inline constexpr const char* kEntityColumn = "Z_ENT";
+inline constexpr const char* kOwnerColumn = "Z_OWNER";
+inline constexpr const char* kTargetColumn = "Z_TARGET";
+
+// ---- the C API, owned (SqliteStore.cpp) ----
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+struct ConnectionDeleter {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+using Connection = std::unique_ptr<sqlite3, ConnectionDeleter>;
+
+// Resets a statement when a use of it ends, however it ends, so it holds no
+// read lock and can be stepped again.
+class StatementUse {
+public:
+    explicit StatementUse(sqlite3_stmt* statement) : statement_(statement) {}
+    ~StatementUse() { sqlite3_reset(statement_); }
+    StatementUse(const StatementUse&) = delete;
+    StatementUse& operator=(const StatementUse&) = delete;
+
+private:
+    sqlite3_stmt* statement_;
+};
+
+// Sets `error` (when given) to `message`; false, for `return fail(...)`.
+bool fail(std::string* error, const std::string& message);
+std::string upper(std::string_view text);
+// An identifier in double quotes, for SQL text.
+std::string quoted(std::string_view identifier);
+std::string sqliteMessage(sqlite3* db);
+bool exec(sqlite3* db, const std::string& sql, std::string* error);
+Statement prepare(sqlite3* db, const std::string& sql, std::string* error, bool persistent = false);
+std::string columnText(sqlite3_stmt* statement, int column);
+Connection openConnection(const std::string& path, int flags, std::string* error);
+void rollbackIfOpen(sqlite3* db);
+
+// ---- the layout: which table and column holds what (SqliteStoreLayout.cpp) ----
+
+enum class Storage { Text, Real, Integer, Blob };
+
+struct ColumnLayout {
+    std::string name;
+    Storage storage;
+    bool indexed = false;  // the foreign-key columns
+};
+
+// One stored property of an entity: where its value comes from (slot) and
+// where it goes (column of the entity's table).
+struct Field {
+    size_t column;
+    int slot;
+    const AttributeDescription* attribute = nullptr;  // nullptr: a to-one relationship
+    const RelationshipDescription* toOne = nullptr;
+    std::string propertyName() const { return attribute != nullptr ? attribute->name : toOne->name; }
+};
+
+struct EntityLayout {
+    const EntityDescription* entity;
+    size_t table;
+    std::vector<Field> fields;
+    Statement insert;  // prepared on first use, kept
+    Statement update;
+};
+
+struct TableLayout {
+    std::string name;
+    const EntityDescription* root;
+    std::vector<ColumnLayout> columns;
+    std::vector<size_t> entities;  // into StoreLayout::entities
+    Statement select;
+    Statement remove;
+};
+
+struct JoinLayout {
+    std::string name;
+    const RelationshipDescription* relationship;  // the stored side: Z_OWNER holds its owner's key
+    size_t ownerTable;
+    size_t targetTable;
+    Statement select;
+    Statement insert;
+    Statement remove;
+    Statement removeOwner;
+    Statement removeTarget;
+};
+
+struct StoreLayout {
+    std::vector<TableLayout> tables;
+    std::vector<EntityLayout> entities;
+    std::vector<JoinLayout> joins;
+    std::unordered_map<const EntityDescription*, size_t> entityIndex;
+    std::unordered_map<const EntityDescription*, size_t> tableOfRoot;
+    std::unordered_map<const RelationshipDescription*, size_t> joinOf;  // both sides of each pair
+
+    bool build(const Model& model, std::string* error);
+
+private:
+    bool addEntity(const EntityDescription* entity, size_t table, const std::vector<Field>& inherited, std::string* error);
+    size_t columnFor(TableLayout& table, const std::vector<Field>& taken, const EntityDescription& entity,
+                     const std::string& property, Storage storage);
+    std::set<std::string> tableNames_;
+};
+
+// ---- the schema in a file, migration, the checks (SqliteStoreSchema.cpp) ----
+
+struct SchemaPlan {
+    std::vector<std::string> statements;  // what must be added, in order
+    bool writeMetadata = false;
+    bool empty() const { return statements.empty() && !writeMetadata; }
+};
+
+bool planSchema(sqlite3* db, const StoreLayout& layout, const Model& model, bool allowNew, SchemaPlan* plan,
+                std::string* error);
+bool migrate(sqlite3* db, const StoreLayout& layout, const Model& model, bool allowNew, std::string* error);
+bool configureForWriting(sqlite3* db, const SqliteStoreOptions& options, std::string* error);
+bool checkExistingFile(const std::string& path, const Model& model, const StoreLayout& layout,
+                       SqliteStoreOptions::IntegrityCheck check, bool recover, std::string* error,
+                       bool completeSchema = false);
+bool createStoreFile(const std::string& path, const Model& model, const StoreLayout& layout, std::string* error);
+
+// ---- values in and out of columns (SqliteStoreColumns.cpp) ----
+
+// Reads the column into `out` (left alone for NULL); false, with the reason
+// in `problem`, when the column holds what the field's type cannot be.
+bool readField(sqlite3_stmt* statement, int column, const Field& field, Value* out, std::string* problem);
+// Binds `value` as the field's column type; false, with the reason in
+// `problem`, when the value is not of that type or out of its range.
+bool bindField(sqlite3_stmt* statement, int index, const Field& field, const Value& value, std::string* problem);
+
+}  // namespace tallo::sqlite_store_detail
