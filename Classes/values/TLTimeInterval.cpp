@@ -45,6 +45,8 @@ DateComponents plusDays(DateComponents components, int days) {
 
 TLTimeInterval::TLTimeInterval() : startDate_(Clock::now()) {}
 
+// Longer than most: one case per interval type, so the switch reads as the
+// table of types with the interval each one means.
 void TLTimeInterval::setType(int32_t type) {
     type_ = type;
     Calendar calendar = Calendar::current();

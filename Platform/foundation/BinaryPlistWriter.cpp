@@ -152,6 +152,9 @@ size_t BinaryPlistWriter::encodedSize(const Entry& entry, unsigned refSize) cons
     return 0;
 }
 
+// Longer than most: one pass in the file's own order — header, each object
+// by its kind, offset table, trailer — so it reads top to bottom against the
+// format it writes.
 std::vector<uint8_t> BinaryPlistWriter::write(Ref top, size_t spareCapacity) const {
     const size_t count = entries_.size();
     const unsigned refSize = widthFor(count == 0 ? 0 : count - 1);

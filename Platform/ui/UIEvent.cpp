@@ -45,6 +45,8 @@ const char* UIEvent::kindName(Kind kind) {
     return "?";
 }
 
+// Longer than most: every check an event passes, in the order of its
+// fields, in one place, so what a page may send is read off one screen.
 std::optional<UIEvent> UIEvent::parse(std::string_view message, std::string* error) {
     if (message.size() > kMaxMessageBytes) return refuse(error, "event too large");
     json::error_code code;
