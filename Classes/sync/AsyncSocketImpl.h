@@ -8,7 +8,7 @@
 //   AsyncSocketWrite.cpp       the write queue and the bytes going out
 //   AsyncSocketTLS.cpp         the TLS handshake and the secured byte stream
 //   AsyncSocketDisconnect.cpp  ends of stream, failures and closing
-//   AsyncSocketIntrospection.cpp  addresses, state and description
+//   AsyncSocketInfo.cpp           addresses, state and description
 //
 // Internal: only those AsyncSocket*.cpp files include this header, which is
 // why it may bring in Boost.Asio and share its names through one using
@@ -282,7 +282,7 @@ struct AsyncSocket::Impl {
     void emptyQueues();
     void close();
 
-    // ---- introspection (AsyncSocketIntrospection.cpp) -------------------
+    // ---- addresses and state (AsyncSocketInfo.cpp) ----------------------
 
     std::optional<tcp::endpoint> localEndpoint(bool preferV4 = true) const;
     std::optional<tcp::endpoint> remoteEndpoint() const;
