@@ -8,7 +8,7 @@
 //   AsyncSocketWrite.cpp       the write queue and the bytes going out
 //   AsyncSocketTLS.cpp         the TLS handshake and the secured byte stream
 //   AsyncSocketDisconnect.cpp  ends of stream, failures and closing
-//   AsyncSocketInfo.cpp           addresses, state and description
+//   AsyncSocketInfo.cpp        addresses, state and description
 //
 // Internal: only those AsyncSocket*.cpp files include this header, which is
 // why it may bring in Boost.Asio and share its names through one using
