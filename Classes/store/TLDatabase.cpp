@@ -94,7 +94,7 @@ bool TLDatabase::recoverFromPreviousStore(const std::string& why) {
     std::error_code missing;
     if (!std::filesystem::is_regular_file(previous, missing)) return false;
     std::string error;
-    if (!storeFileLoads(previous, &error)) {
+    if (!storeFileLoads(previous, model_, &error)) {
         std::fprintf(stderr, "tallo: the kept store %s does not load either: %s\n", previous.c_str(), error.c_str());
         return false;
     }
@@ -112,17 +112,10 @@ bool TLDatabase::recoverFromPreviousStore(const std::string& why) {
     return true;
 }
 
-bool TLDatabase::storeFileLoads(const std::string& path, std::string* error) {
-    std::string why;
-    const std::string modelPath = Bundle::pathForResource("Database2", "mom").value_or("");
-    std::shared_ptr<const Model> model = Model::loadFile(modelPath, &why);
-    if (!model) {
-        if (error) *error = "the model cannot be loaded: " + why;
-        return false;
-    }
-    SqliteStoreOptions options;
-    options.integrityCheck = SqliteStoreOptions::IntegrityCheck::None;  // the caller checked
-    auto store = SqliteStore::open(path, model, error, options);
+bool TLDatabase::storeFileLoads(const std::string& path, std::shared_ptr<const Model> model, std::string* error) {
+    // Opened as the store would be (with its quick check), so a kept store
+    // put back by the recovery is one the opening will take.
+    auto store = SqliteStore::open(path, model, error);
     if (!store) return false;
     ManagedObjectContext context(model, makeEntityObject, std::move(store));
     return context.load(error);

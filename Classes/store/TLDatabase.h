@@ -50,9 +50,9 @@ public:
     const std::string& recoveryNote() const { return recoveryNote_; }
 
     // Whether the store file at `path` — not the one in use — opens and loads
-    // with this program's model and classes. Reads it in a context of its
+    // with `model` (this program's) and its classes. Reads it in a context of its
     // own; the shared store is untouched. False with the reason otherwise.
-    static bool storeFileLoads(const std::string& path, std::string* error);
+    static bool storeFileLoads(const std::string& path, std::shared_ptr<const Model> model, std::string* error);
 
     std::string applicationDocumentsDirectory() const;
     std::string urlToSqliteFile() const;

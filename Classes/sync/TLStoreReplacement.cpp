@@ -22,9 +22,9 @@ namespace {
 // table (a quick check misses an index that disagrees with its rows, and the
 // first save touching them would fail), every table, column and index of the
 // model present, and a load of every row into objects of this program.
-bool checkReceivedStore(const std::string& path, const Model& model, std::string* error) {
-    return SqliteStore::checkStoreFile(path, model, error, SqliteStoreOptions::IntegrityCheck::Full) &&
-           TLDatabase::storeFileLoads(path, error);
+bool checkReceivedStore(const std::string& path, const std::shared_ptr<const Model>& model, std::string* error) {
+    return SqliteStore::checkStoreFile(path, *model, error, SqliteStoreOptions::IntegrityCheck::Full) &&
+           TLDatabase::storeFileLoads(path, model, error);
 }
 
 }  // namespace
@@ -50,7 +50,7 @@ bool TLStoreReplacement::replaceStoreFiles(std::string_view storeFile, const std
     // The flush to disk runs beside the checks, which read the file from the
     // page cache.
     auto flushed = std::async(std::launch::async, [fd] { return ::fsync(fd) == 0 ? 0 : errno; });
-    bool checked = checkReceivedStore(received, *model, &message);
+    bool checked = checkReceivedStore(received, model, &message);
     int flushError = flushed.get();
     ::close(fd);
     if (!checked || flushError != 0) {

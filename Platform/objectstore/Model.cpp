@@ -174,6 +174,14 @@ const EntityDescription* Model::entityNamed(std::string_view name) const {
 // Reads the declaration line by line; each kind of line has its own step.
 // A step answers "" when the line was taken, or what is wrong with it.
 struct Model::DeclarationParser {
+    // Steps past `word` when it stands at `i`: the optional parts of a line
+    // (": PARENT", "plain", "= DEFAULT", "transient").
+    static bool takeWord(const std::vector<std::string>& w, size_t& i, std::string_view word) {
+        if (i >= w.size() || w[i] != word) return false;
+        ++i;
+        return true;
+    }
+
     Model& model;
     EntityDescription* current = nullptr;
     bool sawHeader = false;
@@ -209,15 +217,11 @@ struct Model::DeclarationParser {
         entity->name_ = w[1];
         entity->className_ = w[2];
         size_t i = 3;
-        if (i < w.size() && w[i] == ":") {
-            if (i + 1 >= w.size() || !isIdentifier(w[i + 1])) return "expected a parent entity after ':'";
-            entity->parentName_ = w[i + 1];
-            i += 2;
+        if (takeWord(w, i, ":")) {
+            if (i >= w.size() || !isIdentifier(w[i])) return "expected a parent entity after ':'";
+            entity->parentName_ = w[i++];
         }
-        if (i < w.size() && w[i] == "plain") {
-            entity->plain_ = true;
-            ++i;
-        }
+        entity->plain_ = takeWord(w, i, "plain");
         if (i != w.size()) return "unexpected '" + w[i] + "'";
         current = entity.get();
         model.byName_[entity->name_] = entity.get();
@@ -274,18 +278,14 @@ struct Model::DeclarationParser {
         attribute->name = w[0];
         attribute->type = *type;
         size_t i = 2;
-        if (i < w.size() && w[i] == "=") {
-            if (i + 1 >= w.size()) return "expected a default value after '='";
-            auto value = defaultValueFor(*type, w[i + 1]);
-            if (!value) return "'" + w[i + 1] + "' is not a " + attributeTypeName(*type) + " default";
+        if (takeWord(w, i, "=")) {
+            if (i >= w.size()) return "expected a default value after '='";
+            auto value = defaultValueFor(*type, w[i]);
+            if (!value) return "'" + w[i] + "' is not a " + attributeTypeName(*type) + " default";
             attribute->defaultValue = *value;
-            attribute->defaultText = w[i + 1];
-            i += 2;
+            attribute->defaultText = w[i++];
         }
-        if (i < w.size() && w[i] == "transient") {
-            attribute->isTransient = true;
-            ++i;
-        }
+        attribute->isTransient = takeWord(w, i, "transient");
         if (i != w.size()) return "unexpected '" + w[i] + "'";
         current->ownAttributes_.push_back(std::move(attribute));
         return "";
