@@ -469,5 +469,16 @@ function connect() {
   };
 }
 
+// Keys typed outside a field go to the screen in view (the keypads of the
+// amount and passcode screens answer them); the program ignores the rest.
+const SCREEN_KEYS = new Set(['0', '1', '2', '3', '4', '5', '6', '7', '8', '9', '.', ',', '+', '-', '=', '*', '/',
+  'Backspace', 'Delete', 'Enter', 'Escape']);
+document.addEventListener('keydown', (e) => {
+  if (e.ctrlKey || e.metaKey || e.altKey || e.isComposing) return;
+  const tag = e.target && e.target.tagName;
+  if (tag === 'INPUT' || tag === 'TEXTAREA' || tag === 'SELECT' || !SCREEN_KEYS.has(e.key)) return;
+  if (!overlaysEl.hasChildNodes()) send({ kind: 'key', key: e.key });
+  if (e.key === 'Backspace' || e.key === '/') e.preventDefault();
+});
 document.addEventListener('visibilitychange', () => send({ kind: document.hidden ? 'hidden' : 'shown' }));
 connect();

@@ -123,6 +123,7 @@ bool Application::handleEvent(const UIEvent& event, std::string* error) {
         }
         return true;
     }
+    if (event.kind == UIEvent::Kind::Key) return handleKey(event.text, error);
     const SceneContext::Handler* handler = context_.action(event.target);
     if (handler == nullptr) {
         if (error != nullptr) *error = "nothing on the screen answers to " + event.target;
@@ -143,6 +144,23 @@ bool Application::handleEvent(const UIEvent& event, std::string* error) {
     SceneContext::Handler run = *handler;
     run(event);
     return true;
+}
+
+bool Application::handleKey(const std::string& key, std::string* error) {
+    // A question over the screen is answered by its buttons; a field being
+    // typed in takes its keys itself.
+    ViewController* screen = visibleViewController();
+    const char* reason = nullptr;
+    if (!overlays_.empty()) {
+        reason = "a question is up";
+    } else if (keyboardShown_) {
+        reason = "a field is being typed in";
+    } else if (screen == nullptr || !screen->keyPressed(key)) {
+        reason = "the screen takes no key";
+    }
+    if (reason == nullptr) return true;
+    if (error != nullptr) *error = std::string(reason) + ": " + key;
+    return false;
 }
 
 }  // namespace tallo

@@ -75,6 +75,8 @@ public:
 
 private:
     Application() = default;
+    // A key typed outside any field goes to the screen in view.
+    bool handleKey(const std::string& key, std::string* error);
 
     std::shared_ptr<ViewController> root_;
     std::shared_ptr<View> rootView_ = std::make_shared<View>(Rect{0, 0, 320, 480});

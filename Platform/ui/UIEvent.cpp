@@ -11,7 +11,7 @@ namespace json = boost::json;
 
 namespace {
 
-constexpr std::array<std::pair<const char*, UIEvent::Kind>, 11> kKinds = {{{"tap", UIEvent::Kind::Tap},
+constexpr std::array<std::pair<const char*, UIEvent::Kind>, 12> kKinds = {{{"tap", UIEvent::Kind::Tap},
                                                                           {"focus", UIEvent::Kind::Focus},
                                                                           {"blur", UIEvent::Kind::Blur},
                                                                           {"toggle", UIEvent::Kind::Toggle},
@@ -21,7 +21,13 @@ constexpr std::array<std::pair<const char*, UIEvent::Kind>, 11> kKinds = {{{"tap
                                                                           {"refresh", UIEvent::Kind::Refresh},
                                                                           {"scroll", UIEvent::Kind::Scroll},
                                                                           {"hidden", UIEvent::Kind::Hidden},
-                                                                          {"shown", UIEvent::Kind::Shown}}};
+                                                                          {"shown", UIEvent::Kind::Shown},
+                                                                          {"key", UIEvent::Kind::Key}}};
+
+// The keys a page may send: what the keypads of the screens answer to.
+constexpr std::array<std::string_view, 21> kKeys = {"0", "1", "2",         "3",      "4",     "5",    "6",
+                                                     "7", "8", "9",         ".",      ",",     "+",    "-",
+                                                     "=", "*", "Backspace", "Delete", "Enter", "Escape", "/"};
 
 std::optional<UIEvent> refuse(std::string* error, std::string reason) {
     if (error != nullptr) *error = std::move(reason);
@@ -69,7 +75,7 @@ std::optional<UIEvent> UIEvent::parse(std::string_view message, std::string* err
     }
     if (!known) return refuse(error, "unknown event kind");
 
-    bool needsTarget = event.kind != Kind::Hidden && event.kind != Kind::Shown;
+    bool needsTarget = event.kind != Kind::Hidden && event.kind != Kind::Shown && event.kind != Kind::Key;
     const json::value* target = object->if_contains("target");
     if (needsTarget) {
         if (target == nullptr || !target->is_string()) return refuse(error, "the event needs a target");
@@ -87,6 +93,15 @@ std::optional<UIEvent> UIEvent::parse(std::string_view message, std::string* err
         if (text == nullptr || !text->is_string()) return refuse(error, "text needs a string");
         if (text->get_string().size() > kMaxTextBytes) return refuse(error, "text too long");
         event.text = std::string(text->get_string());
+    }
+    if (event.kind == Kind::Key) {
+        const json::value* key = object->if_contains("key");
+        if (key == nullptr || !key->is_string()) return refuse(error, "a key event needs a key");
+        std::string_view name = key->get_string();
+        bool known = false;
+        for (std::string_view k : kKeys) known = known || name == k;
+        if (!known) return refuse(error, "unknown key");
+        event.text = std::string(name);
     }
     if (event.kind == Kind::Move) {
         const json::value* section = object->if_contains("toSection");

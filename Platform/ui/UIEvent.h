@@ -19,6 +19,9 @@
 //   {"kind":"hidden"}   {"kind":"shown"}
 //   {"kind":"focus","target":"field:0:0"}   {"kind":"blur","target":"field:0:0"}
 //     (typing starts or ends in a field: the keyboard comes or goes)
+//   {"kind":"key","key":"7"}   (a key of the computer's keyboard typed
+//     outside any field, for the screen in view: a digit, "." or ",",
+//     "+", "-", "=", "Backspace", "Delete", "Enter" or "Escape")
 //
 // A picture never comes as a message: its bytes are uploaded over HTTP
 // (UIServer) and handed over as a Picture event with `data`.
@@ -32,7 +35,7 @@
 namespace tallo {
 
 struct UIEvent {
-    enum class Kind { Tap, Toggle, Text, Delete, Move, Refresh, Scroll, Hidden, Shown, Picture, Focus, Blur };
+    enum class Kind { Tap, Toggle, Text, Delete, Move, Refresh, Scroll, Hidden, Shown, Picture, Focus, Blur, Key };
 
     static constexpr size_t kMaxMessageBytes = 64 * 1024;
     static constexpr size_t kMaxTextBytes = 4096;
@@ -41,7 +44,7 @@ struct UIEvent {
     Kind kind = Kind::Tap;
     std::string target;  // empty for Hidden and Shown
     bool on = false;
-    std::string text;
+    std::string text;  // a Text's text; a Key's key name
     int toSection = 0;
     int toRow = 0;
     double offset = 0;

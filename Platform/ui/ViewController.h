@@ -88,6 +88,11 @@ public:
     // The area under the navigation bar.
     virtual void renderContent(SceneNode& /*content*/, SceneContext& /*context*/) {}
 
+    // A key of the computer's keyboard typed outside any field, offered to
+    // the screen in view ("7", ".", "Backspace", "Enter", "Escape"; the list
+    // is UIEvent's). True when the screen used it; by default it takes none.
+    virtual bool keyPressed(const std::string& /*key*/) { return false; }
+
     // The screen in view inside this one: a container's current child's,
     // a plain screen itself.
     virtual ViewController* visibleLeaf() { return this; }

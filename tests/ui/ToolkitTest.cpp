@@ -277,5 +277,32 @@ TEST_F(ToolkitTest, AKeypadReportsTheTagOfEachEnabledKey) {
     EXPECT_EQ(amount->pressedTags, (std::vector<int>{7, 15}));
 }
 
+TEST_F(ToolkitTest, KeysTypedOutsideAFieldGoToTheScreenInViewUnlessAQuestionIsUp) {
+    struct Pad : ViewController {
+        bool keyPressed(const std::string& key) override {
+            if (key == "Escape") return false;
+            keys += key + " ";
+            return true;
+        }
+        std::string keys;
+    };
+    auto list = std::make_shared<FruitList>("Fruit");
+    auto stack = std::make_shared<NavigationController>(list);
+    app().setRootViewController(stack);
+    std::string error;
+    EXPECT_FALSE(send(R"({"kind":"key","key":"7"})", &error));  // the list takes no key
+    EXPECT_EQ(error, "the screen takes no key: 7");
+    auto pad = std::make_shared<Pad>();
+    list->presentModalViewController(pad, false);
+    ASSERT_TRUE(send(R"({"kind":"key","key":"7"})"));
+    ASSERT_TRUE(send(R"({"kind":"key","key":"Backspace"})"));
+    EXPECT_FALSE(send(R"({"kind":"key","key":"Escape"})", &error));
+    auto alert = std::make_shared<AlertView>("Sync failed", "", "OK", std::vector<std::string>{});
+    alert->show();
+    EXPECT_FALSE(send(R"({"kind":"key","key":"1"})", &error));
+    EXPECT_EQ(error, "a question is up: 1");
+    EXPECT_EQ(pad->keys, "7 Backspace ");
+}
+
 }  // namespace
 }  // namespace tallo

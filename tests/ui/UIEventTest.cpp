@@ -29,6 +29,10 @@ TEST(UIEvent, TheKnownShapesAreRead) {
     auto hidden = UIEvent::parse(R"({"kind":"hidden"})");
     ASSERT_TRUE(hidden);
     EXPECT_EQ(hidden->kind, UIEvent::Kind::Hidden);
+    auto key = UIEvent::parse(R"({"kind":"key","key":"Backspace"})");
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->kind, UIEvent::Kind::Key);
+    EXPECT_EQ(key->text, "Backspace");
 }
 
 TEST(UIEvent, BrokenAndHostileMessagesAreRefusedWithAReason) {
@@ -51,6 +55,9 @@ TEST(UIEvent, BrokenAndHostileMessagesAreRefusedWithAReason) {
         {R"({"kind":"scroll","target":"table","offset":1e300})", "scroll out of range"},
         {R"({"kind":"scroll","target":"table","offset":-5000})", "scroll out of range"},
         {R"({"kind":"picture","target":"imagepicker","data":"iVBOR"})", "unknown event kind"},
+        {R"({"kind":"key"})", "a key event needs a key"},
+        {R"({"kind":"key","key":"F5"})", "unknown key"},
+        {R"({"kind":"key","key":"77"})", "unknown key"},
     };
     for (const auto& [message, reason] : cases) {
         std::string error;
