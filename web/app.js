@@ -84,12 +84,22 @@ function drawRow(row, editing) {
     if (row.textSize) t.style.fontSize = row.textSize + 'px';
     texts.append(t);
   }
+  let detailButton = null;
   if (row.detail) {
     const d = el('div', 'detail', row.detail);
     if (row.detailColor) d.style.color = row.detailColor;
-    texts.append(d);
+    if (row.accessory === 'detail') {
+      // The right-hand part of the row answers on its own (a rate to edit).
+      detailButton = el('button', 'detail-button');
+      detailButton.dataset.id = row.id.replace(/^row:/, 'accessory:');
+      detailButton.append(d);
+      detailButton.onclick = (e) => { e.stopPropagation(); tap(detailButton.dataset.id); };
+    } else {
+      texts.append(d);
+    }
   }
   r.append(texts);
+  if (detailButton) r.append(detailButton);
   for (const control of row.children || []) {
     if (control.kind === 'switch') {
       const s = el('button', 'switch' + (control.on ? ' on' : ''));
@@ -112,9 +122,19 @@ function drawRow(row, editing) {
       f.onclick = (e) => e.stopPropagation();
       f.oninput = () => send({ kind: 'text', target: control.id, text: f.value });
       r.append(f);
+    } else if (control.kind === 'segmented') {
+      const bar = el('div', 'segmented');
+      for (const segment of control.children || []) {
+        const b = el('button', 'segment' + (segment.selected ? ' selected' : ''), segment.title || '');
+        b.dataset.id = segment.id;
+        b.setAttribute('aria-pressed', segment.selected ? 'true' : 'false');
+        b.onclick = (e) => { e.stopPropagation(); tap(segment.id); };
+        bar.append(b);
+      }
+      r.append(bar);
     }
   }
-  if (row.accessory === 'disclosure' || row.accessory === 'detail') r.append(glyph('accessory_disclosure', 'accessory'));
+  if (row.accessory === 'disclosure' || (row.accessory === 'detail' && !detailButton)) r.append(glyph('accessory_disclosure', 'accessory'));
   if (row.accessory === 'checkmark') {
     const check = glyph('accessory_checkmark', 'accessory checkmark');
     check.setAttribute('aria-hidden', 'false');
@@ -161,7 +181,14 @@ function drawRow(row, editing) {
       b.onclick = (e) => { e.stopPropagation(); send({ kind: 'delete', target: deleteId }); };
       r.append(b);
     };
-    if (editing) showDelete();
+    if (editing) {
+      // Editing: a red minus before the row asks for its Delete button.
+      const remove = el('button', 'remove');
+      remove.append(glyph('minus'));
+      remove.setAttribute('aria-label', 'Remove');
+      remove.onclick = (e) => { e.stopPropagation(); showDelete(); };
+      r.prepend(remove);
+    }
     r.addEventListener('pointerdown', (e) => { startX = e.clientX; });
     r.addEventListener('pointerup', (e) => { if (startX !== null && startX - e.clientX > 40) showDelete(); startX = null; });
   }
@@ -201,6 +228,30 @@ function drawSearchbar(node) {
     bar.append(b);
   }
   return bar;
+}
+
+// The amount screen's display: what the amount is for, the amount, the
+// date; tapped, it flips the sign (when it has an id).
+function drawAmount(node) {
+  const box = el(node.id ? 'button' : 'div', 'amount-display');
+  if (node.name) box.append(el('div', 'amount-name', node.name));
+  box.append(el('div', 'amount-value', node.amount || ''));
+  if (node.date) box.append(el('div', 'amount-date', node.date));
+  if (node.hint) box.append(el('div', 'amount-hint', node.hint));
+  if (node.id) {
+    box.dataset.id = node.id;
+    box.onclick = () => tap(node.id);
+  }
+  return box;
+}
+
+// The pull-down header of a list that downloads: its state and last update.
+function drawUpdater(node) {
+  const box = el('div', 'updater');
+  if (node.spinner) box.append(el('div', 'spinner'));
+  box.append(el('div', 'status', node.status || ''));
+  if (node.lastUpdate) box.append(el('div', 'last-update', node.lastUpdate));
+  return box;
 }
 
 function drawIcon(node) {
@@ -245,6 +296,8 @@ function drawContent(node) {
       if (child.inset) content.style.paddingBottom = child.inset + 'px';
       if (child.offset !== undefined) content.dataset.offset = child.offset;
     } else if (child.kind === 'searchbar') content.append(drawSearchbar(child));
+    else if (child.kind === 'amount') content.append(drawAmount(child));
+    else if (child.kind === 'updater') content.append(drawUpdater(child));
     else if (child.kind === 'icon') content.append(drawIcon(child));
     else if (child.kind === 'imagepicker') content.append(drawImagePicker(child));
     else if (child.kind === 'empty') {

@@ -113,6 +113,13 @@ void TableView::renderSection(SceneNode& section, int s, SceneContext& context) 
                 if (event.kind == UIEvent::Kind::Tap) tapRow(path);
             });
         }
+        if (cell && cell->accessoryType == TableViewCell::Accessory::DetailDisclosureButton) {
+            context.addAction("accessory:" + suffix(path), [this, path](const UIEvent& event) {
+                if (event.kind == UIEvent::Kind::Tap && delegate_ != nullptr) {
+                    delegate_->tableViewAccessoryButtonTappedForRowWithIndexPath(*this, path);
+                }
+            });
+        }
         renderRowEditing(row, path, context);
     }
 }

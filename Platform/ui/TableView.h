@@ -44,6 +44,10 @@ class TableViewDelegate {
 public:
     virtual ~TableViewDelegate() = default;
     virtual void tableViewDidSelectRowAtIndexPath(TableView&, IndexPath) {}
+    // A tap on the right-hand part of a row whose accessory is
+    // DetailDisclosureButton (its detail text and the button beside it),
+    // apart from a tap on the rest of the row.
+    virtual void tableViewAccessoryButtonTappedForRowWithIndexPath(TableView&, IndexPath) {}
     // How an editable row is edited: swiped or minus-deleted (the default),
     // or, while the table is editing, added to with a "+".
     virtual TableViewCellEditingStyle tableViewEditingStyleForRowAtIndexPath(TableView&, IndexPath) {
