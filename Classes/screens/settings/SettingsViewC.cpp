@@ -1,5 +1,6 @@
 #include "Classes/screens/settings/SettingsViewC.h"
 
+#include "Classes/screens/currencies/CurrenciesEditViewC.h"
 #include "Classes/screens/settings/TransactionSettingsViewC.h"
 #include "Platform/foundation/Localization.h"
 
@@ -55,10 +56,12 @@ void SettingsViewC::tableViewDidSelectRowAtIndexPath(TableView& table, IndexPath
     TLViewC::tableViewDidSelectRowAtIndexPath(table, indexPath);
     table.selectRowAtIndexPath(indexPath, false);
     std::shared_ptr<TLNavigationViewC> next;
-    if (indexPath.row == 3) {
+    if (indexPath.row == 0) {
+        next = std::make_shared<CurrenciesEditViewC>();
+    } else if (indexPath.row == 3) {
         next = std::make_shared<TransactionSettingsViewC>();
     } else {
-        // Currencies, passcode and sync screens come with their subsystems.
+        // Passcode and sync screens come with their subsystems.
         auto empty = std::make_shared<TLViewC>(TableView::Style::Grouped);
         empty->setTitle(L(kRows[static_cast<size_t>(indexPath.row)].label));
         empty->tableView().setHidden(true);
