@@ -1,6 +1,8 @@
 #include "Classes/screens/settings/SettingsViewC.h"
 
+#include "Classes/screens/passcode/PasscodeViewC.h"
 #include "Classes/screens/settings/TransactionSettingsViewC.h"
+#include "Classes/screens/sync/SyncViewC.h"
 #include "Platform/foundation/Localization.h"
 
 namespace tallo {
@@ -55,10 +57,14 @@ void SettingsViewC::tableViewDidSelectRowAtIndexPath(TableView& table, IndexPath
     TLViewC::tableViewDidSelectRowAtIndexPath(table, indexPath);
     table.selectRowAtIndexPath(indexPath, false);
     std::shared_ptr<TLNavigationViewC> next;
-    if (indexPath.row == 3) {
+    if (indexPath.row == 1) {
+        next = std::make_shared<PasscodeViewC>();
+    } else if (indexPath.row == 2) {
+        next = std::make_shared<SyncViewC>();
+    } else if (indexPath.row == 3) {
         next = std::make_shared<TransactionSettingsViewC>();
     } else {
-        // Currencies, passcode and sync screens come with their subsystems.
+        // The currencies screen comes with its subsystem.
         auto empty = std::make_shared<TLViewC>(TableView::Style::Grouped);
         empty->setTitle(L(kRows[static_cast<size_t>(indexPath.row)].label));
         empty->tableView().setHidden(true);
