@@ -193,7 +193,7 @@ TEST_F(PasscodeScreens, AFifthDigitAndADeleteWithNothingEnteredDoNothing) {
     EXPECT_EQ(panel(), "Confirm your new passcode |  | ____");
 }
 
-TEST_F(PasscodeScreens, FourQuickDigitsAreComparedOnceHalfASecondAfterTheFirstCheckThatFindsFour) {
+TEST_F(PasscodeScreens, FourQuickDigitsAreComparedHalfASecondAfterTheFourth) {
     storePasscode("2580");
     openPasscodeSettings();
     tap("row:0:0");
@@ -201,13 +201,23 @@ TEST_F(PasscodeScreens, FourQuickDigitsAreComparedOnceHalfASecondAfterTheFirstCh
         tap(std::string("key:") + digit);
         wait(0.1);
     }
-    // 0.5 s after the first digit its check finds four: compared, wrong.
+    // The fourth digit came at 0.3 s: it is read, then masked, then compared.
+    EXPECT_EQ(panel(), "Enter your old passcode |  | ***1");
+    wait(0.3);
+    EXPECT_EQ(panel(), "Enter your old passcode |  | ***1");
     wait(0.1);
     EXPECT_EQ(panel(), "Enter your old passcode | Old passcode wrong. Try again. | ____");
-    // The three checks still scheduled find nothing entered and do nothing.
-    enter("25");
+    // A fourth digit taken back calls its check off; the next fourth has its own.
+    enter("2589");
     wait(0.3);
-    EXPECT_EQ(panel(), "Enter your old passcode | Old passcode wrong. Try again. | *5__");
+    tap("key:12");
+    wait(0.3);
+    EXPECT_EQ(panel(), "Enter your old passcode | Old passcode wrong. Try again. | ***_");
+    enter("0");
+    wait(0.49);
+    EXPECT_EQ(panel(), "Enter your old passcode | Old passcode wrong. Try again. | ***0");
+    wait(0.01);
+    EXPECT_EQ(panel(), "Enter your new passcode |  | ____");
 }
 
 TEST_F(PasscodeScreens, TheComputerKeyboardTypesDigitsAndDeletes) {

@@ -84,6 +84,9 @@ void PasscodeEditViewC::push(int digit) {
     activeDialog_->field(passcode_.size() - 1).enterText(text);
     // The digit before shows its bubble at once: only the newest is readable.
     if (passcode_.size() >= 2) activeDialog_->field(passcode_.size() - 2).showBubble();
+    // Checked half a second after the digit that makes four, once the
+    // person has seen it.
+    if (passcode_.size() < kDigits) return;
     auto timer = std::make_shared<RunLoop::TimerId>(0);
     *timer = RunLoop::main().performAfterDelay(kCheckDelaySeconds, [this, timer] {
         checkTimers_.erase(*timer);
@@ -94,6 +97,9 @@ void PasscodeEditViewC::push(int digit) {
 
 void PasscodeEditViewC::pop() {
     if (passcode_.empty()) return;
+    // Four digits no longer: the check they were waiting for is off.
+    for (RunLoop::TimerId timer : checkTimers_) RunLoop::main().cancel(timer);
+    checkTimers_.clear();
     activeDialog_->field(passcode_.size() - 1).clear();
     setPasscode(passcode_.substr(0, passcode_.size() - 1));
 }

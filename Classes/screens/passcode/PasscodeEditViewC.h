@@ -6,7 +6,8 @@
 //
 // Digits come from the passcode keypad (tags 0–9; 12 deletes) or the
 // computer's keyboard (digits; "Backspace" and "Delete" delete). Half a
-// second after a digit that makes four, the entry is checked (TLPasscodeOperation):
+// second after the digit that makes four (deleting one calls the check
+// off), the entry is checked (TLPasscodeOperation):
 //
 //   EnterNew        → slide, ConfirmNew (the entry is the value to confirm)
 //   ConfirmNew      equal: stored, saved, unlocked, closed
