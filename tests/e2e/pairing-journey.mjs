@@ -53,6 +53,8 @@ const browser = await chromium.launch({ executablePath: browserPath, args: ['--n
 const tallo = await startTallo(bin, home, ['--sync-address', '127.0.0.1', '--sync-port', String(syncPort)]);
 try {
   const page = await browser.newPage({ viewport: { width: 390, height: 700 } });
+  const pageErrors = [];
+  page.on('pageerror', (error) => pageErrors.push(String(error)));
   await page.goto(tallo.url);
   await page.locator('.tab', { hasText: 'More' }).click();
   await row(page, 'Settings').click();
@@ -87,6 +89,7 @@ try {
   const pulled = await desktop(syncPort, ['pull', '--out', path.join(desk, 'backup')]);
   assert.equal(pulled.code, 0, 'the library still syncs after a cancelled pairing: ' + pulled.output);
   await shot(page, 'still-paired');
+  assert.deepEqual(pageErrors, [], 'the page ran without errors');
   console.log('journey passed; screenshots in ' + out);
 } finally {
   await browser.close();

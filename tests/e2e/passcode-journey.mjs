@@ -37,6 +37,8 @@ const browser = await chromium.launch({ executablePath: browserPath, args: ['--n
 let tallo = await startTallo();
 try {
   const page = await browser.newPage({ viewport: { width: 390, height: 700 } });
+  const pageErrors = [];
+  page.on('pageerror', (error) => pageErrors.push(String(error)));
   await page.goto(tallo.url);
   await page.locator('.tabbar').waitFor();
 
@@ -91,6 +93,7 @@ try {
   await key(page, '1').click();
   await page.locator('.tabbar').waitFor();
   await shot(page, 'unlocked');
+  assert.deepEqual(pageErrors, [], 'the page ran without errors');
   console.log('journey passed; screenshots in ' + out);
 } finally {
   await browser.close();
