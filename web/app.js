@@ -82,6 +82,8 @@ function drawRow(row, editing) {
     const t = el('div', 'text', row.text);
     if (row.textColor) t.style.color = row.textColor;
     if (row.textSize) t.style.fontSize = row.textSize + 'px';
+    if (row.textAlign) t.style.textAlign = row.textAlign;
+    if (row.textBold) t.style.fontWeight = '600';
     texts.append(t);
   }
   let detailButton = null;
@@ -318,10 +320,14 @@ function drawContent(node) {
         }
         k.dataset.id = key.id;
         if (key.enabled === false) k.disabled = true;
+        if (!key.title && !key.image) k.classList.add('blank');
         k.onclick = () => tap(key.id);
         pad.append(k);
       }
       content.append(pad);
+    } else if (child.kind === 'passcode') {
+      content.classList.add('passcode-screen');
+      content.append(drawPasscode(child));
     } else if (child.kind === 'text') {
       const t = el('div', 'text-line', child.text || '');
       if (child.size) t.style.fontSize = child.size + 'px';
@@ -343,6 +349,36 @@ function drawContent(node) {
     settle = setTimeout(() => send({ kind: 'scroll', target: 'table', offset: Math.round(content.scrollTop) }), 150);
   });
   return content;
+}
+
+// The passcode panels: each a row of four boxes between its action line and
+// its message, placed across the screen by its frame; a panel that moved
+// slides from where it was. A masked box shows a bubble, never the digit.
+function drawPasscode(node) {
+  const panels = el('div', 'passcode-panels');
+  for (const dialog of node.children || []) {
+    if (dialog.kind !== 'dialog') continue;
+    const panel = el('div', 'passcode-panel');
+    const share = (frame) => (Number((frame || '0').split(',')[0]) / SCREEN_WIDTH) * 100 + '%';
+    panel.style.left = share(dialog.frame);
+    panel.append(el('div', 'passcode-action', dialog.action || ''));
+    const boxes = el('div', 'passcode-boxes');
+    for (const field of dialog.children || []) {
+      if (field.kind !== 'passcodefield') continue;
+      const box = el('div', 'passcode-box' + (field.active ? ' active' : ''));
+      if (field.text) box.textContent = field.text;
+      if (field.masked) box.append(el('i', 'bubble'));
+      box.setAttribute('aria-label', field.text ? field.text : field.masked ? 'entered' : 'empty');
+      boxes.append(box);
+    }
+    panel.append(boxes, el('div', 'passcode-message', dialog.message || ''));
+    if (dialog.animate && dialog.from) {
+      panel.animate([{ left: share(dialog.from) }, { left: share(dialog.frame) }],
+        { duration: dialog.animate * 1000, easing: 'ease-out' });
+    }
+    panels.append(panel);
+  }
+  return panels;
 }
 
 function drawDatePicker(node) {

@@ -1,7 +1,9 @@
 #include "Classes/app/TalloMobile2AppDelegate.h"
 
 #include "Classes/currencies/TLCurrencyCenter.h"
+#include "Classes/ledger/TLAccount.h"
 #include "Classes/ledger/TLTransaction.h"
+#include "Classes/screens/passcode/PasscodeEditViewC.h"
 #include "Classes/screens/settings/SettingsViewC.h"
 #include "Classes/shell/MoreViewC.h"
 #include "Classes/shell/TLGlobal.h"
@@ -97,7 +99,17 @@ bool TalloMobile2AppDelegate::applicationDidFinishLaunching() {
     global.readUserDefaults();
     finishLoading();
     showStoreNotices();
+    askForPasscodeIfNeeded();
     return true;
+}
+
+void TalloMobile2AppDelegate::showPasscodeView() { PasscodeEditViewC::showLockScreen(); }
+
+void TalloMobile2AppDelegate::askForPasscodeIfNeeded() {
+    if (TLGlobal::sharedGlobal().isUnlocked() || !PasscodeEditViewC::isPasscodeSet()) return;
+    // With no account the new-account screen comes first.
+    if (TLAccount::getAccounts().empty()) return;
+    showPasscodeView();
 }
 
 // What the opening of the store had to settle, told once on the page: a
@@ -138,7 +150,10 @@ void TalloMobile2AppDelegate::applicationWillEnterForeground() {
             tabs_->setSelectedIndex(0);
             static_cast<TLTabBarController*>(tabs_.get())->updateSelection();
         }
-        global.setIsUnlocked(false);
+        if (PasscodeEditViewC::isPasscodeSet()) {
+            global.setIsUnlocked(false);
+            showPasscodeView();
+        }
         if (downloadRates) downloadRates();
     }
     TLSync::sharedSync().applicationWillEnterForeground();
@@ -204,6 +219,9 @@ void TalloMobile2AppDelegate::syncReloadTopScreen() {
     // The lists reload themselves on "gotNewDatabase"; the screen in view is
     // told it appears again so it draws from the new store.
     if (ViewController* visible = Application::sharedApplication().visibleViewController()) visible->notifyAppearing(false);
+    // The first tab is in view again, on a store that may have brought a
+    // passcode.
+    askForPasscodeIfNeeded();
 }
 
 void TalloMobile2AppDelegate::syncShowAlert(const std::string& title, const std::string& message, const std::string& button) {

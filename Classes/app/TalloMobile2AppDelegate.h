@@ -9,9 +9,10 @@
 // defaults are read; the rates download starts; the store is saved and
 // "defaultCategoriesMade" set.
 //
-// Return after five minutes or more (measured on the program's clock) the
-// first tab is selected again, a passcode locks the application, and the
-// rates are downloaded again; every return runs the schedules' pass. The
+// A passcode set locks the application at launch when the store has an
+// account, and again after a return from five minutes or more (measured on
+// the program's clock), when the first tab is selected again and the rates
+// are downloaded again; every return runs the schedules' pass. The
 // sync server runs while a desktop library is paired, stops in the
 // background unless a transfer is under way, and comes back with the
 // program.
@@ -44,6 +45,12 @@ public:
     bool applicationDidFinishLaunching() override;
     void finishLoading();
     void showStoreNotices();
+    // The lock screen, over everything (PasscodeEditViewC::showLockScreen).
+    void showPasscodeView();
+    // As the accounts list does each time it comes into view: the lock when
+    // a passcode is set, the store has an account and the passcode has not
+    // been entered since launch (or since a long absence).
+    void askForPasscodeIfNeeded();
     void applicationDidEnterBackground() override;
     void applicationWillEnterForeground() override;
 

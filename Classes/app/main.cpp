@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -27,7 +28,7 @@ constexpr int kDefaultPort = 8321;
 void usage(std::FILE* out) {
     std::fprintf(out,
                  "usage: tallo [--home DIR] [--locale ID] [--time-zone NAME] [--port N] [--address IP]\n"
-                 "             [--quote-service URL] [--no-sync] [--info]\n"
+                 "             [--quote-service URL] [--no-sync] [--sync-address IP] [--sync-port N] [--info]\n"
                  "  --home DIR            the application home (default $TALLO_HOME or ~/.local/share/tallo)\n"
                  "  --locale ID           an ICU locale such as de_DE (default from LC_ALL/LC_MESSAGES/LANG)\n"
                  "  --time-zone NAME      an Olson time zone such as Europe/Berlin (default from TZ)\n"
@@ -35,6 +36,8 @@ void usage(std::FILE* out) {
                  "  --address IP          listen there instead of 127.0.0.1\n"
                  "  --quote-service URL   where exchange rates are downloaded from (none: no download)\n"
                  "  --no-sync             never start the sync server, even with a paired library\n"
+                 "  --sync-address IP     the sync server listens there only (default: every interface)\n"
+                 "  --sync-port N         the sync server's port (default 0: any free port)\n"
                  "  --info                print version, home, locale and time zone, and exit\n",
                  kDefaultPort);
 }
@@ -53,12 +56,24 @@ bool option(const std::string& name, int argc, char** argv, int& i, std::string&
     return false;
 }
 
+// A port number of the command line, or nothing (said on standard error).
+std::optional<uint16_t> portNumber(const char* option, const std::string& text) {
+    char* end = nullptr;
+    long number = std::strtol(text.c_str(), &end, 10);
+    if (end == text.c_str() || *end != '\0' || number < 0 || number > 65535) {
+        std::fprintf(stderr, "tallo: %s wants 0 to 65535, not %s\n", option, text.c_str());
+        return std::nullopt;
+    }
+    return static_cast<uint16_t>(number);
+}
+
 void stopOnSignal(int) { tallo::RunLoop::main().stop(); }
 
 // What the command line asks for.
 struct Arguments {
-    std::string home, locale, timeZone, address = "127.0.0.1", quoteService;
+    std::string home, locale, timeZone, address = "127.0.0.1", quoteService, syncAddress;
     uint16_t port = kDefaultPort;
+    uint16_t syncPort = 0;
     bool infoOnly = false, noSync = false;
 };
 
@@ -67,11 +82,13 @@ struct Arguments {
 std::variant<Arguments, int> parseArguments(int argc, char** argv) {
     Arguments a;
     std::string port = std::to_string(kDefaultPort);
+    std::string syncPort = "0";
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (option("--home", argc, argv, i, a.home) || option("--locale", argc, argv, i, a.locale) ||
             option("--time-zone", argc, argv, i, a.timeZone) || option("--port", argc, argv, i, port) ||
-            option("--address", argc, argv, i, a.address) || option("--quote-service", argc, argv, i, a.quoteService)) {
+            option("--address", argc, argv, i, a.address) || option("--quote-service", argc, argv, i, a.quoteService) ||
+            option("--sync-address", argc, argv, i, a.syncAddress) || option("--sync-port", argc, argv, i, syncPort)) {
             continue;
         }
         if (arg == "--info" || arg == "--no-sync") {
@@ -86,13 +103,11 @@ std::variant<Arguments, int> parseArguments(int argc, char** argv) {
         usage(stderr);
         return 2;
     }
-    char* end = nullptr;
-    long portNumber = std::strtol(port.c_str(), &end, 10);
-    if (end == port.c_str() || *end != '\0' || portNumber < 0 || portNumber > 65535) {
-        std::fprintf(stderr, "tallo: --port wants 0 to 65535, not %s\n", port.c_str());
-        return 2;
-    }
-    a.port = static_cast<uint16_t>(portNumber);
+    std::optional<uint16_t> uiPort = portNumber("--port", port);
+    std::optional<uint16_t> desktopPort = portNumber("--sync-port", syncPort);
+    if (!uiPort || !desktopPort) return 2;
+    a.port = *uiPort;
+    a.syncPort = *desktopPort;
     return a;
 }
 
@@ -117,7 +132,10 @@ bool openHome(const tallo::ApplicationHome& home) {
 int serve(const Arguments& a, const tallo::ApplicationHome& home) {
     using namespace tallo;
     TLCurrencyCenter::sharedCenter().setQuoteServiceURL(a.quoteService);
-    TLSync::sharedSync().setSwitchedOff(a.noSync);
+    TLSync& sync = TLSync::sharedSync();
+    sync.setSwitchedOff(a.noSync);
+    if (!a.syncAddress.empty()) sync.setListeningInterface(a.syncAddress);
+    sync.setListeningPort(a.syncPort);
     TalloMobile2AppDelegate appDelegate;
     appDelegate.downloadRates = [] { TLCurrencyCenter::sharedCenter().downloadRatesOfActiveCurrencies(); };
     Application& application = Application::sharedApplication();

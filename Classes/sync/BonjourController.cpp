@@ -56,7 +56,7 @@ void BonjourController::startListening() {
         openSocket_ = AsyncSocket::create(this);
         // A failure to listen is not reported: the service shows port 0 and
         // no desktop can connect, as on the phone.
-        openSocket_->acceptOnInterface(TLSync::sharedSync().listeningInterface(), 0);
+        openSocket_->acceptOnInterface(TLSync::sharedSync().listeningInterface(), TLSync::sharedSync().listeningPort());
         port_ = openSocket_->localPort();
     }
     if (netService_) {
@@ -74,6 +74,9 @@ NetService::TXTRecord BonjourController::TXTRecordDictionary() const {
     record["deviceName"] = utf8(sync.deviceName());
     std::string version = ApplicationHome::version();
     record["version"] = utf8(version.empty() ? "2.1.1" : version);
+    // While pairing the device offers itself to any library: the paired one
+    // (kept until another pairs) and its last sync are not shown.
+    if (sync.isSettingNewLibrary()) return record;
     if (auto library = sync.libraryName(); library && !library->empty()) record["documentID"] = utf8(*library);
     if (auto date = UserDefaults::standardUserDefaults().dateValue(kLastSyncDateKey)) {
         DateFormatter formatter;
@@ -240,10 +243,14 @@ void BonjourController::pairWithLibrary(const std::string& documentID, const Arc
                                         AsyncSocket& sock) {
     TLSync& sync = TLSync::sharedSync();
     libraryName_ = documentID;
+    // The new library replaces the old one only now: a pairing cancelled
+    // leaves the device paired as it was. The last sync was the old one's.
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
     const std::string* name = stringFor(message, "documentName");
-    UserDefaults::standardUserDefaults().setString(kDocumentNameKey, name ? *name : libraryName_);
+    defaults.setString(kDocumentNameKey, name ? *name : libraryName_);
+    defaults.removeObjectForKey(kLastSyncDateKey);
     sync.setLibraryName(libraryName_);
-    sync.updateTXTRecordData();
+    sync.setIsSettingNewLibrary(false);  // paired: the record shows the library again
     sync.correctCodeReceived();
     sendWelcome(sock);
 }

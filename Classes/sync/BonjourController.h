@@ -21,7 +21,7 @@
 // connections, each closed when idle, each message no longer than
 // TLSync::maximumMessageLength(); a wrong pairing code is answered after a
 // pause, and ten end the pairing. Only the paired library changes stored
-// settings.
+// settings; a new library replaces it only once its code was right.
 //
 // A received store file is written to a temporary file and checked (SQLite
 // opens it, its integrity check passes, it is a store of our model) before
@@ -63,7 +63,7 @@ public:
     void updateTXTRecordData();
     // The record as published: "deviceName", "version", "documentID" (only
     // with a library) and "lastSyncDate" (only when set, short date and
-    // time in the current locale).
+    // time in the current locale) — the last two not while pairing.
     NetService::TXTRecord TXTRecordDictionary() const;
 
     // Queues the read of the next message on `sock`.

@@ -84,8 +84,11 @@ public:
     bool isLibrarySet() const;
 
     // True while the pairing screen is open; every change refreshes the TXT
-    // record (it shows no "documentID" while pairing). Opening it (true)
-    // starts the count of wrong codes afresh.
+    // record (it shows no "documentID" and no "lastSyncDate" while pairing).
+    // Opening it (true) starts the count of wrong codes afresh. The paired
+    // library stays stored while pairing: a new library replaces it only
+    // when its code is right (which ends the pairing), so a cancelled
+    // pairing leaves the device paired as before.
     bool isSettingNewLibrary() const { return isSettingNewLibrary_; }
     void setIsSettingNewLibrary(bool value);
 
@@ -133,6 +136,9 @@ public:
     // for loopback only (tests), or an address.
     const std::optional<std::string>& listeningInterface() const { return listeningInterface_; }
     void setListeningInterface(const std::optional<std::string>& interface) { listeningInterface_ = interface; }
+    // The port the server listens on: 0 (the rule) takes any free one.
+    uint16_t listeningPort() const { return listeningPort_; }
+    void setListeningPort(uint16_t port) { listeningPort_ = port; }
     // The bound for the next message read (see kMessageLengthFloor); a
     // length set here replaces it (tests), 0 returns to the rule.
     int32_t maximumMessageLength() const;
@@ -158,6 +164,7 @@ private:
     TLSyncObserver* observer_ = nullptr;
     std::string deviceName_, deviceIdentifier_;
     std::optional<std::string> listeningInterface_;
+    uint16_t listeningPort_ = 0;
     int32_t maximumMessageLength_ = 0;
     double idleTimeout_ = kDefaultIdleTimeoutSeconds;
     double wrongCodeDelay_ = kDefaultWrongCodeDelaySeconds;

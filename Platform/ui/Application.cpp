@@ -52,7 +52,35 @@ void Application::setRootViewController(std::shared_ptr<ViewController> root) {
 }
 
 ViewController* Application::visibleViewController() const {
+    if (lock_) return topModal(lock_.get())->visibleLeaf();
     return root_ ? topModal(root_.get())->visibleLeaf() : nullptr;
+}
+
+void Application::presentLockScreen(std::shared_ptr<ViewController> lock) {
+    if (!lock || lock_) return;
+    if (ViewController* under = visibleViewController()) under->notifyDisappearing(false);
+    lock_ = std::move(lock);
+    // Nothing rendered before the lock can be acted on any more.
+    context_ = SceneContext();
+    if (keyboardShown_) {
+        keyboardShown_ = false;
+        focusedTarget_.clear();
+        NotificationCenter::defaultCenter().postNotification(kKeyboardWillHideNotification, nullptr,
+                                                             standardKeyboardInfo(false));
+    }
+    lock_->loadViewIfNeeded();
+    lock_->notifyAppearing(false);
+}
+
+void Application::dismissLockScreen() {
+    if (!lock_) return;
+    lock_->notifyDisappearing(false);
+    // The lock may be dismissed from its own handler: it lives until the
+    // event is over, and none of its handlers is answered again.
+    ViewController::retireLater(std::move(lock_));
+    lock_.reset();
+    context_ = SceneContext();
+    if (ViewController* under = visibleViewController()) under->notifyAppearing(false);
 }
 
 void Application::showOverlay(std::shared_ptr<Overlay> overlay) {
@@ -70,6 +98,7 @@ void Application::removeOverlay(const Overlay* overlay) {
 SceneNode Application::render() {
     context_ = SceneContext();
     SceneNode scene("window");
+    if (lock_) return renderLocked(scene);
     if (root_) {
         // While a question is up, the screen under it is shown but cannot
         // be acted on.
@@ -98,6 +127,19 @@ SceneNode Application::render() {
         overlays_[i]->render(scene, top ? context_ : ignored, "overlay:" + std::to_string(i));
     }
     if (badge_ > 0) scene.set("badge", badge_);
+    if (idleTimerDisabled_) scene.set("keepAwake", true);
+    return scene;
+}
+
+// The lock screen alone: what lies under it (screens, laid-over views,
+// questions, the badge's count) is neither drawn nor answered.
+SceneNode Application::renderLocked(SceneNode& scene) {
+    SceneNode& base = scene.add(SceneNode("screen"));
+    ViewController* top = topModal(lock_.get());
+    top->render(base, context_);
+    base.set("modal", true);
+    base.set("locked", true);
+    ViewController::takeTransition();  // a move of the screens under the lock
     if (idleTimerDisabled_) scene.set("keepAwake", true);
     return scene;
 }
@@ -151,7 +193,10 @@ bool Application::handleKey(const std::string& key, std::string* error) {
     // typed in takes its keys itself.
     ViewController* screen = visibleViewController();
     const char* reason = nullptr;
-    if (!overlays_.empty()) {
+    if (lock_) {
+        // The questions and fields under the lock are not in view.
+        if (screen == nullptr || !screen->keyPressed(key)) reason = "the lock screen takes no such key";
+    } else if (!overlays_.empty()) {
         reason = "a question is up";
     } else if (keyboardShown_) {
         reason = "a field is being typed in";

@@ -7,6 +7,13 @@
 // for something no longer there is refused with a reason and changes
 // nothing.
 //
+// The lock: while a lock screen is up it is all the program shows and
+// answers. render() draws the lock screen alone — no tab bar, no screen or
+// question under it, no view laid over the screens, no badge — so nothing
+// of the ledger reaches any page; only its own elements and keys are
+// answered, and the handlers of earlier renderings are forgotten the moment
+// it comes up. Questions shown meanwhile wait under it for its dismissal.
+//
 // One shared instance; main thread only.
 
 #include <functional>
@@ -43,7 +50,8 @@ public:
     bool launch(std::shared_ptr<ViewController> root);
     void setRootViewController(std::shared_ptr<ViewController> root);
     ViewController* rootViewController() const { return root_.get(); }
-    // The screen in view: the deepest modal screen over the root's.
+    // The screen in view: the lock screen's while locked, else the deepest
+    // modal screen over the root's.
     ViewController* visibleViewController() const;
 
     int applicationIconBadgeNumber() const { return badge_; }
@@ -56,6 +64,13 @@ public:
     // While set, the device must not dim or lock (a sync is running).
     bool isIdleTimerDisabled() const { return idleTimerDisabled_; }
     void setIdleTimerDisabled(bool disabled) { idleTimerDisabled_ = disabled; }
+
+    // The lock screen covers everything until dismissed (see above). A
+    // second one while one is up is ignored.
+    void presentLockScreen(std::shared_ptr<ViewController> lock);
+    void dismissLockScreen();
+    bool isLocked() const { return lock_ != nullptr; }
+    ViewController* lockScreen() const { return lock_.get(); }
 
     // The views laid over the screens (the shared pickers), drawn above
     // the screen and under the questions; 320 × 480 points.
@@ -75,10 +90,12 @@ public:
 
 private:
     Application() = default;
+    SceneNode renderLocked(SceneNode& scene);
     // A key typed outside any field goes to the screen in view.
     bool handleKey(const std::string& key, std::string* error);
 
     std::shared_ptr<ViewController> root_;
+    std::shared_ptr<ViewController> lock_;
     std::shared_ptr<View> rootView_ = std::make_shared<View>(Rect{0, 0, 320, 480});
     std::vector<std::shared_ptr<Overlay>> overlays_;
     ApplicationDelegate* delegate_ = nullptr;

@@ -33,6 +33,7 @@ void renderLabel(SceneNode& row, const char* prefix, const Label& label) {
     if (label.color) row.set(name + "Color", label.color->css());
     if (label.fontSize > 0) row.set(name + "Size", label.fontSize);
     if (label.bold) row.set(name + "Bold", true);
+    if (label.centered) row.set(name + "Align", "center");
 }
 
 }  // namespace

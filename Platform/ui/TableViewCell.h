@@ -30,6 +30,7 @@ struct Label {
     double fontSize = 0;  // 0: the style's size
     bool bold = false;
     bool hidden = false;
+    bool centered = false;  // the text centred in the row
 };
 
 class TableViewCell {

@@ -10,7 +10,18 @@ View::~View() {
     for (auto& view : subviews_) view->superview_ = nullptr;
 }
 
+namespace {
+
+std::string frameText(const Rect& frame) {
+    return std::to_string(static_cast<int>(frame.x)) + "," + std::to_string(static_cast<int>(frame.y)) + "," +
+           std::to_string(static_cast<int>(frame.width)) + "," + std::to_string(static_cast<int>(frame.height));
+}
+
+}  // namespace
+
 void View::setFrame(Rect frame, double animationSeconds) {
+    // A move begun while another is still to be drawn starts where that one began.
+    if (animationSeconds > 0 && animation_ <= 0) animatedFrom_ = frame_;
     frame_ = frame;
     animation_ = animationSeconds > 0 ? animationSeconds : 0;
 }
@@ -36,9 +47,11 @@ void View::removeFromSuperview() {
 void View::render(SceneNode& into, SceneContext& context) {
     if (hidden_) return;
     SceneNode& node = into.add(makeNode(context));
-    node.set("frame", std::to_string(static_cast<int>(frame_.x)) + "," + std::to_string(static_cast<int>(frame_.y)) + "," +
-                          std::to_string(static_cast<int>(frame_.width)) + "," + std::to_string(static_cast<int>(frame_.height)));
-    if (animation_ > 0) node.set("animate", std::exchange(animation_, 0.0));
+    node.set("frame", frameText(frame_));
+    if (animation_ > 0) {
+        node.set("animate", std::exchange(animation_, 0.0));
+        node.set("from", frameText(animatedFrom_));
+    }
     for (const auto& view : std::vector<std::shared_ptr<View>>(subviews_)) view->render(node, context);
 }
 

@@ -5,8 +5,9 @@
 // A view has a frame in points (320 × 480 screen, origin top left), may be
 // hidden, and holds subviews drawn in order, the last on top.
 //
-// Moving a view can be animated: setFrame records the duration, which the
-// next rendering passes on to the client ("animate") and then forgets.
+// Moving a view can be animated: setFrame records the duration and the frame
+// the view leaves, which the next rendering passes on to the client
+// ("animate", "from") and then forgets.
 //
 // Views are owned by their superview through shared_ptr; the superview
 // pointer is plain and valid while owned. Main thread only.
@@ -56,6 +57,7 @@ protected:
 
 private:
     Rect frame_;
+    Rect animatedFrom_;
     double animation_ = 0;
     bool hidden_ = false;
     View* superview_ = nullptr;

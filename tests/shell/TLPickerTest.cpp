@@ -28,7 +28,7 @@ TEST_F(TLPickerTest, TheDatePickerComesUpOnceAndSlidesToItsPlace) {
     datePicker().showAnimated(true);
     EXPECT_EQ(posted, "pickerWillShow ");
     std::string shown = scene();
-    EXPECT_TRUE(has(shown, "  view animate=0.3 frame=\"0,265,320,400\"\n    datepicker#datePicker date=\"2011-03-15\" frame=\"0,0,320,216\"\n"))
+    EXPECT_TRUE(has(shown, "  view animate=0.3 frame=\"0,265,320,400\" from=\"0,200,320,400\"\n    datepicker#datePicker date=\"2011-03-15\" frame=\"0,0,320,216\"\n"))
         << shown;
 }
 

@@ -76,6 +76,25 @@ TEST_F(Server, StartingPairingRemovesTheDocumentFromTheRecord) {
     EXPECT_FALSE(UserDefaults::standardUserDefaults().hasKey("desktop_identifier"));
 }
 
+TEST_F(Server, PairingHidesThePairedLibraryButKeepsItUntilANewOnePairs) {
+    pairWith("LIB-X");
+    UserDefaults::standardUserDefaults().setDate("lastSyncDate", Date(1300000000));
+    sync().updateTXTRecordData();
+    EXPECT_EQ(txt().count("lastSyncDate"), 1u);
+    sync().setIsSettingNewLibrary(true);
+    sync().setSyncCode("4071");
+    EXPECT_EQ(txt().count("documentID"), 0u);
+    EXPECT_EQ(txt().count("lastSyncDate"), 0u);
+    EXPECT_EQ(sync().libraryName(), "LIB-X");  // a cancel would find it here
+    auto peer = connect();
+    EXPECT_EQ(exchange(*peer, {{"type", "secretcode"}, {"code", "4071"}, {"documentID", "LIB-Y"}}),
+              "{documentID=LIB-Y, type=welcome}");
+    EXPECT_EQ(sync().libraryName(), "LIB-Y");
+    EXPECT_FALSE(sync().isSettingNewLibrary());
+    EXPECT_FALSE(UserDefaults::standardUserDefaults().hasKey("lastSyncDate"));  // LIB-X's
+    EXPECT_EQ(txt()["documentID"], "LIB-Y");
+}
+
 TEST_F(Server, StoppingClosesEveryConnectionAndRestartingListensAfresh) {
     pairWith("LIB-X");
     auto peer = connect();

@@ -304,5 +304,61 @@ TEST_F(ToolkitTest, KeysTypedOutsideAFieldGoToTheScreenInViewUnlessAQuestionIsUp
     EXPECT_EQ(pad->keys, "7 Backspace ");
 }
 
+TEST_F(ToolkitTest, ALockScreenIsAllThatIsDrawnAndAnsweredUntilItIsDismissed) {
+    struct Lock : ViewController {
+        Lock() { setTitle("Locked"); }
+        bool keyPressed(const std::string& key) override {
+            keys += key + " ";
+            return key != "Escape";
+        }
+        void renderContent(SceneNode& content, SceneContext& context) override {
+            content.add(SceneNode("button", "unlock")).set("title", "Unlock");
+            context.addAction("unlock", [](const UIEvent&) { Application::sharedApplication().dismissLockScreen(); });
+        }
+        std::string keys;
+    };
+    auto list = std::make_shared<FruitList>("Fruit");
+    app().setRootViewController(std::make_shared<NavigationController>(list));
+    app().setApplicationIconBadgeNumber(3);
+    std::make_shared<AlertView>("Delete Banana?", "", "Cancel", std::vector<std::string>{"Delete"})->show();
+    ASSERT_TRUE(send(R"({"kind":"focus","target":"overlay:0:0"})"));  // something is being typed in
+    int hidden = 0;
+    NotificationCenter::defaultCenter().addObserver(this, kKeyboardWillHideNotification, [&](const Notification&) { ++hidden; });
+    app().render();  // the page shows the list, the question and the badge
+
+    auto lock = std::make_shared<Lock>();
+    app().presentLockScreen(lock);
+    app().presentLockScreen(std::make_shared<Lock>());  // one lock at a time
+    EXPECT_EQ(hidden, 1);  // the keyboard went with what it typed into
+    EXPECT_FALSE(app().isKeyboardShown());
+    EXPECT_EQ(list->disappeared, 1);
+    // Events for what was drawn before the lock are refused, even before the
+    // lock is drawn for the first time.
+    EXPECT_FALSE(app().handleMessage(R"({"kind":"tap","target":"overlay:0:1"})"));
+    EXPECT_FALSE(app().handleMessage(R"({"kind":"tap","target":"row:0:1"})"));
+    EXPECT_EQ(scene(),
+              "window\n"
+              "  screen locked=yes modal=yes\n"
+              "    content\n"
+              "      button#unlock title=\"Unlock\"\n");
+    EXPECT_EQ(list->tapped, -1);
+    // Keys go to the lock, past the question under it.
+    ASSERT_TRUE(send(R"({"kind":"key","key":"4"})"));
+    std::string error;
+    EXPECT_FALSE(send(R"({"kind":"key","key":"Escape"})", &error));
+    EXPECT_EQ(error, "the lock screen takes no such key: Escape");
+    EXPECT_EQ(lock->keys, "4 Escape ");
+
+    ASSERT_TRUE(send(R"({"kind":"tap","target":"unlock"})"));
+    EXPECT_FALSE(app().isLocked());
+    EXPECT_EQ(list->appeared, 2);
+    std::string back = scene();
+    EXPECT_NE(back.find("alert#overlay:0 title=\"Delete Banana?\""), std::string::npos) << back;
+    EXPECT_NE(back.find("badge=3"), std::string::npos) << back;
+    EXPECT_FALSE(send(R"({"kind":"tap","target":"unlock"})"));  // gone with its lock
+    ASSERT_TRUE(send(R"({"kind":"tap","target":"overlay:0:1"})"));
+    NotificationCenter::defaultCenter().removeObserver(this);
+}
+
 }  // namespace
 }  // namespace tallo

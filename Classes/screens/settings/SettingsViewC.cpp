@@ -1,7 +1,9 @@
 #include "Classes/screens/settings/SettingsViewC.h"
 
 #include "Classes/screens/currencies/CurrenciesEditViewC.h"
+#include "Classes/screens/passcode/PasscodeViewC.h"
 #include "Classes/screens/settings/TransactionSettingsViewC.h"
+#include "Classes/screens/sync/SyncViewC.h"
 #include "Platform/foundation/Localization.h"
 
 namespace tallo {
@@ -56,19 +58,11 @@ void SettingsViewC::tableViewDidSelectRowAtIndexPath(TableView& table, IndexPath
     TLViewC::tableViewDidSelectRowAtIndexPath(table, indexPath);
     table.selectRowAtIndexPath(indexPath, false);
     std::shared_ptr<TLNavigationViewC> next;
-    if (indexPath.row == 0) {
-        next = std::make_shared<CurrenciesEditViewC>();
-    } else if (indexPath.row == 3) {
-        next = std::make_shared<TransactionSettingsViewC>();
-    } else {
-        // Passcode and sync screens come with their subsystems.
-        auto empty = std::make_shared<TLViewC>(TableView::Style::Grouped);
-        empty->setTitle(L(kRows[static_cast<size_t>(indexPath.row)].label));
-        empty->tableView().setHidden(true);
-        empty->label = L(kRows[static_cast<size_t>(indexPath.row)].label);
-        empty->label2 = L("Not available yet.");
-        empty->setLeftBarButtonType(TLBarButtonType::Back);
-        next = empty;
+    switch (indexPath.row) {
+        case 0: next = std::make_shared<CurrenciesEditViewC>(); break;
+        case 1: next = std::make_shared<PasscodeViewC>(); break;
+        case 2: next = std::make_shared<SyncViewC>(); break;
+        default: next = std::make_shared<TransactionSettingsViewC>(); break;
     }
     pushView(std::move(next), 0, false);
 }

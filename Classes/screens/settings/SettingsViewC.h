@@ -2,8 +2,8 @@
 // SettingsViewC: the four groups of preferences — currencies, passcode,
 // desktop sync and transaction entry — each row opening its screen on the
 // Settings stack. Presented modally from the accounts list and closed with
-// "Home". Groups whose screens are not built yet open an empty screen with
-// their title.
+// "Home". A group whose screen is not built yet opens an empty screen with
+// its title.
 
 #include <array>
 
