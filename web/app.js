@@ -31,6 +31,11 @@ const resource = (name) => '/res/' + encodeURIComponent(name).replace(/%40/g, '@
 const baseName = (name) => name.replace(/\.png$/, '');
 function picture(name, className) {
   const img = el('img', className);
+  if (name.startsWith('data:')) {  // a stored picture, sent inline
+    img.src = name;
+    img.alt = '';
+    return img;
+  }
   const base = baseName(name);
   img.src = resource(base + '.png');
   if (!base.endsWith('@2x')) img.srcset = `${resource(base + '.png')} 1x, ${resource(base + '@2x.png')} 2x`;
@@ -76,7 +81,12 @@ function drawRow(row, editing) {
   const r = el('div', 'row ' + (row.style || 'default') + (row.selected ? ' selected' : ''));
   r.dataset.id = row.id;
   if (row.background) r.style.background = row.background;
-  if (row.image) r.append(picture(row.image, 'icon' + (row.imageInactive ? ' inactive' : '')));
+  if (row.image) {
+    const image = picture(row.image, 'icon' + (row.imageInactive ? ' inactive' : '') + (row.imageAction ? ' tappable' : ''));
+    // A picture with an action of its own (a new transaction from a category or payee).
+    if (row.imageAction) image.onclick = (e) => { e.stopPropagation(); tap(row.imageAction); };
+    r.append(image);
+  }
   const texts = el('div', 'texts');
   if (row.text) {
     const t = el('div', 'text', row.text);
@@ -237,6 +247,27 @@ function drawImagePicker(node) {
   return box;
 }
 
+// A file (a vCard) chosen from the computer is uploaded to the screen.
+function drawFilePicker(node) {
+  const box = el('div', 'filepicker');
+  const input = el('input');
+  input.type = 'file';
+  input.accept = node.accept || '';
+  input.onchange = () => {
+    const file = input.files && input.files[0];
+    if (!file) return;
+    fetch('/upload/' + encodeURIComponent(node.id), {
+      method: 'POST', headers: { 'Content-Type': 'application/octet-stream' }, body: file,
+    }).catch(() => {});
+    input.value = '';
+  };
+  const label = el('label', 'choose', node.title || 'Choose a file');
+  label.append(input);
+  box.append(label);
+  if (node.error) box.append(el('div', 'error', node.error));
+  return box;
+}
+
 function drawContent(node) {
   const content = el('div', 'content');
   for (const child of node.children || []) {
@@ -247,6 +278,7 @@ function drawContent(node) {
     } else if (child.kind === 'searchbar') content.append(drawSearchbar(child));
     else if (child.kind === 'icon') content.append(drawIcon(child));
     else if (child.kind === 'imagepicker') content.append(drawImagePicker(child));
+    else if (child.kind === 'filepicker') content.append(drawFilePicker(child));
     else if (child.kind === 'empty') {
       const e = el('div', 'empty');
       e.append(el('div', 'title', child.title || ''), el('div', 'detail', child.detail || ''));
