@@ -31,9 +31,11 @@ protected:
         const SceneNode* table = rendered.find("table");
         if (table == nullptr) return "(no table)";
         std::string out;
+        bool firstSection = true;
         for (const SceneNode& section : table->children()) {
             if (section.kind() != "section") continue;
-            if (!out.empty()) out += " | ";
+            if (!firstSection) out += " | ";
+            firstSection = false;
             bool first = true;
             for (const SceneNode& row : section.children()) {
                 if (!first) out += "; ";

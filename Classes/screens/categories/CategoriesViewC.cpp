@@ -37,6 +37,8 @@ std::vector<SortDescriptor> CategoriesViewC::getSortDescriptorsArray() {
 
 void CategoriesViewC::viewDidLoad() {
     TLSearchViewC::viewDidLoad();
+    // "+" is there from the start: an empty list is where the first category is made.
+    setRightBarButtonType(TLBarButtonType::Add);
     performFetch();
     if (!isRootView) setLeftBarButtonType(TLBarButtonType::Back);
 }
