@@ -81,6 +81,7 @@ function drawRow(row, editing) {
   const r = el('div', 'row ' + (row.style || 'default') + (row.selected ? ' selected' : ''));
   r.dataset.id = row.id;
   if (row.background) r.style.background = row.background;
+  if (row.indent) r.classList.add('indent');
   if (row.image) {
     const image = picture(row.image, 'icon' + (row.imageInactive ? ' inactive' : '') + (row.imageAction ? ' tappable' : ''));
     // A picture with an action of its own (a new transaction from a category or payee).
@@ -92,6 +93,7 @@ function drawRow(row, editing) {
     const t = el('div', 'text', row.text);
     if (row.textColor) t.style.color = row.textColor;
     if (row.textSize) t.style.fontSize = row.textSize + 'px';
+    if (row.textBold) t.style.fontWeight = '600';
     texts.append(t);
   }
   if (row.detail) {
@@ -180,9 +182,12 @@ function drawRow(row, editing) {
 
 function drawTable(node) {
   const table = el('div', 'table ' + (node.style || 'plain'));
+  let sectionNumber = 0;
   for (const section of node.children || []) {
+    if (section.kind === 'index') table.indexStrip = drawIndex(section);
     if (section.kind !== 'section') continue;
     const s = el('div', 'section');
+    s.dataset.section = sectionNumber++;
     if (section.header) s.append(el('div', 'section-header', section.header));
     const rows = el('div', 'rows');
     for (const row of section.children || []) rows.append(drawRow(row, node.editing));
@@ -191,6 +196,22 @@ function drawTable(node) {
     table.append(s);
   }
   return table;
+}
+
+// The A–Z strip beside a list: a tap asks the screen which section to show
+// ("{search}" is the magnifier that opens the search field).
+function drawIndex(node) {
+  const strip = el('nav', 'index-strip');
+  for (const title of node.children || []) {
+    const b = el('button', 'index-title', title.title === '{search}' ? '' : title.title);
+    if (title.title === '{search}') {
+      b.append(glyph('search'));
+      b.setAttribute('aria-label', 'Search');
+    }
+    b.onclick = () => tap(title.id);
+    strip.append(b);
+  }
+  return strip;
 }
 
 function drawSearchbar(node) {
@@ -272,7 +293,10 @@ function drawContent(node) {
   const content = el('div', 'content');
   for (const child of node.children || []) {
     if (child.kind === 'table') {
-      content.append(drawTable(child));
+      const table = drawTable(child);
+      content.append(table);
+      if (table.indexStrip) content.indexStrip = table.indexStrip;
+      if (child.scrollTo) content.dataset.scrollTo = child.scrollTo.split(':')[0];
       if (child.inset) content.style.paddingBottom = child.inset + 'px';
       if (child.offset !== undefined) content.dataset.offset = child.offset;
     } else if (child.kind === 'searchbar') content.append(drawSearchbar(child));
@@ -439,13 +463,20 @@ function drawScene(scene) {
   if (screen) {
     for (const part of screen.children || []) {
       if (part.kind === 'navbar') screenEl.append(drawNavbar(part));
-      else if (part.kind === 'content') screenEl.append(drawContent(part));
+      else if (part.kind === 'content') {
+        const content = drawContent(part);
+        screenEl.append(content);
+        if (content.indexStrip) screenEl.append(content.indexStrip);
+      }
       else if (part.kind === 'tabbar') screenEl.append(drawTabbar(part));
     }
     const animation = { push: 'slide-in', pop: 'slide-back', present: 'rise', dismiss: 'slide-back' }[screen.transition];
     const content = screenEl.querySelector('.content');
     if (animation && content) content.classList.add(animation);
     if (content && content.dataset.offset !== undefined) content.scrollTop = Number(content.dataset.offset);
+    const target = content && content.dataset.scrollTo !== undefined
+      ? content.querySelector(`.section[data-section="${content.dataset.scrollTo}"]`) : null;
+    if (target) content.scrollTop = target.offsetTop - content.offsetTop;
   }
   for (const view of (scene.children || []).filter((c) => c.kind === 'view')) screenEl.append(drawView(view));
   overlaysEl.replaceChildren(...(scene.children || []).filter((c) => c.kind === 'alert' || c.kind === 'sheet' || c.kind === 'busy').map(drawOverlay));

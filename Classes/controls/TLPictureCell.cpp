@@ -17,6 +17,7 @@ void TLPictureCell::setPicture(const TLPicture& picture) {
 
 void TLPictureCell::render(SceneNode& row, SceneContext& context, const std::string& suffix) {
     TableViewCell::render(row, context, suffix);
+    if (indented) row.set("indent", true);
     if (!pictureTapped || imageName.empty()) return;
     std::string id = "picture:" + suffix;
     row.set("imageAction", id);

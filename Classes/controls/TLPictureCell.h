@@ -6,7 +6,8 @@
 //
 //   row#row:0:2 image="Car" imageAction="picture:0:2" text="Car" …
 //
-// Without pictureTapped the picture is an ordinary part of the row.
+// Without pictureTapped the picture is an ordinary part of the row. An
+// indented row is drawn set in ("indent=yes").
 
 #include <functional>
 #include <string>
@@ -23,6 +24,8 @@ public:
     // Shows `picture`; a stored picture that cannot be read shows none.
     void setPicture(const TLPicture& picture);
     std::function<void()> pictureTapped;
+    // Set in under the row above it (a subcategory under its master).
+    bool indented = false;
 
     void render(SceneNode& row, SceneContext& context, const std::string& suffix) override;
 };

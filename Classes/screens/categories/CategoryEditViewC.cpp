@@ -143,7 +143,7 @@ std::shared_ptr<TableViewCell> CategoryEditViewC::tableViewCellForRowAtIndexPath
     auto cell = std::make_shared<TLPictureCell>(TableViewCell::Style::Value1, "cell");
     if (section == Section::Name) {
         cell->textLabel().text = L("New Transaction");
-        cell->imageName = "plus_active.png";
+        cell->imageName = "add_new.png";
         cell->accessoryType = TableViewCell::Accessory::DisclosureIndicator;
         return cell;
     }

@@ -184,7 +184,7 @@ std::shared_ptr<TableViewCell> SelectCategoryViewC::tableViewCellForRowAtIndexPa
         cell->textLabel().text = isCreatingSubcat
                                      ? stringWithFormat(L("Create \"%@\" in \"%@\""), {createSubcatName, mastercatName})
                                      : stringWithFormat(L("Create \"%@\""), {searchBar().text});
-        cell->imageName = "plus_active.png";
+        cell->imageName = "add_new.png";
         return cell;
     }
     TLCategory* shown = categoryAtIndexPath(indexPath);
@@ -195,7 +195,7 @@ std::shared_ptr<TableViewCell> SelectCategoryViewC::tableViewCellForRowAtIndexPa
     if (indexPath.row == 0) {
         cell->textLabel().bold = true;
     } else {
-        cell->textLabel().fontSize = 15;
+        cell->indented = true;
     }
     if (isMarked(shown)) cell->accessoryType = TableViewCell::Accessory::Checkmark;
     return cell;
