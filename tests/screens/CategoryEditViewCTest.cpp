@@ -165,5 +165,19 @@ TEST_F(CategoryEditViewCTest, TheNewTransactionRowWithoutAccountsAlerts) {
     EXPECT_EQ(alertTitle(), "No accounts");
 }
 
+TEST_F(CategoryEditViewCTest, EnterIsDoneAndEscapeIsCancelWhileEditing) {
+    open(car, 2);
+    type("field:0:0", "Auto");
+    send(R"({"kind":"key","key":"Escape"})");
+    EXPECT_EQ(car->name(), "Car");
+    EXPECT_FALSE(screen->isEditing());
+    tap("nav:right");
+    type("field:0:0", "Auto");
+    send(R"({"kind":"key","key":"Enter"})");
+    EXPECT_EQ(car->name(), "Auto");
+    EXPECT_FALSE(unsaved());
+    EXPECT_FALSE(screen->keyPressed("Enter")) << "outside editing the keys are not taken";
+}
+
 }  // namespace
 }  // namespace tallo

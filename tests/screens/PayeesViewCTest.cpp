@@ -237,5 +237,11 @@ TEST_F(PayeesViewCTest, OpenedFromMoreItGoesBack) {
     EXPECT_EQ(app().visibleViewController(), opener.get());
 }
 
+TEST_F(PayeesViewCTest, PlusTypedOnTheListAsksWhatToAdd) {
+    showTab();
+    send(R"({"kind":"key","key":"+"})");
+    EXPECT_EQ(sheetButtons(), "Create New|Add from Address Book|Cancel");
+}
+
 }  // namespace
 }  // namespace tallo

@@ -63,6 +63,11 @@ TEST_F(SelectCategoryViewCTest, CancelClosesWithoutAChoice) {
     EXPECT_TRUE(chooser->isCanceled);
     EXPECT_EQ(chooser->category, nullptr);
     EXPECT_EQ(opener->closed, chooser.get());
+
+    auto byKey = open();
+    send(R"({"kind":"key","key":"Escape"})");
+    EXPECT_TRUE(byKey->isCanceled);
+    EXPECT_EQ(opener->closed, byKey.get());
 }
 
 TEST_F(SelectCategoryViewCTest, TheIndexGoesToTheNearestMasterAndOpensTheSearch) {

@@ -168,4 +168,10 @@ void CategoriesViewC::cancel() {
     TLSearchViewC::cancel();
 }
 
+bool CategoriesViewC::keyPressed(const std::string& key) {
+    if (key != "+" || isEditing()) return false;
+    createCategory();
+    return true;
+}
+
 }  // namespace tallo

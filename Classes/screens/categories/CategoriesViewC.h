@@ -49,6 +49,8 @@ public:
     void viewWillAppear(bool animated) override;
     void leftAction() override;
     void rightAction() override;
+    // "+" typed outside the search field makes a new category, as the button does.
+    bool keyPressed(const std::string& key) override;
     void cancel() override;
 
     int numberOfSectionsInTableView(TableView&) override { return 1; }

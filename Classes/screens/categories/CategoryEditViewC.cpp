@@ -279,4 +279,15 @@ void CategoryEditViewC::deleteImage() {
     showStoredPicture();
 }
 
+bool CategoryEditViewC::keyPressed(const std::string& key) {
+    if (!isEditing()) return false;
+    if (key == "Escape") {
+        cancelAction();
+        return true;
+    }
+    if (key != "Enter" || nameOf(category).empty()) return false;
+    doneAction();
+    return true;
+}
+
 }  // namespace tallo

@@ -261,4 +261,10 @@ void SelectCategoryViewC::choose(TLCategory* chosen) {
     popView();
 }
 
+bool SelectCategoryViewC::keyPressed(const std::string& key) {
+    if (key != "Escape") return false;
+    leftAction();
+    return true;
+}
+
 }  // namespace tallo

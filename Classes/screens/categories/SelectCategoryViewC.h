@@ -73,6 +73,8 @@ public:
     void prepareForMode(int mode) override;
     void leftAction() override;
     void rightAction() override;
+    // "Escape" typed outside the search field is "Cancel".
+    bool keyPressed(const std::string& key) override;
     bool searchDisplayControllerShouldReloadTableForSearchString(const std::string& text) override;
 
     int numberOfSectionsInTableView(TableView&) override;

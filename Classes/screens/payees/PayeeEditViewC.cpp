@@ -224,4 +224,15 @@ void PayeeEditViewC::deleteImage() {
     showStoredPicture();
 }
 
+bool PayeeEditViewC::keyPressed(const std::string& key) {
+    if (!isEditing()) return false;
+    if (key == "Escape") {
+        cancelAction();
+        return true;
+    }
+    if (key != "Enter" || !hasAnyName()) return false;
+    doneAction();
+    return true;
+}
+
 }  // namespace tallo

@@ -49,6 +49,8 @@ public:
     void prepareForMode(int mode) override;
     void leftAction() override;
     void rightAction() override;
+    // Typed outside a field: "Enter" is Done (when it is on), "Escape" Cancel.
+    bool keyPressed(const std::string& key) override;
     void setEditing(bool editing, bool animated) override;
     void willPopNextView(TLNavigationViewC* next) override;
     void useImage(const Image& image) override;

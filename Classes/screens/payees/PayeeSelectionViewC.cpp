@@ -63,4 +63,10 @@ void PayeeSelectionViewC::tableViewDidSelectRowAtIndexPath(TableView&, IndexPath
     popView();
 }
 
+bool PayeeSelectionViewC::keyPressed(const std::string& key) {
+    if (key != "Escape") return false;
+    leftAction();
+    return true;
+}
+
 }  // namespace tallo

@@ -36,6 +36,8 @@ public:
     void prepareForMode(int mode) override;
     void leftAction() override;
     void rightAction() override;
+    // "Escape" typed outside the search field is "Cancel".
+    bool keyPressed(const std::string& key) override;
     void tableViewDidSelectRowAtIndexPath(TableView& table, IndexPath indexPath) override;
 };
 

@@ -159,4 +159,10 @@ void PayeesViewC::tableViewDidSelectRowAtIndexPath(TableView&, IndexPath indexPa
     pushView(std::make_shared<PayeeEditViewC>(payee), 0);
 }
 
+bool PayeesViewC::keyPressed(const std::string& key) {
+    if (key != "+" || isEditing()) return false;
+    showAddSheet();
+    return true;
+}
+
 }  // namespace tallo

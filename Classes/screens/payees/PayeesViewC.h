@@ -53,6 +53,8 @@ public:
     void prepareForMode(int mode) override;
     void leftAction() override;
     void rightAction() override;
+    // "+" typed outside the search field asks what to add, as the button does.
+    bool keyPressed(const std::string& key) override;
 
     std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView&, IndexPath indexPath) override;
     bool tableViewCanEditRowAtIndexPath(TableView&, IndexPath) override { return !isSearching(); }
