@@ -172,6 +172,7 @@ TEST_F(CategoriesViewCTest, APictureWithAnAccountLeavesNothingBehindUntilTheWiza
     EXPECT_EQ(alertTitle(), "(no alert)");
     EXPECT_EQ(count("Transaction"), 0u);
     EXPECT_EQ(count("Split"), 0u);
+    EXPECT_FALSE(unsaved()) << "the store is as it was";
     EXPECT_EQ(checkBooks(), "");
 }
 

@@ -155,6 +155,8 @@ TEST_F(CategoryEditViewCTest, ANewTransactionGoesToTheDefaultAccountInItsCurrenc
     EXPECT_EQ((*made->splits().begin())->category(), fuel);
     NewTransactionFromPicture::discard(made);
     EXPECT_EQ(count("Transaction"), 2u);
+    EXPECT_EQ(count("Account"), 3u) << "the unsaved accounts made before it stay";
+    EXPECT_EQ(checkBooks(), "");
 }
 
 TEST_F(CategoryEditViewCTest, TheNewTransactionRowWithoutAccountsAlerts) {

@@ -15,6 +15,10 @@ namespace tallo {
 
 namespace {
 
+// The last transaction made here while the store held no unsaved change:
+// taking it back is then a rollback, which leaves nothing touched behind.
+TLTransaction* gMadeOnSavedStore = nullptr;
+
 // The account a new transaction goes to, or nothing after telling why.
 TLAccount* accountForNewTransaction() {
     if (TLAccount::getAccounts().empty()) {
@@ -31,7 +35,10 @@ TLAccount* accountForNewTransaction() {
 }
 
 TLTransaction* insertTransaction(TLAccount* account) {
-    auto* transaction = static_cast<TLTransaction*>(TLDatabase::sharedDatabase().createObjectForEntity("Transaction"));
+    TLDatabase& database = TLDatabase::sharedDatabase();
+    bool saved = !database.context()->hasChanges();
+    auto* transaction = static_cast<TLTransaction*>(database.createObjectForEntity("Transaction"));
+    gMadeOnSavedStore = saved ? transaction : nullptr;
     transaction->setAccount(account);
     transaction->copyCurrencyFromAccount();
     return transaction;
@@ -65,6 +72,11 @@ TLTransaction* NewTransactionFromPicture::fromPayee(TLPayee* payee) {
 void NewTransactionFromPicture::discard(TLTransaction* transaction) {
     if (transaction == nullptr) return;
     TLDatabase& database = TLDatabase::sharedDatabase();
+    if (transaction == gMadeOnSavedStore) {
+        gMadeOnSavedStore = nullptr;
+        return database.rollback();
+    }
+    // Other unsaved changes stay: only what was made here goes.
     for (TLSplit* split : transaction->splits().toVector()) database.deleteObject(split);
     database.deleteObject(transaction);
 }

@@ -24,8 +24,9 @@ public:
     // The new transaction, or nothing after the alert.
     static TLTransaction* fromCategory(TLCategory* category);
     static TLTransaction* fromPayee(TLPayee* payee);
-    // Takes back a transaction made here that nothing took over: it and its
-    // split are deleted, leaving the store as it was.
+    // Takes back a transaction made here that nothing took over, leaving the
+    // store as it was: rolled back to the last save when it held no other
+    // unsaved change then, else the transaction and its split deleted.
     static void discard(TLTransaction* transaction);
 };
 
