@@ -29,6 +29,7 @@ TEST_F(CategoriesViewCTest, AnEmptyListInvitesToCreateTheFirstCategory) {
     EXPECT_TRUE(has(shown, "empty detail=\"Press \\\"+\\\" to create your first category.\" info=yes title=\"No categories\""))
         << shown;
     EXPECT_EQ(navbar(), "Categories <+>");
+    EXPECT_FALSE(has(shown, "searchbar")) << "nothing to search";
 }
 
 TEST_F(CategoriesViewCTest, MastersShowTheirTotalsInTheDefaultCurrency) {

@@ -73,6 +73,7 @@ TEST_F(PayeesViewCTest, AnEmptyListInvitesToCreateTheFirstPayee) {
     EXPECT_TRUE(has(scene(), "empty detail=\"Press \\\"+\\\" to create your first payee.\" info=yes title=\"No payees\""))
         << scene();
     EXPECT_EQ(navbar(), "Payees <+>");
+    EXPECT_FALSE(has(scene(), "searchbar")) << "nothing to search";
 }
 
 TEST_F(PayeesViewCTest, PayeesAreListedFromAToZInAnyCase) {

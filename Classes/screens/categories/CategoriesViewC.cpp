@@ -174,4 +174,8 @@ bool CategoriesViewC::keyPressed(const std::string& key) {
     return true;
 }
 
+void CategoriesViewC::renderHeaderView(SceneNode& content, SceneContext& context) {
+    if (!tableView().isHidden()) TLSearchViewC::renderHeaderView(content, context);
+}
+
 }  // namespace tallo

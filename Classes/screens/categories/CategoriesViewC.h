@@ -47,6 +47,8 @@ public:
 
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
+    // No search field over an empty list: there is nothing to find.
+    void renderHeaderView(SceneNode& content, SceneContext& context) override;
     void leftAction() override;
     void rightAction() override;
     // "+" typed outside the search field makes a new category, as the button does.

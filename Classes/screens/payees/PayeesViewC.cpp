@@ -165,4 +165,8 @@ bool PayeesViewC::keyPressed(const std::string& key) {
     return true;
 }
 
+void PayeesViewC::renderHeaderView(SceneNode& content, SceneContext& context) {
+    if (!tableView().isHidden()) TLAZSelectionViewC::renderHeaderView(content, context);
+}
+
 }  // namespace tallo

@@ -51,6 +51,8 @@ public:
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
     void prepareForMode(int mode) override;
+    // No search field over an empty list: there is nothing to find.
+    void renderHeaderView(SceneNode& content, SceneContext& context) override;
     void leftAction() override;
     void rightAction() override;
     // "+" typed outside the search field asks what to add, as the button does.
