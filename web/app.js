@@ -566,7 +566,12 @@ function drawScene(scene) {
     if (content && content.dataset.offset !== undefined) content.scrollTop = Number(content.dataset.offset);
     const target = content && content.dataset.scrollTo !== undefined
       ? content.querySelector(`.section[data-section="${content.dataset.scrollTo}"]`) : null;
-    if (target) content.scrollTop = target.offsetTop - content.offsetTop;
+    if (target) {
+      // Tell the program where the list now rests, so the scenes that follow
+      // keep it there.
+      content.scrollTop = target.offsetTop - content.offsetTop;
+      send({ kind: 'scroll', target: 'table', offset: Math.round(content.scrollTop) });
+    }
   }
   for (const view of (scene.children || []).filter((c) => c.kind === 'view')) screenEl.append(drawView(view));
   overlaysEl.replaceChildren(...(scene.children || []).filter((c) => c.kind === 'alert' || c.kind === 'sheet' || c.kind === 'busy').map(drawOverlay));

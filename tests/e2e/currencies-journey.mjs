@@ -50,6 +50,18 @@ try {
   await row(page, 'Add currency').click();
   await title(page, 'Select Currency');
   await shot(page, 'insert-list');
+  // The A–Z strip jumps to a letter: "S" brings the S section into view.
+  await page.locator('.index-strip .index-title', { hasText: /^S$/ }).click();
+  await page.waitForFunction(() => {
+    const header = [...document.querySelectorAll('.section-header')].find((h) => h.textContent === 'S');
+    const content = document.querySelector('.content');
+    if (!header || !content) return false;
+    const offset = header.getBoundingClientRect().top - content.getBoundingClientRect().top;
+    return offset >= -40 && offset < 120;
+  });
+  await page.waitForTimeout(400);  // the list stays where it jumped to
+  assert.ok(await page.evaluate(() => document.querySelector('.content').scrollTop > 1000));
+  await shot(page, 'insert-list-s');
   await page.locator('.search-field').fill('swiss');
   await row(page, 'Swiss Franc (CHF)').click();
   await title(page, 'Currencies');
