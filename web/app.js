@@ -613,12 +613,33 @@ function showBadge(count) {
   logo.src = 'icons/favicon@2x.png';
 }
 
+// A scene that arrives while a finger or the mouse is down waits until it is
+// lifted: redrawn in between, the press and the release would land on two
+// different elements and the tap would be lost.
+let pressing = false;
+let heldScene = null;
+document.addEventListener('pointerdown', () => { pressing = true; }, true);
+const release = () => {
+  pressing = false;
+  // After the click the release makes has been handled.
+  setTimeout(() => {
+    if (pressing || !heldScene) return;
+    const scene = heldScene;
+    heldScene = null;
+    draw(scene);
+  }, 0);
+};
+document.addEventListener('pointerup', release, true);
+document.addEventListener('pointercancel', release, true);
+
 function connect() {
   socket = new WebSocket(`ws://${location.host}/ws`);
   socket.onopen = () => { statusEl.hidden = true; retry = 250; if (document.hidden) send({ kind: 'hidden' }); };
   socket.onmessage = (message) => {
     const data = JSON.parse(message.data);
-    if (data.type === 'scene') draw(data.scene);
+    if (data.type !== 'scene') return;
+    if (pressing) heldScene = data.scene;
+    else draw(data.scene);
   };
   socket.onclose = () => {
     statusEl.hidden = false;
