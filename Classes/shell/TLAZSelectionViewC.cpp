@@ -62,15 +62,17 @@ void TLAZSelectionViewC::createSections() {
     }
 }
 
-int TLAZSelectionViewC::sectionForIndexTitle(const std::string& title, int index) const {
-    auto heading = std::find(sectionTitlesArray.begin(), sectionTitlesArray.end(), title);
-    if (heading != sectionTitlesArray.end()) return static_cast<int>(heading - sectionTitlesArray.begin());
+int TLAZSelectionViewC::sectionForIndexTitle(const std::vector<std::string>& sectionTitles,
+                                             const std::vector<std::string>& indexTitles, const std::string& title,
+                                             int index) {
+    auto heading = std::find(sectionTitles.begin(), sectionTitles.end(), title);
+    if (heading != sectionTitles.end()) return static_cast<int>(heading - sectionTitles.begin());
     int best = 0;
     int bestDistance = kMaxIndexDistance;
-    for (size_t s = 0; s < sectionTitlesArray.size(); ++s) {
-        auto inStrip = std::find(indexTitlesArray.begin(), indexTitlesArray.end(), sectionTitlesArray[s]);
-        if (inStrip == indexTitlesArray.end()) continue;
-        int distance = std::abs(index - static_cast<int>(inStrip - indexTitlesArray.begin()));
+    for (size_t s = 0; s < sectionTitles.size(); ++s) {
+        auto inStrip = std::find(indexTitles.begin(), indexTitles.end(), sectionTitles[s]);
+        if (inStrip == indexTitles.end()) continue;
+        int distance = std::abs(index - static_cast<int>(inStrip - indexTitles.begin()));
         if (distance < bestDistance) {
             bestDistance = distance;
             best = static_cast<int>(s);

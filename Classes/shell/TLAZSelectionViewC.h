@@ -41,7 +41,14 @@ public:
     // Fetches and builds the sections.
     void createSections();
     // The section an index title leads to.
-    int sectionForIndexTitle(const std::string& title, int index) const;
+    int sectionForIndexTitle(const std::string& title, int index) const {
+        return sectionForIndexTitle(sectionTitlesArray, indexTitlesArray, title, index);
+    }
+    // The section headed `title`, or else the one whose heading stands
+    // nearest to position `index` of the strip `indexTitles` (0 when none
+    // is in the strip): "M" tapped over sections A, L, P jumps to L.
+    static int sectionForIndexTitle(const std::vector<std::string>& sectionTitles,
+                                    const std::vector<std::string>& indexTitles, const std::string& title, int index);
 
     ManagedObject* objectAtIndexPath(IndexPath indexPath) override;
     void configureView() override;

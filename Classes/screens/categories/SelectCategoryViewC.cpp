@@ -1,10 +1,10 @@
 #include "Classes/screens/categories/SelectCategoryViewC.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "Classes/controls/TLPictureCell.h"
 #include "Classes/ledger/TLCategory.h"
+#include "Classes/shell/TLAZSelectionViewC.h"
 #include "Classes/store/TLDatabase.h"
 #include "Classes/values/StringCorvane.h"
 #include "Platform/foundation/Localization.h"
@@ -15,7 +15,6 @@ namespace tallo {
 namespace {
 
 constexpr const char* kIndexTitles = "{search}|A|B|C|D|E|F|G|H|I|J|K|L|M|N|O|P|Q|R|S|T|U|V|W|X|Y|Z|#";
-constexpr int kMaxIndexDistance = 50;
 
 std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -210,20 +209,7 @@ std::vector<std::string> SelectCategoryViewC::sectionIndexTitlesForTableView(Tab
 }
 
 int SelectCategoryViewC::sectionForIndexTitle(const std::string& title, int index) {
-    auto heading = std::find(namesArray.begin(), namesArray.end(), title);
-    if (heading != namesArray.end()) return static_cast<int>(heading - namesArray.begin());
-    int best = 0;
-    int bestDistance = kMaxIndexDistance;
-    for (size_t s = 0; s < namesArray.size(); ++s) {
-        auto inStrip = std::find(indexTitles_.begin(), indexTitles_.end(), namesArray[s]);
-        if (inStrip == indexTitles_.end()) continue;
-        int distance = std::abs(index - static_cast<int>(inStrip - indexTitles_.begin()));
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = static_cast<int>(s);
-        }
-    }
-    return best;
+    return TLAZSelectionViewC::sectionForIndexTitle(namesArray, indexTitles_, title, index);
 }
 
 int SelectCategoryViewC::tableViewSectionForSectionIndexTitleAtIndex(TableView&, const std::string& title, int index) {
