@@ -132,3 +132,12 @@ export function describe(check) {
     `${(check.worstSquare * 100).toFixed(1)} % of the worst 16 × 16 square${pictures}` +
     (withinTolerance(check) ? '' : ` — over ${JSON.stringify(TOLERANCE)}`);
 }
+
+// A fresh home opens on the editor of its first account: name it and save,
+// which leaves the page on the Home tab with that account.
+export async function createFirstAccount(page, name = 'Checking') {
+  await page.locator('.navbar .title', { hasText: 'New Account' }).waitFor();
+  await page.locator('.row input.field').fill(name);
+  await page.locator('.navbar button', { hasText: 'Done' }).click();
+  await page.locator('.tabbar').waitFor();
+}
