@@ -86,6 +86,7 @@ std::shared_ptr<TableViewCell> AccountEditViewC::tableViewCellForRowAtIndexPath(
             if (!nameCell_) {
                 nameCell_ = std::make_shared<TableViewCell>();
                 nameCell_->selectable = false;
+                nameCell_->textLabel().text = L("Name");
                 nameCell_->textField = std::make_unique<TableViewCell::TextField>();
                 nameCell_->textField->placeholder = L("Account Name");
                 nameCell_->textField->editingChanged = [this](const std::string& text) {
