@@ -3,7 +3,7 @@
 // While the two, in their fonts, are wider together than `width` points, the
 // text loses its last five characters and gets "..." appended — so a name is
 // cut by five characters the first time and by two more each time after
-// ("Savings Account" → "Savings A..." → "Savings..."). A text that fits is
+// ("Savings Account" → "Savings Ac..." → "Savings ..."). A text that fits is
 // returned as it is; one cut down to the ellipsis alone stays so.
 
 #include <string>

@@ -24,7 +24,7 @@ class TLTransaction;
 class TransactionCell : public TableViewCell {
 public:
     static constexpr double kTitleSize = 16;
-    static constexpr double kAmountSize = 16;
+    static constexpr double kAmountSize = 15;
 
     TransactionCell();
     void setTransaction(TLTransaction* transaction);

@@ -219,6 +219,18 @@ void AccountEditViewC::rightAction() {
     popView();
 }
 
+bool AccountEditViewC::keyPressed(const std::string& key) {
+    if (key == "Escape") {
+        leftAction();
+        return true;
+    }
+    if (key == "Enter" && !name_.empty()) {
+        rightAction();
+        return true;
+    }
+    return false;
+}
+
 ManagedObject* AccountEditViewC::getObject() { return account_; }
 
 std::string AccountEditViewC::getDeleteButtonTitle() { return L("Delete Account"); }

@@ -62,6 +62,9 @@ public:
     void leftAction() override;
     // Save.
     void rightAction() override;
+    // The computer's keyboard: "Enter" saves (when the name allows it),
+    // "Escape" cancels.
+    bool keyPressed(const std::string& key) override;
     void willPopNextView(TLNavigationViewC* next) override;
     void willDismissModalView(TLNavigationViewC* modal) override;
     ManagedObject* getObject() override;

