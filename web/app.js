@@ -522,7 +522,21 @@ function draw(scene) {
   } finally {
     redrawing = false;
   }
+  // The field typed in has gone with its screen: typing has ended.
+  if (focusedId && caret && !document.querySelector(`[data-id="${CSS.escape(focusedId)}"]`)) {
+    send({ kind: 'blur', target: focusedId });
+  }
 }
+
+// While typing, a press on a button or a row keeps the field focused, as a
+// phone keeps its keyboard: a blur now would redraw the page under the
+// pointer, and the press would never become a click.
+document.addEventListener('mousedown', (e) => {
+  const active = document.activeElement;
+  if (!active || !active.matches('input, textarea')) return;
+  const target = e.target.closest('[data-id]');
+  if (target && !target.matches('input, textarea')) e.preventDefault();
+}, true);
 
 function drawScene(scene) {
   const screen = (scene.children || []).find((c) => c.kind === 'screen');

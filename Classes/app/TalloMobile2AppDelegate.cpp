@@ -104,10 +104,11 @@ bool TalloMobile2AppDelegate::applicationDidFinishLaunching() {
     finishLoading();
     showStoreNotices();
     // The first tab's root comes into view on a launched application: it
-    // asks for the first account or the passcode.
+    // shows the balances the launch left (schedules may have paid) and asks
+    // for the first account or the passcode.
     if (AccountsViewC* home = homeScreen()) {
         home->holdsAppearanceChecks = false;
-        home->askForAccountOrPasscode();
+        home->notifyAppearing(false);
     }
     return true;
 }

@@ -138,6 +138,11 @@ export function describe(check) {
 export async function createFirstAccount(page, name = 'Checking') {
   await page.locator('.navbar .title', { hasText: 'New Account' }).waitFor();
   await page.locator('.row input.field').fill(name);
+  // Save is enabled once the program has the name.
+  await page.waitForFunction(() => {
+    const save = document.querySelector('.navbar button.right');
+    return save && !save.disabled;
+  });
   await page.locator('.navbar button', { hasText: 'Done' }).click();
   await page.locator('.tabbar').waitFor();
 }

@@ -77,10 +77,7 @@ void AccountsViewC::askForAccountOrPasscode() {
 
 void AccountsViewC::reloadData() {
     performFetch();
-    accounts_.clear();
-    if (FetchedResultsController* controller = frc()) {
-        for (ManagedObject* object : controller->fetchedObjects()) accounts_.push_back(static_cast<TLAccount*>(object));
-    }
+    takeFetchedAccounts();
     renumberOrders();
     networthView_.setAmount(TLAccount::getNetWorth(accounts_));
     updateButtons();
@@ -115,7 +112,17 @@ void AccountsViewC::updateButtons() {
     setRightBarButtonType(accounts_.empty() ? TLBarButtonType::Add : TLBarButtonType::Edit);
 }
 
+void AccountsViewC::takeFetchedAccounts() {
+    accounts_.clear();
+    if (FetchedResultsController* controller = frc()) {
+        for (ManagedObject* object : controller->fetchedObjects()) accounts_.push_back(static_cast<TLAccount*>(object));
+    }
+}
+
 int AccountsViewC::tableViewNumberOfRowsInSection(TableView&, int) {
+    // What the controller holds now: it fetches again by itself when the
+    // store changes, and holds nothing of a store replaced by a sync.
+    takeFetchedAccounts();
     return firstAccountRow() + static_cast<int>(accounts_.size());
 }
 

@@ -92,6 +92,7 @@ private:
     int firstAccountRow() const { return isEditing() ? 1 : 0; }
     TLAccount* accountAtRow(int row) const;
     void updateButtons();
+    void takeFetchedAccounts();
     void renumberOrders();
     void editAccount(TLAccount* account);
     void finishEditing();

@@ -73,8 +73,13 @@ void TransactionsViewC::reloadData() {
 
 void TransactionsViewC::createSectionsArray() {
     performFetch();
+    buildSections();
+}
+
+void TransactionsViewC::buildSections() {
     sectionsArray.clear();
     sectionsTitlesArray.clear();
+    fetchedCount_ = 0;
     FetchedResultsController* controller = frc();
     if (controller == nullptr) return;
     const std::vector<ManagedObject*>& fetched = controller->fetchedObjects();
@@ -143,7 +148,9 @@ TLTransaction* TransactionsViewC::transactionAtIndexPath(IndexPath indexPath) {
 
 int TransactionsViewC::numberOfSectionsInTableView(TableView&) {
     if (isSearching()) return 1;
-    if (!dontRecreateSections) createSectionsArray();
+    // From the objects fetched now: the controller fetches again by itself
+    // when the store changes what it shows.
+    if (!dontRecreateSections) buildSections();
     return static_cast<int>(sectionsArray.size());
 }
 

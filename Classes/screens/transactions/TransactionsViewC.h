@@ -65,6 +65,9 @@ public:
 
     // Fetches and groups the transactions by day.
     void createSectionsArray();
+    // Groups the transactions fetched last by day (every time the table is
+    // drawn, unless dontRecreateSections).
+    void buildSections();
     // The "Show 25 more..." row.
     bool isExtraCellAtLastSection(IndexPath indexPath);
     bool isLastCellAt(IndexPath indexPath);
