@@ -1,5 +1,6 @@
 #include "Classes/screens/accounts/AccountEditViewC.h"
 
+#include <algorithm>
 #include <array>
 
 #include "Classes/currencies/TLCurrency.h"
@@ -100,12 +101,10 @@ std::shared_ptr<TableViewCell> AccountEditViewC::tableViewCellForRowAtIndexPath(
         case TypeRow: {
             auto cell = std::make_shared<TableViewCell>(TableViewCell::Style::Value1);
             cell->textLabel().text = accountTypeName(type_);
-            cell->imageName = account_->getIcon().name;
-            if (type_ != account_->type().value_or(TLAccountType::Bank)) {
-                for (size_t i = 0; i < kChoosableTypes.size(); ++i) {
-                    if (kChoosableTypes[i] == type_) cell->imageName = kTypeIcons[i];
-                }
-            }
+            // The chosen kind's icon (the account keeps its own until Save).
+            auto chosen = std::find(kChoosableTypes.begin(), kChoosableTypes.end(), type_);
+            cell->imageName = chosen != kChoosableTypes.end() ? kTypeIcons[static_cast<size_t>(chosen - kChoosableTypes.begin())]
+                                                              : account_->getIcon().name;
             cell->accessoryType = TableViewCell::Accessory::DisclosureIndicator;
             return cell;
         }
