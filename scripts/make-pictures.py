@@ -140,6 +140,7 @@ TRANSACTIONS = [
     Picture('payee', 'user', INDIGO, 'round'),
     Picture('company', 'building-store', INDIGO, 'round'),
     Picture('placeholder_mask', '', '#000000', 'mask'),
+    Picture('add_new', 'plus', GREEN, 'tile'),  # rows that make something: a transaction, a category
 ]
 
 # The tabs: their glyphs in the tab bar, and their rows in the More list

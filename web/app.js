@@ -31,6 +31,11 @@ const resource = (name) => '/res/' + encodeURIComponent(name).replace(/%40/g, '@
 const baseName = (name) => name.replace(/\.png$/, '');
 function picture(name, className) {
   const img = el('img', className);
+  if (name.startsWith('data:')) {  // a stored picture, sent inline
+    img.src = name;
+    img.alt = '';
+    return img;
+  }
   const base = baseName(name);
   img.src = resource(base + '.png');
   if (!base.endsWith('@2x')) img.srcset = `${resource(base + '.png')} 1x, ${resource(base + '@2x.png')} 2x`;
@@ -76,7 +81,13 @@ function drawRow(row, editing) {
   const r = el('div', 'row ' + (row.style || 'default') + (row.selected ? ' selected' : ''));
   r.dataset.id = row.id;
   if (row.background) r.style.background = row.background;
-  if (row.image) r.append(picture(row.image, 'icon' + (row.imageInactive ? ' inactive' : '')));
+  if (row.indent) r.classList.add('indent');
+  if (row.image) {
+    const image = picture(row.image, 'icon' + (row.imageInactive ? ' inactive' : '') + (row.imageAction ? ' tappable' : ''));
+    // A picture with an action of its own (a new transaction from a category or payee).
+    if (row.imageAction) image.onclick = (e) => { e.stopPropagation(); tap(row.imageAction); };
+    r.append(image);
+  }
   const texts = el('div', 'texts');
   if (row.text) {
     const t = el('div', 'text', row.text);
@@ -218,9 +229,12 @@ function drawRow(row, editing) {
 
 function drawTable(node) {
   const table = el('div', 'table ' + (node.style || 'plain'));
+  let sectionNumber = 0;
   for (const section of node.children || []) {
+    if (section.kind === 'index') table.indexStrip = drawIndex(section);
     if (section.kind !== 'section') continue;
     const s = el('div', 'section');
+    s.dataset.section = sectionNumber++;
     if (section.header) s.append(el('div', 'section-header', section.header));
     const rows = el('div', 'rows');
     for (const row of section.children || []) rows.append(drawRow(row, node.editing));
@@ -229,6 +243,22 @@ function drawTable(node) {
     table.append(s);
   }
   return table;
+}
+
+// The A–Z strip beside a list: a tap asks the screen which section to show
+// ("{search}" is the magnifier that opens the search field).
+function drawIndex(node) {
+  const strip = el('nav', 'index-strip');
+  for (const title of node.children || []) {
+    const b = el('button', 'index-title', title.title === '{search}' ? '' : title.title);
+    if (title.title === '{search}') {
+      b.append(glyph('search'));
+      b.setAttribute('aria-label', 'Search');
+    }
+    b.onclick = () => tap(title.id);
+    strip.append(b);
+  }
+  return strip;
 }
 
 function drawSearchbar(node) {
@@ -309,11 +339,35 @@ function drawImagePicker(node) {
   return box;
 }
 
+// A file (a vCard) chosen from the computer is uploaded to the screen.
+function drawFilePicker(node) {
+  const box = el('div', 'filepicker');
+  const input = el('input');
+  input.type = 'file';
+  input.accept = node.accept || '';
+  input.onchange = () => {
+    const file = input.files && input.files[0];
+    if (!file) return;
+    fetch('/upload/' + encodeURIComponent(node.id), {
+      method: 'POST', headers: { 'Content-Type': 'application/octet-stream' }, body: file,
+    }).catch(() => {});
+    input.value = '';
+  };
+  const label = el('label', 'choose', node.title || 'Choose a file');
+  label.append(input);
+  box.append(label);
+  if (node.error) box.append(el('div', 'error', node.error));
+  return box;
+}
+
 function drawContent(node) {
   const content = el('div', 'content');
   for (const child of node.children || []) {
     if (child.kind === 'table') {
-      content.append(drawTable(child));
+      const table = drawTable(child);
+      content.append(table);
+      if (table.indexStrip) content.indexStrip = table.indexStrip;
+      if (child.scrollTo) content.dataset.scrollTo = child.scrollTo.split(':')[0];
       if (child.inset) content.style.paddingBottom = child.inset + 'px';
       if (child.offset !== undefined) content.dataset.offset = child.offset;
     } else if (child.kind === 'searchbar') content.append(drawSearchbar(child));
@@ -321,6 +375,7 @@ function drawContent(node) {
     else if (child.kind === 'updater') content.append(drawUpdater(child));
     else if (child.kind === 'icon') content.append(drawIcon(child));
     else if (child.kind === 'imagepicker') content.append(drawImagePicker(child));
+    else if (child.kind === 'filepicker') content.append(drawFilePicker(child));
     else if (child.kind === 'empty') {
       const e = el('div', 'empty');
       e.append(el('div', 'title', child.title || ''), el('div', 'detail', child.detail || ''));
@@ -374,7 +429,9 @@ function drawContent(node) {
   let settle = null;
   content.addEventListener('scroll', () => {
     clearTimeout(settle);
-    settle = setTimeout(() => send({ kind: 'scroll', target: 'table', offset: Math.round(content.scrollTop) }), 150);
+    // A list replaced by the next scene meanwhile reads 0: only the one in
+    // view reports where it rests.
+    settle = setTimeout(() => { if (content.isConnected) send({ kind: 'scroll', target: 'table', offset: Math.round(content.scrollTop) }); }, 150);
   });
   return content;
 }
@@ -528,15 +585,6 @@ function draw(scene) {
   }
 }
 
-// While typing, a press on a button or a row keeps the field focused, as a
-// phone keeps its keyboard: a blur now would redraw the page under the
-// pointer, and the press would never become a click.
-document.addEventListener('mousedown', (e) => {
-  const active = document.activeElement;
-  if (!active || !active.matches('input, textarea')) return;
-  const target = e.target.closest('[data-id]');
-  if (target && !target.matches('input, textarea')) e.preventDefault();
-}, true);
 
 function drawScene(scene) {
   const screen = (scene.children || []).find((c) => c.kind === 'screen');
@@ -544,13 +592,25 @@ function drawScene(scene) {
   if (screen) {
     for (const part of screen.children || []) {
       if (part.kind === 'navbar') screenEl.append(drawNavbar(part));
-      else if (part.kind === 'content') screenEl.append(drawContent(part));
+      else if (part.kind === 'content') {
+        const content = drawContent(part);
+        screenEl.append(content);
+        if (content.indexStrip) screenEl.append(content.indexStrip);
+      }
       else if (part.kind === 'tabbar') screenEl.append(drawTabbar(part));
     }
     const animation = { push: 'slide-in', pop: 'slide-back', present: 'rise', dismiss: 'slide-back' }[screen.transition];
     const content = screenEl.querySelector('.content');
     if (animation && content) content.classList.add(animation);
     if (content && content.dataset.offset !== undefined) content.scrollTop = Number(content.dataset.offset);
+    const target = content && content.dataset.scrollTo !== undefined
+      ? content.querySelector(`.section[data-section="${content.dataset.scrollTo}"]`) : null;
+    if (target) {
+      // Tell the program where the list now rests, so the scenes that follow
+      // keep it there.
+      content.scrollTop = target.offsetTop - content.offsetTop;
+      send({ kind: 'scroll', target: 'table', offset: Math.round(content.scrollTop) });
+    }
   }
   for (const view of (scene.children || []).filter((c) => c.kind === 'view')) screenEl.append(drawView(view));
   overlaysEl.replaceChildren(...(scene.children || []).filter((c) => c.kind === 'alert' || c.kind === 'sheet' || c.kind === 'busy').map(drawOverlay));
@@ -592,12 +652,33 @@ function showBadge(count) {
   logo.src = 'icons/favicon@2x.png';
 }
 
+// A scene that arrives while a finger or the mouse is down waits until it is
+// lifted: redrawn in between, the press and the release would land on two
+// different elements and the tap would be lost.
+let pressing = false;
+let heldScene = null;
+document.addEventListener('pointerdown', () => { pressing = true; }, true);
+const release = () => {
+  pressing = false;
+  // After the click the release makes has been handled.
+  setTimeout(() => {
+    if (pressing || !heldScene) return;
+    const scene = heldScene;
+    heldScene = null;
+    draw(scene);
+  }, 0);
+};
+document.addEventListener('pointerup', release, true);
+document.addEventListener('pointercancel', release, true);
+
 function connect() {
   socket = new WebSocket(`ws://${location.host}/ws`);
   socket.onopen = () => { statusEl.hidden = true; retry = 250; if (document.hidden) send({ kind: 'hidden' }); };
   socket.onmessage = (message) => {
     const data = JSON.parse(message.data);
-    if (data.type === 'scene') draw(data.scene);
+    if (data.type !== 'scene') return;
+    if (pressing) heldScene = data.scene;
+    else draw(data.scene);
   };
   socket.onclose = () => {
     statusEl.hidden = false;

@@ -5,6 +5,8 @@
 #include "Classes/ledger/TLTransaction.h"
 #include "Classes/screens/accounts/AccountsViewC.h"
 #include "Classes/screens/passcode/PasscodeEditViewC.h"
+#include "Classes/screens/categories/CategoriesViewC.h"
+#include "Classes/screens/payees/PayeesViewC.h"
 #include "Classes/screens/settings/SettingsViewC.h"
 #include "Classes/shell/MoreViewC.h"
 #include "Classes/shell/TLGlobal.h"
@@ -54,13 +56,13 @@ std::shared_ptr<TLNavigationViewC> TalloMobile2AppDelegate::screenForTag(int tag
     switch (tag) {
         case 0: return std::make_shared<AccountsViewC>();
         case 2: return emptyScreen(L("Scheduler"));
-        case 3: return emptyScreen(L("Categories"));
+        case 3: return std::make_shared<CategoriesViewC>();
         case 5: {
             auto settings = std::make_shared<SettingsViewC>();
             settings->setLeftBarButtonType(TLBarButtonType::Back);
             return settings;
         }
-        case 6: return emptyScreen(L("Payees"));
+        case 6: return std::make_shared<PayeesViewC>();
         default: return nullptr;
     }
 }

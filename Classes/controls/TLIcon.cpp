@@ -22,7 +22,9 @@ std::string base64(const Image::Bytes& bytes) {
 
 }  // namespace
 
-std::string TLIcon::dataURL(const Image& picture) { return "data:image/png;base64," + base64(picture.encodePNG()); }
+std::string TLIcon::dataURL(const Image& picture) { return dataURL(picture.encodePNG()); }
+
+std::string TLIcon::dataURL(const Image::Bytes& png) { return "data:image/png;base64," + base64(png); }
 
 void TLIcon::render(SceneNode& into, SceneContext& context, const std::string& id) {
     SceneNode& node = into.add(SceneNode("icon", id));

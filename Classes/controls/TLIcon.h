@@ -28,8 +28,9 @@ public:
     // Draws the control under `id`; its owner must outlive the rendering's handlers.
     void render(SceneNode& into, SceneContext& context, const std::string& id);
 
-    // "data:image/png;base64,…" of a picture.
+    // "data:image/png;base64,…" of a picture, or of PNG bytes as stored.
     static std::string dataURL(const Image& picture);
+    static std::string dataURL(const Image::Bytes& png);
 };
 
 }  // namespace tallo

@@ -31,12 +31,30 @@ public:
         Person chosen = people[static_cast<size_t>(path.row)];  // the callback may reload the book
         if (owner_->didSelectPerson) owner_->didSelectPerson(chosen);
     }
-    void renderContent(SceneNode& content, SceneContext& context) override { table_.render(content, context); }
+    void renderContent(SceneNode& content, SceneContext& context) override {
+        table_.render(content, context);
+        SceneNode& upload = content.add(SceneNode("filepicker", "cardpicker"));
+        upload.set("accept", ".vcf,.vcard,text/vcard");
+        upload.set("title", L("Import vCard File"));
+        if (!owner_->uploadError_.empty()) upload.set("error", owner_->uploadError_);
+        std::weak_ptr<ViewController> weak = weak_from_this();
+        context.addAction("cardpicker", [this, weak](const UIEvent& event) {
+            auto alive = weak.lock();
+            if (alive && event.kind == UIEvent::Kind::Picture) owner_->addCards(event.data);
+        });
+    }
 
 private:
     PeoplePickerNavigationController* owner_;
     TableView table_;
 };
+
+const std::string& PeoplePickerNavigationController::addCards(const std::vector<uint8_t>& data) {
+    AddressBook::Added added = book_->addCardData(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+    uploadError_.clear();
+    for (const std::string& error : added.errors) uploadError_ += (uploadError_.empty() ? "" : "; ") + error;
+    return uploadError_;
+}
 
 PeoplePickerNavigationController::PeoplePickerNavigationController(std::shared_ptr<AddressBook> book)
     : NavigationController(std::make_shared<List>(this)), book_(book ? std::move(book) : std::make_shared<AddressBook>()) {

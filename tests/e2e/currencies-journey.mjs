@@ -51,6 +51,18 @@ try {
   await row(page, 'Add currency').click();
   await title(page, 'Select Currency');
   await shot(page, 'insert-list');
+  // The A–Z strip jumps to a letter: "S" brings the S section into view.
+  await page.locator('.index-strip .index-title', { hasText: /^S$/ }).click();
+  await page.waitForFunction(() => {
+    const header = [...document.querySelectorAll('.section-header')].find((h) => h.textContent === 'S');
+    const content = document.querySelector('.content');
+    if (!header || !content) return false;
+    const offset = header.getBoundingClientRect().top - content.getBoundingClientRect().top;
+    return offset >= -40 && offset < 120;
+  });
+  await page.waitForTimeout(400);  // the list stays where it jumped to
+  assert.ok(await page.evaluate(() => document.querySelector('.content').scrollTop > 1000));
+  await shot(page, 'insert-list-s');
   await page.locator('.search-field').fill('swiss');
   await row(page, 'Swiss Franc (CHF)').click();
   await title(page, 'Currencies');
@@ -79,10 +91,9 @@ try {
   await shot(page, 'rate-keypad');
   await page.keyboard.press('Enter');
   await title(page, 'Currencies');
-  await page.waitForFunction(() => [...document.querySelectorAll('.row .detail')].some((d) => d.textContent === '1 USD = 0.9120 CHF'));
   // Typed by hand: shown in black, no longer the download's grey.
-  const color = await row(page, 'US Dollar (USD)').locator('.detail').evaluate((d) => getComputedStyle(d).color);
-  assert.equal(color, 'rgb(0, 0, 0)');
+  await page.waitForFunction(() => [...document.querySelectorAll('.row .detail')]
+    .some((d) => d.textContent === '1 USD = 0.9120 CHF' && getComputedStyle(d).color === 'rgb(0, 0, 0)'));
   await shot(page, 'rate-typed');
 
   // Without a quote service the pull says so instead of spinning.
