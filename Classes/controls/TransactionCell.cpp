@@ -24,7 +24,7 @@ std::string otherAccountName(const TLTransaction* transaction) {
 
 }  // namespace
 
-TransactionCell::TransactionCell() : TableViewCell(Style::Subtitle, "TransactionCell") {
+TransactionCell::TransactionCell() : TLPictureCell(Style::Subtitle, "TransactionCell") {
     textLabel().bold = true;
     textLabel().fontSize = kTitleSize;
 }
@@ -53,7 +53,7 @@ void TransactionCell::setTransaction(TLTransaction* transaction) {
         }
     }
     TLPicture picture = transaction->getImageSmall(true);
-    imageName = picture.name;
+    setPicture(picture);
     imageRecord = picture.record;
 
     Decimal total = transaction->totalamount().value_or(Decimal::zero());
@@ -66,7 +66,7 @@ void TransactionCell::setTransaction(TLTransaction* transaction) {
 }
 
 void TransactionCell::render(SceneNode& row, SceneContext& context, const std::string& suffix) {
-    TableViewCell::render(row, context, suffix);
+    TLPictureCell::render(row, context, suffix);
     row.set("value", amount_.text);
     if (amount_.color) row.set("valueColor", amount_.color->css());
     if (hasBottomLine) row.set("line", true);

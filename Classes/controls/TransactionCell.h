@@ -14,14 +14,15 @@
 
 #include <string>
 
-#include "Platform/ui/TableViewCell.h"
+#include "Classes/controls/TLPictureCell.h"
 
 namespace tallo {
 
 class TLImageRecord;
 class TLTransaction;
 
-class TransactionCell : public TableViewCell {
+// A picture the transaction keeps in the store goes to the page inline.
+class TransactionCell : public TLPictureCell {
 public:
     static constexpr double kTitleSize = 16;
     static constexpr double kAmountSize = 15;
