@@ -10,6 +10,7 @@
 #include "Classes/screens/settings/SettingsViewC.h"
 #include "Classes/shell/MoreViewC.h"
 #include "Classes/shell/TLGlobal.h"
+#include "Classes/shell/TLSearchViewC.h"
 #include "Classes/shell/TLTabBarController.h"
 #include "Classes/shell/TLViewC.h"
 #include "Classes/store/TLDatabase.h"
@@ -176,6 +177,13 @@ void TalloMobile2AppDelegate::applicationWillEnterForeground() {
 }
 
 bool TalloMobile2AppDelegate::tabBarControllerShouldSelectViewController(TabBarController& tabs, ViewController*) {
+    // A search left running on the tab being left is ended: coming back
+    // shows the whole list.
+    if (ViewController* current = tabs.selectedViewController()) {
+        if (auto* search = dynamic_cast<TLSearchViewC*>(current->visibleLeaf()); search != nullptr && search->isSearching()) {
+            search->stopSearch();
+        }
+    }
     if (tabs.selectedIndex() != 0) {
         if (auto* stack = dynamic_cast<NavigationController*>(tabs.selectedViewController())) {
             stack->popToRootViewControllerAnimated(false);

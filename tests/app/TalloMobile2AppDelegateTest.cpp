@@ -222,6 +222,22 @@ TEST_F(AppDelegateTest, TheSelectedTabShowsItsButtonAndTakesItsStackBackToTheRoo
     EXPECT_NE(screen().find("tab#tab:1 button=\"tab_button_1.png\""), std::string::npos);
 }
 
+TEST_F(AppDelegateTest, LeavingATabEndsTheSearchRunningOnIt) {
+    category("Groceries");
+    category("Rent");
+    launchWithAnAccount();
+    tap("tab:3");
+    event(R"({"kind":"text","target":"search","text":"groc"})");
+    std::string searching = screen();
+    EXPECT_NE(searching.find("Groceries"), std::string::npos) << searching;
+    EXPECT_EQ(searching.find("Rent"), std::string::npos) << searching;
+    tap("tab:0");
+    tap("tab:3");
+    std::string back = screen();
+    EXPECT_NE(back.find("searchbar#search placeholder=\"Search\" text=\"\""), std::string::npos) << back;
+    EXPECT_NE(back.find("Rent"), std::string::npos) << back;
+}
+
 TEST_F(AppDelegateTest, AGeneratedBookLaunchesWithoutLosingAnything) {
     BookGenerator::Options options;
     options.transactions = 600;
