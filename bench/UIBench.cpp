@@ -8,6 +8,13 @@
 //                    of the currency list, with their rates
 //   LockKeypress     a digit typed, then taken back, on the lock screen laid
 //                    over a list of 1,000 rows (the list is not drawn)
+//   HomeShown        the Home tab coming into view again on a generated book
+//                    of N transactions: the accounts fetched, their orders
+//                    checked, the net worth added up, the list drawn
+//   RegisterOpen     a tap on the busiest account (Checking) on Home: its
+//                    register pushed with the first 25 transactions in day
+//                    sections
+//   RegisterShowMore "Show 25 more..." tapped on that register: 50 rows
 //   CategoriesTab    the Categories tab on a generated book of N
 //                    transactions (10k, 100k): /Shown when it comes into
 //                    view (every master's total taken again), /Turn for an
@@ -20,12 +27,14 @@
 
 #include "Classes/currencies/TLCurrency.h"
 #include "Classes/currencies/TLCurrencyCenter.h"
+#include "Classes/screens/accounts/AccountsViewC.h"
 #include "Classes/screens/amount/AmountViewC.h"
 #include "Classes/screens/categories/CategoriesViewC.h"
 #include "Classes/screens/currencies/CurrenciesEditViewC.h"
 #include "Classes/screens/currencies/CurrencyInsertViewC.h"
 #include "Classes/screens/passcode/PasscodeEditViewC.h"
 #include "Classes/screens/settings/TransactionSettingsViewC.h"
+#include "Classes/screens/transactions/TransactionsViewC.h"
 #include "Classes/store/TLDatabase.h"
 #include "Classes/shell/TLGlobal.h"
 #include "Platform/foundation/ApplicationHome.h"
@@ -202,8 +211,78 @@ void CategoriesTabTurn(benchmark::State& state) {
     RunLoop::main().runFor(0);
 }
 
+// Home on the generated book of `n` transactions, in view.
+std::shared_ptr<AccountsViewC> openHome(size_t n) {
+    bench::useGeneratedBook(n);
+    TLGlobal::resetSharedGlobal();
+    Application::resetSharedApplication();
+    auto home = std::make_shared<AccountsViewC>();
+    home->isRootView = true;
+    Application::sharedApplication().setRootViewController(std::make_shared<NavigationController>(home));
+    Application::sharedApplication().render();
+    return home;
+}
+
+void closeHome(benchmark::State& state, size_t bytes) {
+    state.counters["SceneBytes"] = static_cast<double>(bytes);
+    Application::resetSharedApplication();
+    RunLoop::main().runFor(0);
+}
+
+void HomeShown(benchmark::State& state) {
+    std::shared_ptr<AccountsViewC> home = openHome(static_cast<size_t>(state.range(0)));
+    size_t bytes = 0;
+    for (auto _ : state) {
+        home->notifyAppearing(false);
+        bytes = turn(R"({"kind":"shown"})");
+    }
+    state.counters["Accounts"] = static_cast<double>(home->accounts().size());
+    closeHome(state, bytes);
+}
+
+void RegisterOpen(benchmark::State& state) {
+    std::shared_ptr<AccountsViewC> home = openHome(static_cast<size_t>(state.range(0)));
+    size_t bytes = 0;
+    for (auto _ : state) {
+        bytes = turn(R"({"kind":"tap","target":"row:0:0"})");
+        state.PauseTiming();
+        home->navigationController()->popViewControllerAnimated(false);
+        RunLoop::main().runFor(0);
+        Application::sharedApplication().render();
+        state.ResumeTiming();
+    }
+    closeHome(state, bytes);
+}
+
+void RegisterShowMore(benchmark::State& state) {
+    std::shared_ptr<AccountsViewC> home = openHome(static_cast<size_t>(state.range(0)));
+    auto reg = std::make_shared<TransactionsViewC>();
+    reg->setAccount(home->accounts().front());
+    home->pushView(reg, 0);
+    Application::sharedApplication().render();
+    size_t bytes = 0;
+    size_t rows = 0;
+    for (auto _ : state) {
+        IndexPath more = reg->lastCellIndexPath();
+        bytes = turn(R"({"kind":"tap","target":"row:)" + std::to_string(more.section) + ":" + std::to_string(more.row) +
+                     "\"}");
+        state.PauseTiming();
+        rows = 0;
+        for (const auto& section : reg->sectionsArray) rows += section.size();
+        reg->setFetchLimit(TransactionsViewC::kPageSize);
+        reg->reloadData();
+        Application::sharedApplication().render();
+        state.ResumeTiming();
+    }
+    state.counters["Rows"] = static_cast<double>(rows);
+    closeHome(state, bytes);
+}
+
 }  // namespace
 
+BENCHMARK(HomeShown)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(RegisterOpen)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(RegisterShowMore)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(AmountKey)->Unit(benchmark::kMicrosecond);
 BENCHMARK(CurrenciesTap)->Unit(benchmark::kMicrosecond);
 BENCHMARK(SettingsToggle)->Unit(benchmark::kMicrosecond);

@@ -112,6 +112,14 @@ function drawRow(row, editing) {
     }
   }
   r.append(texts);
+  if (row.value) {
+    // An amount on the right of the row (a balance, a transaction's total).
+    const v = el('div', 'value', row.value);
+    if (row.valueColor) v.style.color = row.valueColor;
+    r.append(v);
+  }
+  if (row.dimmed) r.classList.add('dimmed');
+  if (row.line) r.classList.add('lined');
   if (detailButton) r.append(detailButton);
   for (const control of row.children || []) {
     if (control.kind === 'switch') {
@@ -128,8 +136,10 @@ function drawRow(row, editing) {
       f.value = control.text || '';
       f.placeholder = control.placeholder || '';
       if (control.secure) f.type = 'password';
-      f.onfocus = () => send({ kind: 'focus', target: control.id });
-      f.onblur = () => send({ kind: 'blur', target: control.id });
+      // A redraw replaces the field and focuses its successor: that is no
+      // typing starting or ending, and must not bring the keyboard or take it.
+      f.onfocus = () => { if (!redrawing) send({ kind: 'focus', target: control.id }); };
+      f.onblur = () => { if (!redrawing) send({ kind: 'blur', target: control.id }); };
       if (control.keyboard === 'number' || control.keyboard === 'decimal') f.inputMode = control.keyboard === 'number' ? 'numeric' : 'decimal';
       f.dataset.id = control.id;
       f.onclick = (e) => e.stopPropagation();
@@ -147,7 +157,16 @@ function drawRow(row, editing) {
       r.append(bar);
     }
   }
-  if (row.accessory === 'disclosure' || (row.accessory === 'detail' && !detailButton)) r.append(glyph('accessory_disclosure', 'accessory'));
+  if (row.accessory === 'disclosure') r.append(glyph('accessory_disclosure', 'accessory'));
+  if (row.accessory === 'detail' && !detailButton) {
+    // The accessory button answers on its own (an account's editor).
+    const b = el('button', 'accessory-button');
+    b.append(glyph('accessory_disclosure', 'accessory'));
+    b.setAttribute('aria-label', 'Details');
+    b.dataset.id = row.id.replace(/^row:/, 'accessory:');
+    b.onclick = (e) => { e.stopPropagation(); tap(b.dataset.id); };
+    r.append(b);
+  }
   if (row.accessory === 'checkmark') {
     const check = glyph('accessory_checkmark', 'accessory checkmark');
     check.setAttribute('aria-hidden', 'false');
@@ -383,6 +402,15 @@ function drawContent(node) {
     } else if (child.kind === 'passcode') {
       content.classList.add('passcode-screen');
       content.append(drawPasscode(child));
+    } else if (child.kind === 'networth') {
+      // The net worth over the accounts, an account's balance under its register.
+      const bar = el('div', 'networth ' + (child.position || 'top'));
+      const amount = el('span', 'amount', child.amount || '');
+      if (child.color) amount.style.color = child.color;
+      bar.append(el('span', 'label', child.label || ''), amount);
+      content.append(bar);
+    } else if (child.kind === 'logo') {
+      content.append(picture(child.image, 'logo'));
     } else if (child.kind === 'text') {
       const t = el('div', 'text-line', child.text || '');
       if (child.size) t.style.fontSize = child.size + 'px';
@@ -533,19 +561,30 @@ function drawOverlay(node) {
 
 // The scene is drawn anew each time; the field being typed in keeps its
 // focus and caret across the redraw.
+let redrawing = false;
 function draw(scene) {
   const active = document.activeElement;
   const focusedId = active && active.dataset ? active.dataset.id : undefined;
   const caret = focusedId && 'selectionStart' in active ? [active.selectionStart, active.selectionEnd] : null;
-  drawScene(scene);
-  if (focusedId) {
-    const again = document.querySelector(`[data-id="${CSS.escape(focusedId)}"]`);
-    if (again) {
-      again.focus({ preventScroll: true });
-      if (caret && again.setSelectionRange) again.setSelectionRange(caret[0], caret[1]);
+  redrawing = true;
+  try {
+    drawScene(scene);
+    if (focusedId) {
+      const again = document.querySelector(`[data-id="${CSS.escape(focusedId)}"]`);
+      if (again) {
+        again.focus({ preventScroll: true });
+        if (caret && again.setSelectionRange) again.setSelectionRange(caret[0], caret[1]);
+      }
     }
+  } finally {
+    redrawing = false;
+  }
+  // The field typed in has gone with its screen: typing has ended.
+  if (focusedId && caret && !document.querySelector(`[data-id="${CSS.escape(focusedId)}"]`)) {
+    send({ kind: 'blur', target: focusedId });
   }
 }
+
 
 function drawScene(scene) {
   const screen = (scene.children || []).find((c) => c.kind === 'screen');

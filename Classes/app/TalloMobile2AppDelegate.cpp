@@ -3,6 +3,7 @@
 #include "Classes/currencies/TLCurrencyCenter.h"
 #include "Classes/ledger/TLAccount.h"
 #include "Classes/ledger/TLTransaction.h"
+#include "Classes/screens/accounts/AccountsViewC.h"
 #include "Classes/screens/passcode/PasscodeEditViewC.h"
 #include "Classes/screens/categories/CategoriesViewC.h"
 #include "Classes/screens/payees/PayeesViewC.h"
@@ -53,7 +54,7 @@ TalloMobile2AppDelegate::TalloMobile2AppDelegate() = default;
 
 std::shared_ptr<TLNavigationViewC> TalloMobile2AppDelegate::screenForTag(int tag) {
     switch (tag) {
-        case 0: return emptyScreen(L("Home"));
+        case 0: return std::make_shared<AccountsViewC>();
         case 2: return emptyScreen(L("Scheduler"));
         case 3: return std::make_shared<CategoriesViewC>();
         case 5: {
@@ -73,6 +74,9 @@ std::shared_ptr<TabBarController> TalloMobile2AppDelegate::tabBarController() {
     for (const Tab& tab : kTabs) {
         std::shared_ptr<TLNavigationViewC> root = tab.tag == 5 ? std::make_shared<SettingsViewC>() : screenForTag(tab.tag);
         if (!root) root = emptyScreen(L(tab.title));
+        // Home asks for a first account or the passcode only once the
+        // launch has made the currencies and read the settings.
+        if (auto* home = dynamic_cast<AccountsViewC*>(root.get())) home->holdsAppearanceChecks = true;
         root->isRootView = true;
         auto stack = std::make_shared<NavigationController>(root);
         stack->tabBarItem() = TabBarItem{L(tab.title), tab.image, tab.tag, ""};
@@ -101,18 +105,26 @@ bool TalloMobile2AppDelegate::applicationDidFinishLaunching() {
     global.readUserDefaults();
     finishLoading();
     showStoreNotices();
-    askForPasscodeIfNeeded();
+    // The first tab's root comes into view on a launched application: it
+    // shows the balances the launch left (schedules may have paid) and asks
+    // for the first account or the passcode.
+    if (AccountsViewC* home = homeScreen()) {
+        home->holdsAppearanceChecks = false;
+        home->notifyAppearing(false);
+    }
     return true;
 }
 
-void TalloMobile2AppDelegate::showPasscodeView() { PasscodeEditViewC::showLockScreen(); }
-
-void TalloMobile2AppDelegate::askForPasscodeIfNeeded() {
-    if (TLGlobal::sharedGlobal().isUnlocked() || !PasscodeEditViewC::isPasscodeSet()) return;
-    // With no account the new-account screen comes first.
-    if (TLAccount::getAccounts().empty()) return;
-    showPasscodeView();
+AccountsViewC* TalloMobile2AppDelegate::homeScreen() const {
+    if (!tabs_ || tabs_->viewControllers().empty()) return nullptr;
+    auto* stack = dynamic_cast<NavigationController*>(tabs_->viewControllers()[0].get());
+    if (stack == nullptr || stack->viewControllers().empty()) return nullptr;
+    return dynamic_cast<AccountsViewC*>(stack->viewControllers()[0].get());
 }
+
+void TalloMobile2AppDelegate::showPasscodeView() { AccountsViewC::showPasscodeView(); }
+
+void TalloMobile2AppDelegate::askForPasscodeIfNeeded() { AccountsViewC::askForPasscodeIfNeeded(); }
 
 // What the opening of the store had to settle, told once on the page: a
 // store that cannot be written, or one put back from before the last sync.

@@ -28,6 +28,7 @@
 
 namespace tallo {
 
+class AccountsViewC;
 class SyncScreen;
 class TLNavigationViewC;
 
@@ -45,12 +46,14 @@ public:
     bool applicationDidFinishLaunching() override;
     void finishLoading();
     void showStoreNotices();
-    // The lock screen, over everything (PasscodeEditViewC::showLockScreen).
+    // The lock screen, over everything, as the first tab's root shows it.
     void showPasscodeView();
     // As the accounts list does each time it comes into view: the lock when
     // a passcode is set, the store has an account and the passcode has not
     // been entered since launch (or since a long absence).
     void askForPasscodeIfNeeded();
+    // The root screen of the first tab (Home).
+    AccountsViewC* homeScreen() const;
     void applicationDidEnterBackground() override;
     void applicationWillEnterForeground() override;
 

@@ -167,7 +167,10 @@ bool Application::handleEvent(const UIEvent& event, std::string* error) {
     }
     if (event.kind == UIEvent::Kind::Key) return handleKey(event.text, error);
     const SceneContext::Handler* handler = context_.action(event.target);
-    if (handler == nullptr) {
+    // Typing ends in the field being typed in even when its screen has gone
+    // meanwhile (a Save pressed while typing): the keyboard goes with it.
+    bool endsTyping = event.kind == UIEvent::Kind::Blur && keyboardShown_ && event.target == focusedTarget_;
+    if (handler == nullptr && !endsTyping) {
         if (error != nullptr) *error = "nothing on the screen answers to " + event.target;
         return false;
     }

@@ -23,6 +23,10 @@ protected:
         TLSync::resetSharedSync();
         TLSync::sharedSync().setListeningInterface("localhost");
         delegate_.downloadRates = [] {};
+        // A book with an account: Home shows its list, not the editor of a
+        // first account over the tabs.
+        account("Checking");
+        db().save();
         Application::sharedApplication().setDelegate(&delegate_);
         Application::sharedApplication().launch(delegate_.tabBarController());
     }

@@ -37,6 +37,13 @@ protected:
         Application::sharedApplication().setDelegate(delegate_.get());
         Application::sharedApplication().launch(delegate_->tabBarController());
     }
+    // A launch on a store that has an account: Home shows the list, not
+    // the editor for a first account.
+    void launchWithAnAccount() {
+        account("Checking");
+        db().save();
+        launch();
+    }
     // Taps what the screen shows under `id`.
     void tap(const std::string& id) {
         Application& app = Application::sharedApplication();
@@ -69,10 +76,16 @@ TEST_F(AppDelegateTest, TheFirstLaunchWritesTheDefaultsAndMakesTheDefaults) {
     EXPECT_EQ(db().fetchEntityCustom("Budget").size(), 1u);  // the one merged budget
     EXPECT_EQ(downloads_, 1);
     EXPECT_EQ(TLGlobal::sharedGlobal().tabBarController(), delegate_->tabBarController().get());
-    EXPECT_FALSE(db().context()->hasChanges());  // saved
-    EXPECT_NE(screen().find("tab#tab:0 button=\"tab_button_0.png\" image=\"tab-home.png\" selected=yes title=\"Home\""),
-              std::string::npos)
-        << screen();
+    EXPECT_EQ(delegate_->tabBarController()->selectedIndex(), 0);
+    // Home, with no account, opened the editor for the first one at once.
+    std::string first = screen();
+    EXPECT_NE(first.find("navbar title=\"New Account\""), std::string::npos) << first;
+    ASSERT_EQ(db().fetchEntityCustom("Account").size(), 1u);
+    EXPECT_EQ(*static_cast<TLAccount*>(db().fetchEntityCustom("Account")[0])->currency()->code(), "USD");
+    // That account is all the launch left unsaved.
+    db().rollback();
+    EXPECT_FALSE(db().context()->hasChanges());
+    EXPECT_GT(db().fetchEntityCustom("Category").size(), 15u);
 }
 
 TEST_F(AppDelegateTest, CategoriesDeletedByThePersonAreNotMadeAgain) {
@@ -88,7 +101,7 @@ TEST_F(AppDelegateTest, CategoriesDeletedByThePersonAreNotMadeAgain) {
 }
 
 TEST_F(AppDelegateTest, FiveMinutesAwayStartsOverOnTheFirstTab) {
-    launch();
+    launchWithAnAccount();
     tap("tab:2");
     EXPECT_EQ(delegate_->tabBarController()->selectedIndex(), 2);
 
@@ -107,9 +120,10 @@ TEST_F(AppDelegateTest, FiveMinutesAwayStartsOverOnTheFirstTab) {
 }
 
 TEST_F(AppDelegateTest, EveryReturnPaysDueSchedulesAndUpdatesTheBadges) {
+    TLAccount* checking = account("Checking");
     launch();
     auto* rent = create<TLScheduler>();
-    rent->setInAccount(account("Checking"));
+    rent->setInAccount(checking);
     rent->setFrequency(TLSchedulerFrequency::Monthly);
     rent->setNextDate(localDate(2026, 12, 7, 9));
     db().save();
@@ -121,7 +135,7 @@ TEST_F(AppDelegateTest, EveryReturnPaysDueSchedulesAndUpdatesTheBadges) {
 }
 
 TEST_F(AppDelegateTest, MoreSettingsTransactionAndThePayeeSwitch) {
-    launch();
+    launchWithAnAccount();
     tap("tab:4");  // More
     std::string more = screen();
     EXPECT_NE(more.find("row#row:0:0 accessory=\"disclosure\" image=\"more_tab_payees.png\" style=\"default\" text=\"Payees\""),
@@ -171,7 +185,7 @@ TEST_F(AppDelegateTest, APairedLibraryKeepsTheSyncServerWithTheProgram) {
 }
 
 TEST_F(AppDelegateTest, SyncCoversTheScreenAndSaysWhenTheConnectionIsLost) {
-    launch();
+    launchWithAnAccount();
     tap("tab:3");
     delegate_->syncShowScreen();
     std::string covered = screen();
@@ -195,7 +209,7 @@ TEST_F(AppDelegateTest, SyncCoversTheScreenAndSaysWhenTheConnectionIsLost) {
 }
 
 TEST_F(AppDelegateTest, TheSelectedTabShowsItsButtonAndTakesItsStackBackToTheRoot) {
-    launch();
+    launchWithAnAccount();
     std::string first = screen();
     EXPECT_NE(first.find("tabbar background=\"tab-back.png\""), std::string::npos) << first;
     EXPECT_NE(first.find("tab#tab:0 button=\"tab_button_0.png\""), std::string::npos) << first;

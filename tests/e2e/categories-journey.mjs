@@ -14,7 +14,7 @@ import { mkdtempSync, mkdirSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
-import { screenshot, startTallo, stopTallo } from './support.mjs';
+import { createFirstAccount, screenshot, startTallo, stopTallo } from './support.mjs';
 
 const bin = process.env.TALLO_BIN;
 const out = process.env.E2E_OUT || path.join(tmpdir(), 'tallo-e2e');
@@ -44,7 +44,7 @@ const tallo = await startTallo(bin, home);
 try {
   const page = await browser.newPage({ viewport: { width: 390, height: 844 } });
   await page.goto(tallo.url);
-  await page.locator('.tabbar').waitFor();
+  await createFirstAccount(page);
 
   // The Categories tab lists the default categories with their totals.
   await tab(page, 'Categories').click();

@@ -12,7 +12,7 @@ import { mkdtempSync, mkdirSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
-import { screenshot, startTallo, stopTallo } from './support.mjs';
+import { createFirstAccount, screenshot, startTallo, stopTallo } from './support.mjs';
 
 const bin = process.env.TALLO_BIN;
 const out = process.env.E2E_OUT || path.join(tmpdir(), 'tallo-e2e');
@@ -34,6 +34,7 @@ const tallo = await startTallo(bin, home, ['--locale', 'en_US', '--time-zone', '
 try {
   const page = await browser.newPage({ viewport: { width: 390, height: 700 } });
   await page.goto(tallo.url);
+  await createFirstAccount(page);
   await page.locator('.tab', { hasText: 'More' }).click();
   await row(page, 'Settings').click();
   await title(page, 'Settings');

@@ -14,7 +14,7 @@ import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
-import { screenshot, startTallo, stopTallo } from './support.mjs';
+import { createFirstAccount, screenshot, startTallo, stopTallo } from './support.mjs';
 
 const bin = process.env.TALLO_BIN;
 const syncTool = process.env.TALLO_SYNC;
@@ -56,6 +56,7 @@ try {
   const pageErrors = [];
   page.on('pageerror', (error) => pageErrors.push(String(error)));
   await page.goto(tallo.url);
+  await createFirstAccount(page);
   await page.locator('.tab', { hasText: 'More' }).click();
   await row(page, 'Settings').click();
   await row(page, 'Sync').click();

@@ -11,7 +11,7 @@ import { mkdtempSync, mkdirSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
-import { screenshot, startTallo as start, stopTallo } from './support.mjs';
+import { createFirstAccount, screenshot, startTallo as start, stopTallo } from './support.mjs';
 
 const bin = process.env.TALLO_BIN;
 const out = process.env.E2E_OUT || path.join(tmpdir(), 'tallo-e2e');
@@ -32,6 +32,7 @@ let tallo = await startTallo();
 try {
   const page = await browser.newPage({ viewport: { width: 390, height: 700 } });
   await page.goto(tallo.url);
+  await createFirstAccount(page);
 
   // The tab bar: Home, Budget, Scheduler, Categories, More.
   await page.locator('.tabbar').waitFor();

@@ -132,3 +132,17 @@ export function describe(check) {
     `${(check.worstSquare * 100).toFixed(1)} % of the worst 16 × 16 square${pictures}` +
     (withinTolerance(check) ? '' : ` — over ${JSON.stringify(TOLERANCE)}`);
 }
+
+// A fresh home opens on the editor of its first account: name it and save,
+// which leaves the page on the Home tab with that account.
+export async function createFirstAccount(page, name = 'Checking') {
+  await page.locator('.navbar .title', { hasText: 'New Account' }).waitFor();
+  await page.locator('.row input.field').fill(name);
+  // Save is enabled once the program has the name.
+  await page.waitForFunction(() => {
+    const save = document.querySelector('.navbar button.right');
+    return save && !save.disabled;
+  });
+  await page.locator('.navbar button', { hasText: 'Done' }).click();
+  await page.locator('.tabbar').waitFor();
+}

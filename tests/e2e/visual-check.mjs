@@ -20,7 +20,7 @@ import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { chromium } from 'playwright-core';
-import { checkScreen, describe, screenshot, settle, startTallo, stopTallo } from './support.mjs';
+import { createFirstAccount, checkScreen, describe, screenshot, settle, startTallo, stopTallo } from './support.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const bin = process.env.TALLO_BIN;
@@ -62,7 +62,7 @@ try {
   const page = await context.newPage();
   const requests = watchRequests(page, tallo.url);
   await page.goto(tallo.url);
-  await page.locator('.tabbar').waitFor();
+  await createFirstAccount(page);
 
   // The typeface is Inter, from the program.
   const faces = await page.evaluate(async () => (await document.fonts.load('600 17px "Inter Variable"')).map((f) => f.status));

@@ -86,7 +86,7 @@ protected:
         return s;
     }
 
-    // Every broken money rule of the store, one a line; "" when the books hold:
+    // checkLedgerInvariants (tests/support/LedgerInvariants.h) of this store:
     // each balance is the opening balance plus its transactions' converted
     // totals (and what getBalance recomputes), each total the signed sum of
     // its splits, each transfer pair equal and opposite.
