@@ -8,9 +8,11 @@
 #include "Classes/screens/categories/SelectCategoryViewC.h"
 #include "Classes/screens/payees/PayeeSelectionViewC.h"
 #include "Classes/screens/transactions/TransactionEditViewC.h"
+#include "Classes/screens/transactions/TransactionsViewC.h"
 #include "Classes/store/TLAccountType.h"
 #include "Classes/store/TLTransactionType.h"
 #include "tests/screens/CategoryPayeeScreenTest.h"
+#include "tests/support/LedgerInvariants.h"
 
 namespace tallo {
 namespace {
@@ -244,6 +246,37 @@ TEST_F(TLWizardTest, ASplitAddedInsideTheWizardsEditorGivesTheWizardBack) {
     EXPECT_EQ(made->totalamount(), D("-25"));
     EXPECT_FALSE(unsaved());
     EXPECT_EQ(checkBooks(), "");
+}
+
+// ---- from the register --------------------------------------------------------
+
+TEST_F(TLWizardTest, TheRegistersPlusEntersATransactionThatTheRegisterThenListsAndOpens) {
+    settings(false, true);
+    auto list = std::make_shared<TransactionsViewC>();
+    list->setAccount(checking);
+    opener->pushView(list, 0);
+    tap("nav:right");  // +
+    ASSERT_NE(visible<SelectCategoryViewC>(), nullptr);
+    tap("row:0:0");  // Food
+    keys("12.5");
+    tap("nav:right");
+    auto* editor = visible<TransactionEditViewC>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_FALSE(editor->showAccount) << "the register already says which account";
+    tap("nav:right");  // Done
+    EXPECT_EQ(app().visibleViewController(), list.get());
+    ASSERT_EQ(list->sectionsArray.size(), 1u);
+    ASSERT_EQ(list->sectionsArray[0].size(), 1u);
+    TLTransaction* made = list->sectionsArray[0][0];
+    EXPECT_EQ(made->totalamount(), D("-12.5"));
+    EXPECT_EQ(made->getSplit()->category(), food);
+    EXPECT_EQ(test::checkLedgerInvariantsSaved(), "");
+
+    list->tableViewDidSelectRowAtIndexPath(list->tableView(), IndexPath{0, 0});
+    editor = visible<TransactionEditViewC>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->transaction, made);
+    EXPECT_EQ(navbar(), "Transaction Info <Back|Edit>");
 }
 
 }  // namespace
