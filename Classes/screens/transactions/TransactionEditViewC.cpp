@@ -28,6 +28,7 @@ namespace {
 
 const Color kNegative{184 / 255.0, 62 / 255.0, 68 / 255.0};
 const Color kPositive{123 / 255.0, 157 / 255.0, 74 / 255.0};
+const Color kPlaceholder{0.6, 0.6, 0.6};
 
 std::string mediumDateText(Date date) {
     DateFormatter formatter;
@@ -197,7 +198,7 @@ std::shared_ptr<TableViewCell> TransactionEditViewC::splitCell(int index, size_t
         // The first split row right under the amount of a lone split has no label.
         bool firstUnderAmount = row == 1 && !isSplit;
         cell->textLabel().text = firstUnderAmount ? L("Select Category") : L("Category");
-        cell->textLabel().color = Color{0.6, 0.6, 0.6};
+        cell->textLabel().color = kPlaceholder;
     } else if (isSplit) {
         cell->textLabel().text = L("Uncategorized");
     }
@@ -286,6 +287,7 @@ std::shared_ptr<TableViewCell> TransactionEditViewC::tableViewCellForRowAtIndexP
             } else {
                 cell->textLabel().text = L("Payee");
                 cell->detailTextLabel().text = name.empty() && editing ? L("Name") : name;
+                if (name.empty()) cell->detailTextLabel().color = kPlaceholder;
             }
             break;
         }
@@ -303,6 +305,7 @@ std::shared_ptr<TableViewCell> TransactionEditViewC::tableViewCellForRowAtIndexP
             cell->textLabel().text = sending ? L("To") : L("From");
             TLAccount* other = transaction->transferAccount_;
             cell->detailTextLabel().text = other != nullptr ? other->name().value_or("") : L("Select Account");
+            if (other == nullptr) cell->detailTextLabel().color = kPlaceholder;
             bool choosable = editing && sending && TLAccount::getAccounts().size() >= 2;
             cell->selectable = choosable;
             if (!choosable) cell->accessoryType = TableViewCell::Accessory::None;

@@ -46,7 +46,13 @@ void TLWizard::resetActiveWizard() { sharedWizard().reset(); }
 bool TLWizard::isActive() const { return state_.stepIndex < static_cast<int>(state_.steps.size()) + 1; }
 
 void TLWizard::beginWithInitiator(TLNavigationViewC* initiator, Initiator kind, ManagedObject* object) {
-    if (isActive()) waiting_.push_back(state_);
+    // Only the running wizard's own step screen (its editor) can start one
+    // inside it; anything else starts afresh.
+    if (isActive() && state_.active == initiator) {
+        waiting_.push_back(state_);
+    } else {
+        waiting_.clear();
+    }
     int tag = state_.tag;
     state_ = State{};
     state_.tag = tag;

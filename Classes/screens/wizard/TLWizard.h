@@ -28,9 +28,10 @@
 // payee, category) stays behind; for a new split only that split goes, and
 // the editor's other unsaved changes stay.
 //
-// A wizard begun while one is running (a split added in the editor of a new
-// transaction) runs on its own and, once ended or cancelled, gives the
-// running one back.
+// A wizard begun from the running one's current screen (a split added in
+// the editor of a new transaction) runs on its own and, once ended or
+// cancelled, gives the running one back; begun from anywhere else it
+// starts afresh.
 
 #include <memory>
 #include <vector>
