@@ -330,5 +330,73 @@ TEST_F(TransactionEditViewCTest, DeleteAsksThenRemovesTheTransferWithItsMirror) 
     EXPECT_EQ(opener->closed, screen.get());
 }
 
+TEST_F(TransactionEditViewCTest, ATransferMovedIntoItsOtherAccountWaitsForAnotherOneBeforeSaving) {
+    TLAccount* cash = account("Cash", usd, TLAccountType::Cash, 2);
+    db().save();
+    auto* moved = create<TLTransaction>();
+    moved->setAccount(checking);
+    moved->copyCurrencyFromAccount();
+    moved->setTransferPrimary(true);
+    moved->changeTypeTo(TLTransactionType::Transfer);
+    addSplit(moved, "60");
+    moved->transferAccount_ = savings;
+    open(moved, 1, true);
+    EXPECT_EQ(rows(), "-$60.00 [Transfer]; Account [Checking]; To [Savings]; Payee [Name]; Date [Mar 15, 2011]; No.; Notes");
+    tap("row:0:1");  // Account
+    tap("row:0:1");  // Savings, the other account itself
+    EXPECT_EQ(moved->account(), savings);
+    EXPECT_EQ(moved->transferAccount_, nullptr);
+    EXPECT_EQ(navbar(), "New Transaction <Cancel|Done (off)>");
+    EXPECT_TRUE(has(rows(), "To [Select Account]"));
+    EXPECT_FALSE(screen->keyPressed("Enter")) << "no save without another account";
+
+    tap("row:0:2");  // To
+    EXPECT_EQ(rows(), "Checking; Cash") << "the own account is left out";
+    tap("row:0:1");  // Cash
+    EXPECT_EQ(navbar(), "New Transaction <Cancel|Done>");
+    tap("nav:right");
+    ASSERT_NE(moved->transferCopy(), nullptr);
+    EXPECT_EQ(moved->transferCopy()->account(), cash);
+    EXPECT_EQ(savings->balance(), D("-60"));
+    EXPECT_EQ(cash->balance(), D("60"));
+    EXPECT_EQ(checking->balance(), D("0"));
+    EXPECT_EQ(checkBooks(), "");
+}
+
+TEST_F(TransactionEditViewCTest, AChosenPictureIsStoredAndRemovingItShowsTheCategorysAgain) {
+    TLTransaction* lunch = transaction(checking, TLTransactionType::Expense, {"30"}, food);
+    db().save();
+    open(lunch, 2);
+    screen->useImage(Image(300, 200, {20, 120, 200, 255}));
+    ASSERT_NE(lunch->imageRecord(), nullptr);
+    std::optional<Image> stored = lunch->getImageSmall(true).load();
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->width(), 100);
+    EXPECT_EQ(stored->pixelAt(50, 50), (Image::Pixel{20, 120, 200, 255}));
+    tap("nav:right");
+    EXPECT_EQ(count("ImageRecord"), 1u);
+
+    tap("nav:right");  // Edit
+    screen->deleteImage();
+    EXPECT_EQ(lunch->imageRecord(), nullptr);
+    EXPECT_EQ(lunch->getImageSmall(false).name, food->getImageSmall(false).name);
+    tap("nav:right");
+    EXPECT_EQ(count("ImageRecord"), 0u);
+}
+
+TEST_F(TransactionEditViewCTest, DeletingWhileAPictureIsBeingScaledWaitsASecond) {
+    TLTransaction* lunch = transaction(checking, TLTransactionType::Expense, {"30"}, food);
+    db().save();
+    open(lunch, 2);
+    screen->processingImage = true;
+    screen->deleteAction(0);
+    EXPECT_EQ(count("Transaction"), 1u);
+    RunLoop::main().advance(0.9);
+    EXPECT_EQ(count("Transaction"), 1u);
+    RunLoop::main().advance(0.2);
+    EXPECT_EQ(count("Transaction"), 0u);
+    EXPECT_EQ(checking->balance(), D("0"));
+}
+
 }  // namespace
 }  // namespace tallo
