@@ -4,6 +4,7 @@
 
 #include "Classes/screens/wizard/TLWizard.h"
 
+#include "Classes/screens/accounts/AccountsViewC.h"
 #include "Classes/screens/amount/AmountViewC.h"
 #include "Classes/screens/categories/SelectCategoryViewC.h"
 #include "Classes/screens/payees/PayeeSelectionViewC.h"
@@ -277,6 +278,31 @@ TEST_F(TLWizardTest, TheRegistersPlusEntersATransactionThatTheRegisterThenListsA
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->transaction, made);
     EXPECT_EQ(navbar(), "Transaction Info <Back|Edit>");
+}
+
+TEST_F(TLWizardTest, AnAccountsIconOnHomeStartsTheWizardInThatAccount) {
+    settings(false, false);
+    TLAccount* wallet = account("Wallet", usd, TLAccountType::Cash, 1);
+    account("Brokerage", usd, TLAccountType::Investment, 2);
+    db().save();
+    auto home = std::make_shared<AccountsViewC>();
+    home->isRootView = true;
+    app().setRootViewController(std::make_shared<NavigationController>(home));
+    std::string shown = scene();
+    EXPECT_FALSE(has(shown, "imageAction=\"picture:0:2\"")) << "an investment account takes no transaction here";
+    tap("picture:0:1");  // Wallet
+    auto* amount = visible<AmountViewC>();
+    ASSERT_NE(amount, nullptr);
+    EXPECT_EQ(amount->transaction()->account(), wallet);
+    keys("3");
+    tap("nav:right");
+    auto* editor = visible<TransactionEditViewC>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->showAccount);
+    tap("nav:right");
+    EXPECT_EQ(app().visibleViewController(), home.get());
+    EXPECT_EQ(wallet->balance(), D("-3"));
+    EXPECT_EQ(test::checkLedgerInvariantsSaved(), "");
 }
 
 }  // namespace
