@@ -15,6 +15,8 @@
 //                    register pushed with the first 25 transactions in day
 //                    sections
 //   RegisterShowMore "Show 25 more..." tapped on that register: 50 rows
+//   EditorOpen       a tap on the register's newest transaction: the
+//                    transaction editor pushed with its rows
 //   CategoriesTab    the Categories tab on a generated book of N
 //                    transactions (10k, 100k): /Shown when it comes into
 //                    view (every master's total taken again), /Turn for an
@@ -278,11 +280,30 @@ void RegisterShowMore(benchmark::State& state) {
     closeHome(state, bytes);
 }
 
+void EditorOpen(benchmark::State& state) {
+    std::shared_ptr<AccountsViewC> home = openHome(static_cast<size_t>(state.range(0)));
+    auto reg = std::make_shared<TransactionsViewC>();
+    reg->setAccount(home->accounts().front());
+    home->pushView(reg, 0);
+    Application::sharedApplication().render();
+    size_t bytes = 0;
+    for (auto _ : state) {
+        bytes = turn(R"({"kind":"tap","target":"row:0:0"})");
+        state.PauseTiming();
+        reg->navigationController()->popViewControllerAnimated(false);
+        RunLoop::main().runFor(0);
+        Application::sharedApplication().render();
+        state.ResumeTiming();
+    }
+    closeHome(state, bytes);
+}
+
 }  // namespace
 
 BENCHMARK(HomeShown)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(RegisterOpen)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(RegisterShowMore)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(EditorOpen)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(AmountKey)->Unit(benchmark::kMicrosecond);
 BENCHMARK(CurrenciesTap)->Unit(benchmark::kMicrosecond);
 BENCHMARK(SettingsToggle)->Unit(benchmark::kMicrosecond);

@@ -33,6 +33,13 @@ void AccountCell::render(SceneNode& row, SceneContext& context, const std::strin
     row.set("value", balance_.text);
     if (balance_.color) row.set("valueColor", balance_.color->css());
     if (dimmed_) row.set("dimmed", true);
+    if (!pictureTapped || imageName.empty()) return;
+    std::string id = "picture:" + suffix;
+    row.set("imageAction", id);
+    // The cell lives only while the table is drawn; the action keeps its own copy.
+    context.addAction(id, [tapped = pictureTapped](const UIEvent& event) {
+        if (event.kind == UIEvent::Kind::Tap) tapped();
+    });
 }
 
 }  // namespace tallo

@@ -5,6 +5,7 @@
 // A name too long to sit beside the balance in 240 points ends in "...".
 // The accessory button edits the account.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,9 @@ public:
     const std::string& balanceText() const { return balance_.text; }
     // Investment and loan accounts are drawn dimmed.
     bool isDimmed() const { return dimmed_; }
+
+    // A tap on the icon alone (as "picture:<section>:<row>"); unset: the icon is part of the row.
+    std::function<void()> pictureTapped;
 
     void render(SceneNode& row, SceneContext& context, const std::string& suffix) override;
 

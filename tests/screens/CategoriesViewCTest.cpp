@@ -4,6 +4,7 @@
 
 #include "Classes/screens/categories/CategoriesViewC.h"
 
+#include "Classes/screens/amount/AmountViewC.h"
 #include "Classes/screens/categories/CategoryEditViewC.h"
 #include "tests/screens/CategoryPayeeScreenTest.h"
 
@@ -163,14 +164,19 @@ TEST_F(CategoriesViewCTest, APictureWithOnlyUnsupportedAccountsSaysSo) {
     EXPECT_EQ(count("Transaction"), 0u);
 }
 
-TEST_F(CategoriesViewCTest, APictureWithAnAccountLeavesNothingBehindUntilTheWizardTakesOver) {
+TEST_F(CategoriesViewCTest, APictureStartsTheWizardOnTheAmountAndCancellingLeavesNothingBehind) {
     TLCurrency* usd = currency("USD", true);
     account("Checking", usd);
-    category("Car");
+    TLCategory* car = category("Car");
     TLDatabase::sharedDatabase().save();
     showTab();
     tap("picture:0:0");
     EXPECT_EQ(alertTitle(), "(no alert)");
+    auto* amount = dynamic_cast<AmountViewC*>(app().visibleViewController());
+    ASSERT_NE(amount, nullptr) << "payees are off: the amount comes first";
+    ASSERT_NE(amount->transaction(), nullptr);
+    EXPECT_EQ(amount->transaction()->getSplit()->category(), car);
+    tap("nav:left");  // Cancel
     EXPECT_EQ(count("Transaction"), 0u);
     EXPECT_EQ(count("Split"), 0u);
     EXPECT_FALSE(unsaved()) << "the store is as it was";

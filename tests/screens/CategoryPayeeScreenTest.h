@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "Classes/screens/wizard/TLWizard.h"
 #include "Classes/shell/TLViewC.h"
 #include "Classes/store/TLDatabase.h"
 #include "tests/shell/ScreenTestSupport.h"
@@ -23,8 +24,10 @@ public:
 class CategoryPayeeScreenTest : public ScreenTest {
 protected:
     CategoryPayeeScreenTest() : opener(std::make_shared<Opener>()) {
+        TLWizard::resetActiveWizard();
         app().setRootViewController(std::make_shared<NavigationController>(opener));
     }
+    ~CategoryPayeeScreenTest() override { TLWizard::resetActiveWizard(); }
     // The rows as "text [detail] (marks)", a row a "; " and a section a " | ".
     std::string rows() {
         SceneNode rendered = app().render();

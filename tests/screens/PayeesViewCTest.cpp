@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "Classes/ledger/TLTransaction.h"
+#include "Classes/screens/amount/AmountViewC.h"
 #include "Classes/screens/categories/NewTransactionFromPicture.h"
 #include "Classes/store/TLImageRecord.h"
 #include "Platform/ui/PeoplePickerNavigationController.h"
@@ -217,10 +218,17 @@ TEST_F(PayeesViewCTest, APayeesPictureStartsATransactionWithItsDefaultCategory) 
     EXPECT_EQ(made->splits().size(), 0u) << "no default category, no split";
     NewTransactionFromPicture::discard(made);
 
+    TLDatabase::sharedDatabase().save();
     showTab();
-    tap("picture:0:0");
+    tap("picture:1:0");  // Green Grocer: its category is known, the wizard asks the amount
     EXPECT_EQ(alertTitle(), "(no alert)");
+    auto* amount = dynamic_cast<AmountViewC*>(app().visibleViewController());
+    ASSERT_NE(amount, nullptr);
+    ASSERT_NE(amount->transaction(), nullptr);
+    EXPECT_EQ(amount->transaction()->payee(), grocer);
+    tap("nav:left");  // Cancel: the wizard takes the transaction back
     EXPECT_TRUE(TLDatabase::sharedDatabase().getAllObjectsWithEntityName("Transaction").empty());
+    EXPECT_FALSE(TLDatabase::sharedDatabase().context()->hasChanges());
 }
 
 TEST_F(PayeesViewCTest, APayeesPictureWithoutAccountsAlerts) {

@@ -4,11 +4,13 @@
 
 #include "Classes/controls/AccountCell.h"
 #include "Classes/ledger/TLAccount.h"
+#include "Classes/ledger/TLTransaction.h"
 #include "Classes/screens/accounts/AccountEditViewC.h"
 #include "Classes/screens/accounts/AccountTypeName.h"
 #include "Classes/screens/passcode/PasscodeEditViewC.h"
 #include "Classes/screens/settings/SettingsViewC.h"
 #include "Classes/screens/transactions/TransactionsViewC.h"
+#include "Classes/screens/wizard/TLWizard.h"
 #include "Classes/shell/TLGlobal.h"
 #include "Classes/store/TLAccountType.h"
 #include "Classes/store/TLDatabase.h"
@@ -136,7 +138,16 @@ std::shared_ptr<TableViewCell> AccountsViewC::tableViewCellForRowAtIndexPath(Tab
     }
     auto cell = std::make_shared<AccountCell>();
     cell->setAccount(account);
-    // A tap on the icon of a supported account starts the entry wizard with a new transaction in it.
+    // Outside editing, a tap on the icon of a supported account starts the
+    // entry wizard with a new transaction in it.
+    if (!isEditing() && !account->isNotSupported()) {
+        cell->pictureTapped = [this, account] {
+            auto* made = static_cast<TLTransaction*>(createObjectForEntity("Transaction"));
+            made->setAccount(account);
+            made->copyCurrencyFromAccount();
+            TLWizard::activeWizard().beginWithInitiator(this, TLWizard::Initiator::AccountsList, made);
+        };
+    }
     return cell;
 }
 

@@ -2,9 +2,11 @@
 
 #include "Classes/controls/TLPictureCell.h"
 #include "Classes/ledger/TLCategory.h"
+#include "Classes/ledger/TLTransaction.h"
 #include "Classes/screens/categories/CategoryAmount.h"
 #include "Classes/screens/categories/CategoryEditViewC.h"
 #include "Classes/screens/categories/NewTransactionFromPicture.h"
+#include "Classes/screens/wizard/TLWizard.h"
 #include "Classes/shell/TLGlobal.h"
 #include "Classes/store/TLDatabase.h"
 #include "Platform/foundation/Localization.h"
@@ -147,9 +149,7 @@ void CategoriesViewC::startNewTransaction(TLCategory* category) {
     TLTransaction* transaction = NewTransactionFromPicture::fromCategory(category);
     if (transaction == nullptr) return;
     amountsCache.erase(category->uuid().value_or(""));
-    // The entry wizard takes the transaction from here once it exists; until
-    // then it is not left behind unsaved.
-    NewTransactionFromPicture::discard(transaction);
+    TLWizard::activeWizard().beginWithInitiator(this, TLWizard::Initiator::CategoryList, transaction);
 }
 
 void CategoriesViewC::leftAction() {

@@ -2,8 +2,10 @@
 
 #include "Classes/controls/TLPictureCell.h"
 #include "Classes/ledger/TLCategory.h"
+#include "Classes/ledger/TLTransaction.h"
 #include "Classes/screens/categories/CategoryAmount.h"
 #include "Classes/screens/categories/NewTransactionFromPicture.h"
+#include "Classes/screens/wizard/TLWizard.h"
 #include "Classes/shell/TLGlobal.h"
 #include "Classes/store/TLDatabase.h"
 #include "Classes/store/TLImageRecord.h"
@@ -204,9 +206,7 @@ void CategoryEditViewC::startNewTransaction() {
     if (transaction == nullptr) return;
     amountsCache.erase(category->uuid().value_or(""));
     amount.reset();
-    // The entry wizard takes the transaction from here once it exists; until
-    // then it is not left behind unsaved.
-    NewTransactionFromPicture::discard(transaction);
+    TLWizard::activeWizard().beginWithInitiator(this, TLWizard::Initiator::CategoryList, transaction);
 }
 
 void CategoryEditViewC::rightAction() {

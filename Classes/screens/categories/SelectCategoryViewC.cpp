@@ -1,5 +1,7 @@
 #include "Classes/screens/categories/SelectCategoryViewC.h"
 
+#include "Classes/screens/wizard/TLWizard.h"
+
 #include <algorithm>
 
 #include "Classes/controls/TLPictureCell.h"
@@ -74,13 +76,21 @@ void SelectCategoryViewC::prepareForMode(int mode) {
 
 void SelectCategoryViewC::leftAction() {
     isCanceled = true;
-    // Inside the entry wizard (mode 1) "Cancel" also deletes the wizard's new
-    // split (a new split of a transaction) or cancels the wizard; that branch
-    // belongs to the wizard.
+    // Inside the entry wizard "Cancel" cancels it: a new split goes, a new
+    // transaction is rolled back.
+    if (isWizardStep()) return TLWizard::activeWizard().cancel();
     TLSelectionViewC::leftAction();
 }
 
-void SelectCategoryViewC::rightAction() { popView(); }
+void SelectCategoryViewC::rightAction() {
+    if (isWizardStep()) return TLWizard::activeWizard().next();
+    popView();
+}
+
+bool SelectCategoryViewC::isWizardStep() const {
+    TLWizard& wizard = TLWizard::activeWizard();
+    return viewMode == 1 && wizard.isActive() && wizard.activeView() == this;
+}
 
 TLCategory* SelectCategoryViewC::categoryAtIndexPath(IndexPath indexPath) {
     if (indexPath.section < 0 || indexPath.row < 0) return nullptr;
@@ -243,7 +253,8 @@ void SelectCategoryViewC::choose(TLCategory* chosen) {
         return;
     }
     category = chosen;
-    // Inside the entry wizard (mode 1) the wizard moves on from here instead.
+    // Inside the entry wizard the wizard moves on instead of closing.
+    if (isWizardStep()) return TLWizard::activeWizard().next();
     popView();
 }
 

@@ -23,7 +23,9 @@
 // in selectedCategoriesArray; its right button ("Next" in mode 1, "Done" in
 // mode 2) closes. "Cancel" closes with isCanceled set. The opener reads the
 // result in its willPopNextView or willDismissModalView. A created category
-// is not saved here: the opener's save or rollback decides.
+// is not saved here: the opener's save or rollback decides. As a step of
+// the entry wizard (view mode 1) a choice and the right button move the
+// wizard on, and "Cancel" cancels it.
 
 #include <string>
 #include <vector>
@@ -85,6 +87,8 @@ public:
     void tableViewDidSelectRowAtIndexPath(TableView& table, IndexPath indexPath) override;
 
 private:
+    // Opened by the entry wizard as its current step.
+    bool isWizardStep() const;
     void readSearchText(const std::string& text);
     void choose(TLCategory* chosen);
     bool isMarked(TLCategory* candidate) const;

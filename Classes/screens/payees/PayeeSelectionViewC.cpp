@@ -1,6 +1,7 @@
 #include "Classes/screens/payees/PayeeSelectionViewC.h"
 
 #include "Classes/ledger/TLPayee.h"
+#include "Classes/screens/wizard/TLWizard.h"
 #include "Classes/store/TLDatabase.h"
 #include "Platform/foundation/Localization.h"
 
@@ -34,12 +35,20 @@ void PayeeSelectionViewC::prepareForMode(int mode) {
 
 void PayeeSelectionViewC::leftAction() {
     isCanceled = true;
-    // Inside the entry wizard "Cancel" cancels the wizard; that branch
-    // belongs to the wizard.
+    // Inside the entry wizard "Cancel" cancels it.
+    if (isWizardStep()) return TLWizard::activeWizard().cancel();
     TLAZSelectionViewC::leftAction();
 }
 
-void PayeeSelectionViewC::rightAction() { popView(); }
+void PayeeSelectionViewC::rightAction() {
+    if (isWizardStep()) return TLWizard::activeWizard().next();
+    popView();
+}
+
+bool PayeeSelectionViewC::isWizardStep() const {
+    TLWizard& wizard = TLWizard::activeWizard();
+    return viewMode == 1 && wizard.isActive() && wizard.activeView() == this;
+}
 
 TLPayee* PayeeSelectionViewC::createPayeeFromText(const std::string& text) {
     TLDatabase& database = TLDatabase::sharedDatabase();
@@ -59,7 +68,8 @@ void PayeeSelectionViewC::tableViewDidSelectRowAtIndexPath(TableView&, IndexPath
         payee = static_cast<TLPayee*>(objectAtIndexPath(indexPath));
         if (payee == nullptr) return;
     }
-    // Inside the entry wizard (mode 1) the wizard moves on from here instead.
+    // Inside the entry wizard the wizard moves on instead of closing.
+    if (isWizardStep()) return TLWizard::activeWizard().next();
     popView();
 }
 

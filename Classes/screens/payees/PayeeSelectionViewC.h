@@ -6,7 +6,8 @@
 // it; the matching payees follow. The choice is `payee` and the chooser
 // closes; "Cancel" closes with isCanceled set. The opener reads `payee` in
 // its willPopNextView or willDismissModalView; a created payee is not
-// saved here.
+// saved here. As a step of the entry wizard (view mode 1) a choice and
+// "Next" (no payee) move the wizard on, and "Cancel" cancels it.
 
 #include <string>
 
@@ -39,6 +40,10 @@ public:
     // "Escape" typed outside the search field is "Cancel".
     bool keyPressed(const std::string& key) override;
     void tableViewDidSelectRowAtIndexPath(TableView& table, IndexPath indexPath) override;
+
+private:
+    // Opened by the entry wizard as its current step.
+    bool isWizardStep() const;
 };
 
 }  // namespace tallo

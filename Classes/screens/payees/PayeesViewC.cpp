@@ -2,8 +2,10 @@
 
 #include "Classes/controls/TLPictureCell.h"
 #include "Classes/ledger/TLPayee.h"
+#include "Classes/ledger/TLTransaction.h"
 #include "Classes/screens/categories/NewTransactionFromPicture.h"
 #include "Classes/screens/payees/PayeeEditViewC.h"
+#include "Classes/screens/wizard/TLWizard.h"
 #include "Classes/shell/TLGlobal.h"
 #include "Classes/store/TLDatabase.h"
 #include "Platform/foundation/Localization.h"
@@ -124,9 +126,7 @@ void PayeesViewC::closePeoplePicker() {
 void PayeesViewC::startNewTransaction(TLPayee* payee) {
     TLTransaction* transaction = NewTransactionFromPicture::fromPayee(payee);
     if (transaction == nullptr) return;
-    // The entry wizard takes the transaction from here once it exists; until
-    // then it is not left behind unsaved.
-    NewTransactionFromPicture::discard(transaction);
+    TLWizard::activeWizard().beginWithInitiator(this, TLWizard::Initiator::PayeeList, transaction);
 }
 
 std::shared_ptr<TableViewCell> PayeesViewC::tableViewCellForRowAtIndexPath(TableView&, IndexPath indexPath) {

@@ -6,6 +6,8 @@
 #include "Classes/ledger/TLAccount.h"
 #include "Classes/ledger/TLTransaction.h"
 #include "Classes/screens/accounts/AccountTypeName.h"
+#include "Classes/screens/transactions/TransactionEditViewC.h"
+#include "Classes/screens/wizard/TLWizard.h"
 #include "Classes/shell/TLGlobal.h"
 #include "Classes/store/TLAccountType.h"
 #include "Classes/store/TLDatabase.h"
@@ -59,7 +61,12 @@ void TransactionsViewC::viewDidAppear(bool animated) {
 }
 
 void TransactionsViewC::rightAction() {
+    if (account_ == nullptr || account_->isNotSupported()) return;
     // The entry wizard starts here with a new transaction in this account.
+    auto* made = static_cast<TLTransaction*>(createObjectForEntity("Transaction"));
+    made->setAccount(account_);
+    made->copyCurrencyFromAccount();
+    TLWizard::activeWizard().beginWithInitiator(this, TLWizard::Initiator::TransactionsList, made);
 }
 
 // ---- the register -----------------------------------------------------------
@@ -187,7 +194,9 @@ std::string TransactionsViewC::tableViewTitleForHeaderInSection(TableView&, int 
 void TransactionsViewC::tableViewDidSelectRowAtIndexPath(TableView& table, IndexPath indexPath) {
     if (isExtraCellAtLastSection(indexPath)) return showMore();
     TLSearchViewC::tableViewDidSelectRowAtIndexPath(table, indexPath);
-    // The transaction editor opens here with transactionAtIndexPath(indexPath).
+    TLTransaction* shown = transactionAtIndexPath(indexPath);
+    if (shown == nullptr) return;
+    pushView(std::make_shared<TransactionEditViewC>(shown), 0);
 }
 
 void TransactionsViewC::showMore() {

@@ -1,0 +1,104 @@
+// A day's entry through the browser: a fresh home gets "Checking" with an
+// opening balance; the register's "+" walks through the entry wizard — a
+// new category typed into the chooser, the amount on the keypad — to the
+// transaction editor, whose Done lists the expense under the balance bar.
+// The expense is opened again, split in two through "Split Transaction",
+// and the balance follows. A screenshot of each step is left in the output
+// folder (editor-*.png).
+//
+//   node editor-journey.mjs   with TALLO_BIN, TALLO_RESOURCES, E2E_OUT set
+
+import assert from 'node:assert/strict';
+import { mkdtempSync, mkdirSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { chromium } from 'playwright-core';
+import { screenshot, settle, startTallo, stopTallo } from './support.mjs';
+
+const bin = process.env.TALLO_BIN;
+const out = process.env.E2E_OUT || path.join(tmpdir(), 'tallo-e2e');
+const browserPath = process.env.CHROMIUM || '/usr/bin/chromium';
+assert.ok(bin, 'TALLO_BIN names the tallo program');
+mkdirSync(out, { recursive: true });
+const fresh = mkdtempSync(path.join(tmpdir(), 'tallo-e2e-editor-'));
+
+const shot = async (page, name) => { await settle(page); await screenshot(page, out, 'editor-' + name); };
+const title = (page, text) => page.locator('.navbar .title', { hasText: text }).waitFor();
+const row = (page, text) => page.locator('.row', { hasText: text });
+const navButton = (page, text) => page.locator('.navbar button', { hasText: text });
+const right = (page) => page.locator('.navbar button.right');
+const balance = (page) => page.locator('.networth.bottom .amount').textContent();
+const options = ['--locale', 'en_US', '--time-zone', 'UTC', '--no-sync'];
+
+const browser = await chromium.launch({ executablePath: browserPath, args: ['--no-sandbox'] });
+const tallo = await startTallo(bin, fresh, options);
+try {
+  const page = await browser.newPage({ viewport: { width: 390, height: 700 } });
+  const pageErrors = [];
+  page.on('pageerror', (error) => pageErrors.push(String(error)));
+  await page.goto(tallo.url);
+
+  // The first account, with 1,000 to start from.
+  await title(page, 'New Account');
+  await page.locator('.row input.field').fill('Checking');
+  await row(page, 'Balance').click();
+  await title(page, 'Starting Balance');
+  for (const key of '1000') await page.keyboard.press(key);
+  await page.keyboard.press('Enter');
+  await title(page, 'New Account');
+  await navButton(page, 'Done').click();
+  await title(page, 'Home');
+
+  // The register's "+": category, amount, then the editor.
+  await row(page, 'Checking').locator('.text').click();
+  await title(page, 'Checking');
+  await right(page).click();
+  await title(page, 'Select Category');
+  await page.locator('input.search-field').fill('Groceries');
+  await row(page, 'Create "Groceries"').click();
+  await page.locator('.amount-value').waitFor();
+  for (const key of '42.50') await page.keyboard.press(key);
+  await page.locator('.amount-value', { hasText: '$42.50' }).waitFor();
+  await shot(page, 'amount');
+  await page.keyboard.press('Enter');
+  await title(page, 'New Transaction');
+  await row(page, '-$42.50').waitFor();
+  await row(page, 'Groceries').locator('.detail', { hasText: '$42.50' }).waitFor();
+  await shot(page, 'new-transaction');
+  await navButton(page, 'Done').click();
+
+  await title(page, 'Checking');
+  await row(page, 'Groceries').waitFor();
+  await page.waitForFunction(() => document.querySelector('.networth.bottom .amount')?.textContent === '$957.50');
+  assert.equal(await balance(page), '$957.50');
+  await shot(page, 'register');
+
+  // Opened again and split: 10 of it goes to Household.
+  await row(page, 'Groceries').click();
+  await title(page, 'Transaction Info');
+  await shot(page, 'info');
+  await navButton(page, 'Edit').click();
+  await row(page, 'Split Transaction').click();
+  await title(page, 'Select Category');
+  await page.locator('input.search-field').fill('Household');
+  await row(page, 'Create "Household"').click();
+  await page.locator('.amount-value').waitFor();
+  for (const key of '10') await page.keyboard.press(key);
+  await page.keyboard.press('Enter');
+  await title(page, 'Transaction Info');
+  await row(page, '-$52.50').waitFor();
+  await row(page, 'Household').locator('.detail', { hasText: '$10.00' }).waitFor();
+  await row(page, 'Add split').waitFor();
+  await shot(page, 'split');
+  await navButton(page, 'Done').click();
+  await navButton(page, 'Edit').waitFor();
+  await row(page, 'Add split').waitFor({ state: 'detached' });
+  await navButton(page, 'Back').click();
+  await title(page, 'Checking');
+  await page.waitForFunction(() => document.querySelector('.networth.bottom .amount')?.textContent === '$947.50');
+  await shot(page, 'register-split');
+  assert.deepEqual(pageErrors, [], 'the page ran without errors');
+} finally {
+  await stopTallo(tallo.child);
+  await browser.close();
+}
