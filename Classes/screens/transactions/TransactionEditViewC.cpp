@@ -207,30 +207,96 @@ std::shared_ptr<TableViewCell> TransactionEditViewC::splitCell(int index, size_t
     return cell;
 }
 
+std::shared_ptr<TableViewCell> TransactionEditViewC::amountCell() {
+    auto cell = std::make_shared<TableViewCell>(TableViewCell::Style::Subtitle, "amount");
+    cell->textLabel().text = amountText(transaction->getTotalAmount());
+    cell->textLabel().color = transaction->isNegative() ? kNegative : kPositive;
+    cell->textLabel().bold = true;
+    cell->textLabel().fontSize = 24;
+    std::string small;
+    if (transaction->isTransfer()) {
+        small = L("Transfer");
+    } else if (transaction->isInvestmentBuySell()) {
+        small = transaction->isNegative() ? L("Buy") : L("Sell");
+    } else if (transaction->isSplit() && !transaction->shouldPreferPayee()) {
+        small = L("Split");
+    }
+    cell->detailTextLabel().text = small;
+    cell->selectable = isEditing() && transaction->getOrderedSplit().size() < 2;
+    return cell;
+}
+
+std::shared_ptr<TableViewCell> TransactionEditViewC::textRowCell(const std::shared_ptr<TableViewCell>& field,
+                                                                  const std::string& label, const std::string& text) {
+    if (isEditing()) {
+        field->textField->text = text;
+        return field;
+    }
+    auto cell = std::make_shared<TableViewCell>(TableViewCell::Style::Value2, "field");
+    cell->textLabel().text = label;
+    cell->detailTextLabel().text = text;
+    cell->selectable = false;
+    return cell;
+}
+
+std::shared_ptr<TableViewCell> TransactionEditViewC::payeeCell(size_t row) {
+    bool editing = isEditing();
+    TLPayee* payee = transaction->payee();
+    std::string name = payee != nullptr ? payee->representationString().value_or("") : "";
+    // A payee that comes first stands under the amount on its own.
+    bool preferred = row == 1 && transaction->shouldPreferPayee();
+    auto cell = std::make_shared<TableViewCell>(preferred ? TableViewCell::Style::Default : TableViewCell::Style::Value2,
+                                                preferred ? "payee" : "field");
+    cell->selectable = editing;
+    if (editing) cell->accessoryType = TableViewCell::Accessory::DisclosureIndicator;
+    if (preferred) {
+        cell->textLabel().text = name;
+        cell->textLabel().bold = true;
+        cell->textLabel().fontSize = 18;
+    } else {
+        cell->textLabel().text = L("Payee");
+        cell->detailTextLabel().text = name.empty() && editing ? L("Name") : name;
+        if (name.empty()) cell->detailTextLabel().color = kPlaceholder;
+    }
+    return cell;
+}
+
+std::shared_ptr<TableViewCell> TransactionEditViewC::detailCell(Row kind) {
+    bool editing = isEditing();
+    auto cell = std::make_shared<TableViewCell>(TableViewCell::Style::Value2, "field");
+    cell->selectable = editing;
+    if (editing) cell->accessoryType = TableViewCell::Accessory::DisclosureIndicator;
+    bool choosable = editing;
+    if (kind == Row::Account) {
+        cell->textLabel().text = L("Account");
+        TLAccount* account = transaction->account();
+        cell->detailTextLabel().text = account != nullptr ? account->name().value_or("") : L("Name");
+        choosable = editing && viewMode == 1 && TLAccount::getAccounts().size() >= 2;
+    } else if (kind == Row::Transfer) {
+        bool sending = transaction->transferPrimary().value_or(false);
+        cell->textLabel().text = sending ? L("To") : L("From");
+        TLAccount* other = transaction->transferAccount_;
+        cell->detailTextLabel().text = other != nullptr ? other->name().value_or("") : L("Select Account");
+        if (other == nullptr) cell->detailTextLabel().color = kPlaceholder;
+        choosable = editing && sending && TLAccount::getAccounts().size() >= 2;
+    } else if (kind == Row::Date) {
+        cell->textLabel().text = L("Date");
+        std::optional<Date> date = transaction->transactionDate();
+        cell->detailTextLabel().text = date ? mediumDateText(*date) : "";
+        cell->accessoryType = TableViewCell::Accessory::None;
+        return cell;
+    }
+    cell->selectable = choosable;
+    if (!choosable) cell->accessoryType = TableViewCell::Accessory::None;
+    return cell;
+}
+
 std::shared_ptr<TableViewCell> TransactionEditViewC::tableViewCellForRowAtIndexPath(TableView&, IndexPath indexPath) {
     auto row = static_cast<size_t>(indexPath.row);
     if (row >= rows_.size()) return std::make_shared<TableViewCell>();
     const RowInfo& info = rows_[row];
-    bool editing = isEditing();
     switch (info.kind) {
-        case Row::Amount: {
-            auto cell = std::make_shared<TableViewCell>(TableViewCell::Style::Subtitle, "amount");
-            cell->textLabel().text = amountText(transaction->getTotalAmount());
-            cell->textLabel().color = transaction->isNegative() ? kNegative : kPositive;
-            cell->textLabel().bold = true;
-            cell->textLabel().fontSize = 24;
-            std::string small;
-            if (transaction->isTransfer()) {
-                small = L("Transfer");
-            } else if (transaction->isInvestmentBuySell()) {
-                small = transaction->isNegative() ? L("Buy") : L("Sell");
-            } else if (transaction->isSplit() && !transaction->shouldPreferPayee()) {
-                small = L("Split");
-            }
-            cell->detailTextLabel().text = small;
-            cell->selectable = editing && transaction->getOrderedSplit().size() < 2;
-            return cell;
-        }
+        case Row::Amount: return amountCell();
         case Row::Split: return splitCell(info.split, row);
         case Row::AddSplit:
         case Row::SplitTransaction: {
@@ -245,82 +311,11 @@ std::shared_ptr<TableViewCell> TransactionEditViewC::tableViewCellForRowAtIndexP
             cell->textLabel().centered = true;
             return cell;
         }
-        case Row::Notes: {
-            if (editing) {
-                notesCell_->textField->text = transaction->comments().value_or("");
-                return notesCell_;
-            }
-            auto cell = std::make_shared<TableViewCell>(TableViewCell::Style::Value2, "field");
-            cell->textLabel().text = L("Notes");
-            cell->detailTextLabel().text = transaction->comments().value_or("");
-            cell->selectable = false;
-            return cell;
-        }
-        case Row::Number: {
-            if (editing) {
-                numberCell_->textField->text = transaction->number().value_or("");
-                return numberCell_;
-            }
-            auto cell = std::make_shared<TableViewCell>(TableViewCell::Style::Value2, "field");
-            cell->textLabel().text = L("No.");
-            cell->detailTextLabel().text = transaction->number().value_or("");
-            cell->selectable = false;
-            return cell;
-        }
-        default: break;
+        case Row::Notes: return textRowCell(notesCell_, L("Notes"), transaction->comments().value_or(""));
+        case Row::Number: return textRowCell(numberCell_, L("No."), transaction->number().value_or(""));
+        case Row::Payee: return payeeCell(row);
+        default: return detailCell(info.kind);
     }
-    auto cell = std::make_shared<TableViewCell>(TableViewCell::Style::Value2, "field");
-    cell->selectable = editing;
-    if (editing) cell->accessoryType = TableViewCell::Accessory::DisclosureIndicator;
-    switch (info.kind) {
-        case Row::Payee: {
-            TLPayee* payee = transaction->payee();
-            bool preferred = row == 1 && transaction->shouldPreferPayee();
-            std::string name = payee != nullptr ? payee->representationString().value_or("") : "";
-            if (preferred) {
-                cell = std::make_shared<TableViewCell>(TableViewCell::Style::Default, "payee");
-                cell->textLabel().text = name;
-                cell->textLabel().bold = true;
-                cell->textLabel().fontSize = 18;
-                cell->selectable = editing;
-                if (editing) cell->accessoryType = TableViewCell::Accessory::DisclosureIndicator;
-            } else {
-                cell->textLabel().text = L("Payee");
-                cell->detailTextLabel().text = name.empty() && editing ? L("Name") : name;
-                if (name.empty()) cell->detailTextLabel().color = kPlaceholder;
-            }
-            break;
-        }
-        case Row::Account: {
-            cell->textLabel().text = L("Account");
-            TLAccount* account = transaction->account();
-            cell->detailTextLabel().text = account != nullptr ? account->name().value_or("") : L("Name");
-            bool choosable = editing && viewMode == 1 && TLAccount::getAccounts().size() >= 2;
-            cell->selectable = choosable;
-            if (!choosable) cell->accessoryType = TableViewCell::Accessory::None;
-            break;
-        }
-        case Row::Transfer: {
-            bool sending = transaction->transferPrimary().value_or(false);
-            cell->textLabel().text = sending ? L("To") : L("From");
-            TLAccount* other = transaction->transferAccount_;
-            cell->detailTextLabel().text = other != nullptr ? other->name().value_or("") : L("Select Account");
-            if (other == nullptr) cell->detailTextLabel().color = kPlaceholder;
-            bool choosable = editing && sending && TLAccount::getAccounts().size() >= 2;
-            cell->selectable = choosable;
-            if (!choosable) cell->accessoryType = TableViewCell::Accessory::None;
-            break;
-        }
-        case Row::Date: {
-            cell->textLabel().text = L("Date");
-            std::optional<Date> date = transaction->transactionDate();
-            cell->detailTextLabel().text = date ? mediumDateText(*date) : "";
-            cell->accessoryType = TableViewCell::Accessory::None;
-            break;
-        }
-        default: break;
-    }
-    return cell;
 }
 
 void TransactionEditViewC::renderContent(SceneNode& content, SceneContext& context) {

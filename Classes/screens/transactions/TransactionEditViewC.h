@@ -125,6 +125,13 @@ private:
     // After the amount screen: a transfer keeps only the edited split, without category.
     void keepOnlyTransferSplit(TLSplit* edited);
     std::shared_ptr<TableViewCell> splitCell(int index, size_t row);
+    std::shared_ptr<TableViewCell> amountCell();
+    // The notes and number rows: the field while editing, a label otherwise.
+    std::shared_ptr<TableViewCell> textRowCell(const std::shared_ptr<TableViewCell>& field, const std::string& label,
+                                               const std::string& text);
+    std::shared_ptr<TableViewCell> payeeCell(size_t row);
+    // The account, transfer-account and date rows.
+    std::shared_ptr<TableViewCell> detailCell(Row kind);
 
     std::vector<RowInfo> rows_;
     bool canSave_ = true;
