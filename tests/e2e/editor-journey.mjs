@@ -3,8 +3,10 @@
 // new category typed into the chooser, the amount on the keypad — to the
 // transaction editor, whose Done lists the expense under the balance bar.
 // The expense is opened again, split in two through "Split Transaction",
-// and the balance follows. A screenshot of each step is left in the output
-// folder (editor-*.png).
+// and the balance follows. Then, with payees on, a second expense for a
+// payee made on the way ("Café Central") is found again by typing "cafe"
+// into the register's search, and Home's net worth agrees. A screenshot of
+// each step is left in the output folder (editor-*.png).
 //
 //   node editor-journey.mjs   with TALLO_BIN, TALLO_RESOURCES, E2E_OUT set
 
@@ -97,6 +99,49 @@ try {
   await title(page, 'Checking');
   await page.waitForFunction(() => document.querySelector('.networth.bottom .amount')?.textContent === '$947.50');
   await shot(page, 'register-split');
+
+  // Payees on: Home → Settings → Transaction → Payee.
+  await navButton(page, 'Back').click();
+  await title(page, 'Home');
+  await navButton(page, 'Settings').click();
+  await row(page, 'Transaction').click();
+  await title(page, 'Transaction Settings');
+  await row(page, 'Payee').locator('.switch').click();
+  await page.waitForFunction(() => document.querySelectorAll('.row .switch.on').length === 2);
+  await navButton(page, 'Back').click();
+  await title(page, 'Settings');
+  await navButton(page, 'Home').click();
+  await title(page, 'Home');
+
+  // A coffee for a payee made in the wizard's first step, filed under Groceries.
+  await row(page, 'Checking').locator('.text').click();
+  await title(page, 'Checking');
+  await right(page).click();
+  await title(page, 'Select Payee');
+  await page.locator('input.search-field').fill('Café Central');
+  await row(page, 'Create "Café Central"').click();
+  await title(page, 'Select Category');
+  await row(page, 'Groceries').first().click();
+  await page.locator('.amount-value').waitFor();
+  for (const key of '7.25') await page.keyboard.press(key);
+  await page.keyboard.press('Enter');
+  await title(page, 'New Transaction');
+  await navButton(page, 'Done').click();
+  await title(page, 'Checking');
+  await page.waitForFunction(() => document.querySelector('.networth.bottom .amount')?.textContent === '$940.25');
+  await row(page, 'Café Central').waitFor();
+
+  // Found again without the accent or the capitals.
+  await page.locator('input.search-field').fill('cafe');
+  await page.waitForFunction(() => {
+    const texts = [...document.querySelectorAll('.row')].map((r) => r.textContent);
+    return texts.some((t) => t.includes('Café Central')) && !texts.some((t) => t.includes('$52.50'));
+  });
+  await shot(page, 'search-cafe');
+  await navButton(page, 'Back').click();
+  await title(page, 'Home');
+  await page.waitForFunction(() => [...document.querySelectorAll('.networth .amount')].some((a) => a.textContent === '$940.25'));
+  await shot(page, 'home-after');
   assert.deepEqual(pageErrors, [], 'the page ran without errors');
 } finally {
   await stopTallo(tallo.child);
