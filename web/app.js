@@ -221,8 +221,22 @@ function drawRow(row, editing) {
       remove.onclick = (e) => { e.stopPropagation(); showDelete(); };
       r.prepend(remove);
     }
-    r.addEventListener('pointerdown', (e) => { startX = e.clientX; });
-    r.addEventListener('pointerup', (e) => { if (startX !== null && startX - e.clientX > 40) showDelete(); startX = null; });
+    // A swipe to the left shows Delete; the click the same release makes
+    // is not a tap on the row (which would open it).
+    let swiped = false;
+    r.addEventListener('pointerdown', (e) => { startX = e.clientX; swiped = false; });
+    r.addEventListener('pointerup', (e) => {
+      if (startX !== null && startX - e.clientX > 40) {
+        showDelete();
+        swiped = true;
+      }
+      startX = null;
+    });
+    r.addEventListener('click', (e) => {
+      if (!swiped) return;
+      swiped = false;
+      e.stopImmediatePropagation();
+    }, true);
   }
   return r;
 }

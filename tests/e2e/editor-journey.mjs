@@ -5,8 +5,10 @@
 // The expense is opened again, split in two through "Split Transaction",
 // and the balance follows. Then, with payees on, a second expense for a
 // payee made on the way ("Café Central") is found again by typing "cafe"
-// into the register's search, and Home's net worth agrees. A screenshot of
-// each step is left in the output folder (editor-*.png).
+// into the register's search, and Home's net worth agrees. Last, 100 moved
+// to a second account ("Savings") is deleted from Savings' side with a
+// swipe, and Checking's balance comes back. A screenshot of each step is
+// left in the output folder (editor-*.png).
 //
 //   node editor-journey.mjs   with TALLO_BIN, TALLO_RESOURCES, E2E_OUT set
 
@@ -30,6 +32,27 @@ const row = (page, text) => page.locator('.row', { hasText: text });
 const navButton = (page, text) => page.locator('.navbar button', { hasText: text });
 const right = (page) => page.locator('.navbar button.right');
 const balance = (page) => page.locator('.networth.bottom .amount').textContent();
+// Swipes a row to the left and taps its Delete. A scene drawn in between
+// takes the button away again (as under a person's finger): swipe again.
+const swipeToDelete = async (page, target) => {
+  for (let attempt = 0; attempt < 5; attempt += 1) {
+    await target.waitFor();
+    await settle(page);
+    const box = await target.boundingBox();
+    if (!box) continue;
+    await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+    await page.mouse.down();
+    await page.mouse.move(box.x + box.width / 2 - 120, box.y + box.height / 2, { steps: 4 });
+    await page.mouse.up();
+    try {
+      await page.locator('.row button.delete').click({ timeout: 2000 });
+      return;
+    } catch {
+      // drawn again before the tap: swipe once more
+    }
+  }
+  throw new Error('no Delete button after five swipes');
+};
 const options = ['--locale', 'en_US', '--time-zone', 'UTC', '--no-sync'];
 
 const browser = await chromium.launch({ executablePath: browserPath, args: ['--no-sandbox'] });
@@ -142,6 +165,47 @@ try {
   await title(page, 'Home');
   await page.waitForFunction(() => [...document.querySelectorAll('.networth .amount')].some((a) => a.textContent === '$940.25'));
   await shot(page, 'home-after');
+
+  // A second account, then 100 moved to it from Checking.
+  await navButton(page, 'Edit').click();
+  await row(page, 'Create Account').click();
+  await title(page, 'New Account');
+  await page.locator('.row input.field').fill('Savings');
+  await navButton(page, 'Done').click();
+  await title(page, 'Home');
+  await row(page, 'Savings').waitFor();
+  await navButton(page, 'Done').click();
+  await navButton(page, 'Edit').waitFor();
+  await row(page, 'Checking').locator('.text').click();
+  await title(page, 'Checking');
+  await page.locator('input.search-field').fill('');
+  await right(page).click();
+  await title(page, 'Select Payee');
+  await row(page, 'Café Central').first().click();
+  await title(page, 'Select Category');
+  await row(page, 'Groceries').first().click();
+  await page.locator('.amount-value').waitFor();
+  await page.locator('.segment', { hasText: 'Transfer' }).click();
+  await page.locator('.amount-name', { hasText: 'Transfer to Savings' }).waitFor();
+  for (const key of '100') await page.keyboard.press(key);
+  await page.keyboard.press('Enter');
+  await title(page, 'New Transaction');
+  await navButton(page, 'Done').click();
+  await title(page, 'Checking');
+  await page.waitForFunction(() => document.querySelector('.networth.bottom .amount')?.textContent === '$840.25');
+  await shot(page, 'transfer');
+
+  // Deleted from the other side: Savings' copy swiped away takes Checking's with it.
+  await navButton(page, 'Back').click();
+  await title(page, 'Home');
+  await row(page, 'Savings').locator('.text').click();
+  await title(page, 'Savings');
+  await swipeToDelete(page, page.locator('.row', { hasText: '$100.00' }).first());
+  await page.locator('.row', { hasText: '$100.00' }).waitFor({ state: 'detached' });
+  await navButton(page, 'Back').click();
+  await title(page, 'Home');
+  await page.waitForFunction(() => [...document.querySelectorAll('.row')].some((r) => r.textContent.includes('Checking') && r.textContent.includes('$940.25')));
+  await shot(page, 'transfer-deleted');
   assert.deepEqual(pageErrors, [], 'the page ran without errors');
 } finally {
   await stopTallo(tallo.child);
