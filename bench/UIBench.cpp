@@ -256,12 +256,18 @@ void RegisterOpen(benchmark::State& state) {
     closeHome(state, bytes);
 }
 
+// The register of Home's first account, pushed and rendered.
+std::shared_ptr<TransactionsViewC> openRegister(AccountsViewC& home) {
+    auto reg = std::make_shared<TransactionsViewC>();
+    reg->setAccount(home.accounts().front());
+    home.pushView(reg, 0);
+    Application::sharedApplication().render();
+    return reg;
+}
+
 void RegisterShowMore(benchmark::State& state) {
     std::shared_ptr<AccountsViewC> home = openHome(static_cast<size_t>(state.range(0)));
-    auto reg = std::make_shared<TransactionsViewC>();
-    reg->setAccount(home->accounts().front());
-    home->pushView(reg, 0);
-    Application::sharedApplication().render();
+    std::shared_ptr<TransactionsViewC> reg = openRegister(*home);
     size_t bytes = 0;
     size_t rows = 0;
     for (auto _ : state) {
@@ -282,10 +288,7 @@ void RegisterShowMore(benchmark::State& state) {
 
 void EditorOpen(benchmark::State& state) {
     std::shared_ptr<AccountsViewC> home = openHome(static_cast<size_t>(state.range(0)));
-    auto reg = std::make_shared<TransactionsViewC>();
-    reg->setAccount(home->accounts().front());
-    home->pushView(reg, 0);
-    Application::sharedApplication().render();
+    std::shared_ptr<TransactionsViewC> reg = openRegister(*home);
     size_t bytes = 0;
     for (auto _ : state) {
         bytes = turn(R"({"kind":"tap","target":"row:0:0"})");
