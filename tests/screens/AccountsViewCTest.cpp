@@ -31,6 +31,15 @@ protected:
         home->isRootView = true;
         app().setRootViewController(std::make_shared<NavigationController>(home));
     }
+    // Checking 10, Savings 20 and Cash 5, saved, with Home in editing.
+    void editThreeAccounts() {
+        opened("Checking", "10", usd, TLAccountType::Bank, 0);
+        opened("Savings", "20", usd, TLAccountType::Bank, 1);
+        opened("Cash", "5", usd, TLAccountType::Cash, 2);
+        db().save();
+        openHome();
+        tap("nav:right");
+    }
     TLAccount* opened(const char* name, const char* balance, TLCurrency* in, int type = TLAccountType::Bank,
                       int order = 0) {
         TLAccount* a = account(name, in, type, order);
@@ -184,12 +193,7 @@ TEST_F(AccountsViewCTest, ATapOpensTheRegisterAndSettingsComeAndGoFromTheLeft) {
 // ---- editing ------------------------------------------------------------------
 
 TEST_F(AccountsViewCTest, EditingAddsCreateAccountAndTheHintAndCancelUndoesIt) {
-    opened("Checking", "10", usd, TLAccountType::Bank, 0);
-    opened("Savings", "20", usd, TLAccountType::Bank, 1);
-    opened("Cash", "5", usd, TLAccountType::Cash, 2);
-    db().save();
-    openHome();
-    tap("nav:right");
+    editThreeAccounts();
     std::string editing = scene();
     EXPECT_TRUE(has(editing, "button#nav:left title=\"Cancel\"")) << editing;
     EXPECT_TRUE(has(editing, "button#nav:right done=yes image=\"nav_done.png\" title=\"Done\"")) << editing;
@@ -210,12 +214,7 @@ TEST_F(AccountsViewCTest, EditingAddsCreateAccountAndTheHintAndCancelUndoesIt) {
 }
 
 TEST_F(AccountsViewCTest, RowsDroppedOnCreateAccountLandFirstAndDoneSavesTheOrder) {
-    opened("Checking", "10", usd, TLAccountType::Bank, 0);
-    opened("Savings", "20", usd, TLAccountType::Bank, 1);
-    opened("Cash", "5", usd, TLAccountType::Cash, 2);
-    db().save();
-    openHome();
-    tap("nav:right");
+    editThreeAccounts();
     move("0:2", 0);  // Savings onto "Create Account"
     EXPECT_EQ(names(), (std::vector<std::string>{"Savings", "Checking", "Cash"}));
     tap("nav:right");  // Done: Savings is supported, nothing to say
