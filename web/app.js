@@ -77,6 +77,16 @@ function drawNavbar(node) {
   return bar;
 }
 
+// The row whose Delete button a swipe or the red minus has shown, by its
+// delete target and text: a scene drawn meanwhile shows it again on the same
+// row; a press anywhere else puts it away, as on the phone.
+let deleteShown = null;
+document.addEventListener('pointerdown', (e) => {
+  if (!deleteShown || (e.target.closest && e.target.closest('.delete'))) return;
+  deleteShown = null;
+  for (const b of document.querySelectorAll('.row > .delete')) b.remove();
+}, true);
+
 function drawRow(row, editing) {
   const r = el('div', 'row ' + (row.style || 'default') + (row.selected ? ' selected' : ''));
   r.dataset.id = row.id;
@@ -206,12 +216,17 @@ function drawRow(row, editing) {
   }
   if (row.deletable) {
     const deleteId = row.id.replace(/^row:/, 'delete:');
+    const rowText = row.text || '';
     let startX = null;
     const showDelete = () => {
-      if (r.querySelector('.delete')) return;
+      deleteShown = { id: deleteId, text: rowText };
+      // The release of a swipe may come after a held scene replaced this
+      // row: the button goes on the row now on the page.
+      const live = r.isConnected ? r : document.querySelector(`.row[data-id="${row.id}"]`);
+      if (!live || live.querySelector('.delete')) return;
       const b = el('button', 'delete', 'Delete');
-      b.onclick = (e) => { e.stopPropagation(); send({ kind: 'delete', target: deleteId }); };
-      r.append(b);
+      b.onclick = (e) => { e.stopPropagation(); deleteShown = null; send({ kind: 'delete', target: deleteId }); };
+      live.append(b);
     };
     if (editing) {
       // Editing: a red minus before the row asks for its Delete button.
@@ -221,10 +236,16 @@ function drawRow(row, editing) {
       remove.onclick = (e) => { e.stopPropagation(); showDelete(); };
       r.prepend(remove);
     }
+    // A scene drawn while Delete shows keeps it on the same row.
+    if (deleteShown && deleteShown.id === deleteId && deleteShown.text === rowText) {
+      queueMicrotask(showDelete);
+    }
     // A swipe to the left shows Delete; the click the same release makes
-    // is not a tap on the row (which would open it).
+    // is not a tap on the row (which would open it). Text under the
+    // pointer is not selected by the drag.
     let swiped = false;
     r.addEventListener('pointerdown', (e) => { startX = e.clientX; swiped = false; });
+    r.addEventListener('pointermove', (e) => { if (startX !== null && Math.abs(startX - e.clientX) > 8) e.preventDefault(); });
     r.addEventListener('pointerup', (e) => {
       if (startX !== null && startX - e.clientX > 40) {
         showDelete();

@@ -14,7 +14,7 @@ import { mkdtempSync, mkdirSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
-import { createFirstAccount, screenshot, startTallo, stopTallo } from './support.mjs';
+import { createFirstAccount, row, screenshot, startTallo, stopTallo, tab } from './support.mjs';
 
 const bin = process.env.TALLO_BIN;
 const out = process.env.E2E_OUT || path.join(tmpdir(), 'tallo-e2e');
@@ -30,8 +30,6 @@ writeFileSync(cardFile, ['BEGIN:VCARD', 'VERSION:3.0', 'N:Brandt;Theo;;;', 'FN:T
   'ORG:Brandt Bicycles', `PHOTO;ENCODING=b;TYPE=PNG:${PHOTO}`, 'END:VCARD', ''].join('\r\n'));
 
 const shot = (page, name) => screenshot(page, out, 'categories-' + name);
-const tab = (page, title) => page.locator('.tab', { hasText: title });
-const row = (page, text) => page.locator('.row', { hasText: text });
 const exactRow = (page, text) => page.locator('.row', { has: page.locator('.text', { hasText: new RegExp(`^${text}$`) }) });
 const titled = (page, title) => page.locator('.navbar .title', { hasText: new RegExp(`^${title}$`) }).waitFor();
 const right = (page) => page.locator('.navbar button.right');

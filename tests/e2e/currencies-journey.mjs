@@ -12,7 +12,7 @@ import { mkdtempSync, mkdirSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
-import { createFirstAccount, screenshot, startTallo, stopTallo } from './support.mjs';
+import { createFirstAccount, row, screenshot, startTallo, stopTallo, title } from './support.mjs';
 
 const bin = process.env.TALLO_BIN;
 const out = process.env.E2E_OUT || path.join(tmpdir(), 'tallo-e2e');
@@ -25,9 +25,7 @@ const shot = async (page, name) => {
   const { broken } = await screenshot(page, out, 'currencies-' + name);
   assert.deepEqual(broken, [], `pictures that did not load on ${name}`);
 };
-const title = (page, text) => page.locator('.navbar .title', { hasText: text }).waitFor();
 const rows = (page) => page.locator('.row');
-const row = (page, text) => page.locator('.row', { hasText: text });
 
 const browser = await chromium.launch({ executablePath: browserPath, args: ['--no-sandbox'] });
 const tallo = await startTallo(bin, home, ['--locale', 'en_US', '--time-zone', 'UTC']);

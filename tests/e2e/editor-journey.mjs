@@ -17,7 +17,7 @@ import { mkdtempSync, mkdirSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
-import { screenshot, settle, startTallo, stopTallo } from './support.mjs';
+import { navButton, row, screenshot, settle, startTallo, stopTallo, swipeToDelete, title } from './support.mjs';
 
 const bin = process.env.TALLO_BIN;
 const out = process.env.E2E_OUT || path.join(tmpdir(), 'tallo-e2e');
@@ -27,32 +27,8 @@ mkdirSync(out, { recursive: true });
 const fresh = mkdtempSync(path.join(tmpdir(), 'tallo-e2e-editor-'));
 
 const shot = async (page, name) => { await settle(page); await screenshot(page, out, 'editor-' + name); };
-const title = (page, text) => page.locator('.navbar .title', { hasText: text }).waitFor();
-const row = (page, text) => page.locator('.row', { hasText: text });
-const navButton = (page, text) => page.locator('.navbar button', { hasText: text });
 const right = (page) => page.locator('.navbar button.right');
 const balance = (page) => page.locator('.networth.bottom .amount').textContent();
-// Swipes a row to the left and taps its Delete. A scene drawn in between
-// takes the button away again (as under a person's finger): swipe again.
-const swipeToDelete = async (page, target) => {
-  for (let attempt = 0; attempt < 5; attempt += 1) {
-    await target.waitFor();
-    await settle(page);
-    const box = await target.boundingBox();
-    if (!box) continue;
-    await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
-    await page.mouse.down();
-    await page.mouse.move(box.x + box.width / 2 - 120, box.y + box.height / 2, { steps: 4 });
-    await page.mouse.up();
-    try {
-      await page.locator('.row button.delete').click({ timeout: 2000 });
-      return;
-    } catch {
-      // drawn again before the tap: swipe once more
-    }
-  }
-  throw new Error('no Delete button after five swipes');
-};
 const options = ['--locale', 'en_US', '--time-zone', 'UTC', '--no-sync'];
 
 const browser = await chromium.launch({ executablePath: browserPath, args: ['--no-sandbox'] });

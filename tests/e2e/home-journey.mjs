@@ -14,7 +14,7 @@ import { mkdtempSync, mkdirSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
-import { screenshot, settle, startTallo, stopTallo } from './support.mjs';
+import { navButton, row, screenshot, settle, startTallo, stopTallo, title } from './support.mjs';
 
 const bin = process.env.TALLO_BIN;
 const gen = process.env.TALLO_GEN;
@@ -28,9 +28,6 @@ const book = mkdtempSync(path.join(tmpdir(), 'tallo-e2e-book-'));
 execFileSync(gen, ['--home', book, '--transactions', '400', '--seed', '5'], { stdio: 'inherit' });
 
 const shot = async (page, name) => { await settle(page); await screenshot(page, out, 'home-' + name); };
-const title = (page, text) => page.locator('.navbar .title', { hasText: text }).waitFor();
-const row = (page, text) => page.locator('.row', { hasText: text });
-const navButton = (page, text) => page.locator('.navbar button', { hasText: text });
 const rowTexts = (page) => page.locator('.row .text').allTextContents();
 const netWorth = (page) => page.locator('.networth.top .amount').textContent();
 const options = ['--locale', 'en_US', '--time-zone', 'UTC', '--no-sync'];
@@ -124,6 +121,30 @@ try {
   await row(page, 'Show 25 more...').click();
   await page.waitForFunction(() => document.querySelectorAll('.row.subtitle').length === 50);
   await shot(page, 'register-more');
+
+  // A swipe that starts on a row's amount shows Delete; a scene drawn
+  // meanwhile (the list reports its scrolling) keeps it on that row; a press
+  // elsewhere puts it away and deletes nothing.
+  const swiped = page.locator('.row.subtitle').nth(2);
+  const swipedText = await swiped.locator('.text').textContent();
+  await swiped.scrollIntoViewIfNeeded();
+  await settle(page);
+  const amount = await swiped.locator('.value').boundingBox();
+  await page.mouse.move(amount.x + amount.width / 2, amount.y + amount.height / 2);
+  await page.mouse.down();
+  await page.mouse.move(amount.x - 100, amount.y + amount.height / 2, { steps: 4 });
+  await page.mouse.up();
+  await swiped.locator('button.delete').waitFor();
+  await page.evaluate(() => { window.swipedRow = document.querySelectorAll('.row.subtitle')[2]; });
+  await page.mouse.wheel(0, 80);
+  await page.waitForFunction(() => !window.swipedRow.isConnected);
+  await page.mouse.wheel(0, -80);
+  assert.equal(await page.locator('.row button.delete').count(), 1);
+  assert.equal(await page.locator('.row', { has: page.locator('button.delete') }).locator('.text').textContent(), swipedText);
+  await shot(page, 'register-swiped');
+  await page.locator('.navbar .title').click();
+  await page.locator('.row button.delete').waitFor({ state: 'detached' });
+  assert.equal(await transactionRows(), 50);
 
   // Search, ignoring case: a payee of the book typed in lower case.
   await page.locator('.search-field').fill('grind');

@@ -14,7 +14,7 @@ import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
-import { createFirstAccount, screenshot, startTallo, stopTallo } from './support.mjs';
+import { createFirstAccount, row, screenshot, startTallo, stopTallo } from './support.mjs';
 
 const bin = process.env.TALLO_BIN;
 const syncTool = process.env.TALLO_SYNC;
@@ -45,7 +45,6 @@ const desktop = (port, args) => new Promise((resolve) => {
 });
 
 const shot = (page, name) => screenshot(page, out, 'pairing-' + name);
-const row = (page, text) => page.locator('.row', { hasText: text });
 const title = (page, text) => page.locator('.navbar .title', { hasText: text });
 
 const syncPort = await freePort();

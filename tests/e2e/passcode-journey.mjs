@@ -12,7 +12,7 @@ import { mkdtempSync, mkdirSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
-import { screenshot, startTallo as start, stopTallo } from './support.mjs';
+import { row, screenshot, startTallo as start, stopTallo } from './support.mjs';
 
 const bin = process.env.TALLO_BIN;
 const gen = process.env.TALLO_GEN;
@@ -27,7 +27,6 @@ execFileSync(gen, ['--home', home, '--transactions', '60', '--seed', '3'], { std
 
 const startTallo = () => start(bin, home, ['--no-sync']);
 const shot = (page, name) => screenshot(page, out, 'passcode-' + name);
-const row = (page, text) => page.locator('.row', { hasText: text });
 const title = (page, text) => page.locator('.navbar .title', { hasText: text });
 // The panel in view: the one whose left edge is at 0.
 const panelInView = (page) => page.locator('.passcode-panel[style*="left: 0%"]');

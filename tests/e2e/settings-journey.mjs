@@ -11,7 +11,7 @@ import { mkdtempSync, mkdirSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
-import { createFirstAccount, screenshot, startTallo as start, stopTallo } from './support.mjs';
+import { createFirstAccount, row, screenshot, startTallo as start, stopTallo, tab } from './support.mjs';
 
 const bin = process.env.TALLO_BIN;
 const out = process.env.E2E_OUT || path.join(tmpdir(), 'tallo-e2e');
@@ -23,8 +23,6 @@ const home = mkdtempSync(path.join(tmpdir(), 'tallo-e2e-home-'));
 const startTallo = () => start(bin, home);
 const shot = (page, name) => screenshot(page, out, 'settings-' + name);
 
-const tab = (page, title) => page.locator('.tab', { hasText: title });
-const row = (page, text) => page.locator('.row', { hasText: text });
 const payeeSwitch = (page) => row(page, 'Payee').locator('.switch');
 
 const browser = await chromium.launch({ executablePath: browserPath, args: ['--no-sandbox'] });

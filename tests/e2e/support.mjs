@@ -146,3 +146,22 @@ export async function createFirstAccount(page, name = 'Checking') {
   await page.locator('.navbar button', { hasText: 'Done' }).click();
   await page.locator('.tabbar').waitFor();
 }
+
+// The page's parts a journey looks for: a row by its text, a tab by its
+// title, a navigation bar button by its title, and the title it waits for.
+export const row = (page, text) => page.locator('.row', { hasText: text });
+export const tab = (page, title) => page.locator('.tab', { hasText: title });
+export const navButton = (page, text) => page.locator('.navbar button', { hasText: text });
+export const title = (page, text) => page.locator('.navbar .title', { hasText: text }).waitFor();
+
+// Swipes a row to the left and taps the Delete button it shows.
+export async function swipeToDelete(page, target) {
+  await target.waitFor();
+  await settle(page);
+  const box = await target.boundingBox();
+  await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+  await page.mouse.down();
+  await page.mouse.move(box.x + box.width / 2 - 120, box.y + box.height / 2, { steps: 4 });
+  await page.mouse.up();
+  await page.locator('.row button.delete').click();
+}

@@ -20,7 +20,7 @@ import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { chromium } from 'playwright-core';
-import { createFirstAccount, checkScreen, describe, screenshot, settle, startTallo, stopTallo } from './support.mjs';
+import { checkScreen, createFirstAccount, describe, row, screenshot, settle, startTallo, stopTallo, tab } from './support.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const bin = process.env.TALLO_BIN;
@@ -34,8 +34,6 @@ const PHONE = { width: 390, height: 844 };
 const TAB_SCREENS = [['home', 'Home'], ['budget', 'Budget'], ['scheduler', 'Scheduler'], ['categories', 'Categories'],
   ['more', 'More']];
 
-const tab = (page, title) => page.locator('.tab', { hasText: title });
-const row = (page, text) => page.locator('.row', { hasText: text });
 const titled = (page, title) => page.locator('.navbar .title', { hasText: new RegExp(`^${title}$`) }).waitFor();
 const box = (page) => page.locator('#phone').boundingBox();
 
