@@ -92,6 +92,8 @@ function drawRow(row, editing) {
   r.dataset.id = row.id;
   if (row.background) r.style.background = row.background;
   if (row.indent) r.classList.add('indent');
+  // A one-colour picture (a tab's) drawn in the accent colour.
+  if (row.glyph) r.append(glyph(row.glyph, 'row-glyph'));
   if (row.image) {
     const image = picture(row.image, 'icon' + (row.imageInactive ? ' inactive' : '') + (row.imageAction ? ' tappable' : ''));
     // A picture with an action of its own (a new transaction from a category or payee).

@@ -198,6 +198,14 @@ bool TalloMobile2AppDelegate::tabBarControllerShouldSelectViewController(TabBarC
     return true;
 }
 
+void TalloMobile2AppDelegate::tabBarControllerDidEndCustomizing(TabBarController& tabs, bool changed) {
+    // The buttons drawn over the items follow the new order.
+    if (auto* custom = dynamic_cast<TLTabBarController*>(&tabs); custom != nullptr && changed) {
+        custom->rearangeButtons();
+        custom->updateSelection();
+    }
+}
+
 void TalloMobile2AppDelegate::tabBarControllerDidSelectViewController(TabBarController& tabs, ViewController* selected) {
     if (auto* custom = dynamic_cast<TLTabBarController*>(&tabs)) custom->updateSelection();
     if (tabs.selectedIndex() != 0) {

@@ -59,6 +59,7 @@ public:
 
     bool tabBarControllerShouldSelectViewController(TabBarController& tabs, ViewController* next) override;
     void tabBarControllerDidSelectViewController(TabBarController& tabs, ViewController* selected) override;
+    void tabBarControllerDidEndCustomizing(TabBarController& tabs, bool changed) override;
 
     void syncShowScreen() override;
     void syncHideScreen() override;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "Classes/shell/TLBarButtonType.h"
 #include "Platform/foundation/Localization.h"
 #include "Platform/ui/TabBarController.h"
 
@@ -11,6 +12,11 @@ namespace tallo {
 MoreViewC::MoreViewC(ScreenForTag screenForTag) : screenForTag_(std::move(screenForTag)) {
     setTitle(L("More"));
     isRootView = true;
+    setRightBarButtonType(TLBarButtonType::Edit);
+}
+
+void MoreViewC::rightAction() {
+    if (TabBarController* tabs = tabBarController()) tabs->beginCustomizing();
 }
 
 ViewController* MoreViewC::listed(int row) const {

@@ -4,6 +4,7 @@
 // "more_tab_<title in lower case>.png". Choosing one opens a new screen of
 // its kind on the More stack, chosen by its tab item's tag (0 accounts,
 // 2 schedules, 3 categories, 5 settings, 6 payees; other tags open nothing).
+// "Edit" opens the tab bar's configuration, where the tabs are reordered.
 
 #include <functional>
 #include <memory>
@@ -22,6 +23,7 @@ public:
     int tableViewNumberOfRowsInSection(TableView&, int) override;
     std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView&, IndexPath indexPath) override;
     void tableViewDidSelectRowAtIndexPath(TableView& table, IndexPath indexPath) override;
+    void rightAction() override;
 
 private:
     ViewController* listed(int row) const;

@@ -34,9 +34,6 @@ public:
     void rearangeButtons();
     // The selected tab back to its root screen, animated.
     void popToRoot();
-    void beginCustomizing() { customizing_ = true; }
-    void endCustomizing() { customizing_ = false; }
-    bool isCustomizing() const { return customizing_; }
 
     const std::vector<Button>& buttons() const { return buttons_; }
     const std::string& backgroundImage() const { return backgroundImage_; }
@@ -48,7 +45,6 @@ private:
 
     std::vector<Button> buttons_;
     std::string backgroundImage_;
-    bool customizing_ = false;
 };
 
 }  // namespace tallo

@@ -21,6 +21,8 @@ public:
     // Asked before a tab is selected by the person; NO keeps the current one.
     virtual bool tabBarControllerShouldSelectViewController(TabBarController&, ViewController*) { return true; }
     virtual void tabBarControllerDidSelectViewController(TabBarController&, ViewController*) {}
+    // The person closed the tab configuration; `changed` when the order moved.
+    virtual void tabBarControllerDidEndCustomizing(TabBarController&, bool /*changed*/) {}
 };
 
 class TabBarController : public ViewController {
@@ -45,10 +47,22 @@ public:
     TabBarControllerDelegate* delegate() const { return delegate_; }
     void setDelegate(TabBarControllerDelegate* delegate) { delegate_ = delegate; }
 
+    // Tab configuration: while it is open the page shows "Configure", a list
+    // of every tab to drag into the order wanted (the first ones make the
+    // bar, the rest go under More), over the tab bar; "Done" closes it and
+    // tells the delegate. The order lives in memory only.
+    void beginCustomizing();
+    void endCustomizing();
+    bool isCustomizing() const { return customizing_; }
+    // Moves the screen at `from` to `to` (both indices of viewControllers);
+    // the selected screen stays selected. Out-of-range indices do nothing.
+    void moveViewController(size_t from, size_t to);
+
     ViewController* visibleLeaf() override;
     void render(SceneNode& into, SceneContext& context) override;
 
 private:
+    void renderCustomizing(SceneNode& into, SceneContext& context);
     bool hasMore() const { return screens_.size() > kVisibleTabs; }
     // A person's tap on tab `index`: asks the delegate, selects, tells it.
     void tapTab(int index);
@@ -57,6 +71,8 @@ private:
     std::shared_ptr<NavigationController> more_;
     int selected_ = 0;
     TabBarControllerDelegate* delegate_ = nullptr;
+    bool customizing_ = false;
+    bool orderChanged_ = false;
 };
 
 }  // namespace tallo

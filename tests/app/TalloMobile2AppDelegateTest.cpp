@@ -5,6 +5,7 @@
 
 #include "Classes/schedules/TLScheduler.h"
 #include "Classes/shell/TLGlobal.h"
+#include "Classes/shell/TLTabBarController.h"
 #include "Classes/sync/TLSync.h"
 #include "Platform/foundation/Clock.h"
 #include "Platform/foundation/RunLoop.h"
@@ -220,6 +221,48 @@ TEST_F(AppDelegateTest, TheSelectedTabShowsItsButtonAndTakesItsStackBackToTheRoo
     EXPECT_NE(screen().find("navbar title=\"More\""), std::string::npos);
     tap("tab:1");
     EXPECT_NE(screen().find("tab#tab:1 button=\"tab_button_1.png\""), std::string::npos);
+}
+
+TEST_F(AppDelegateTest, TabsReorderedThroughMoreEditKeepTheirButtonsAndWhatMoreLists) {
+    launchWithAnAccount();
+    TabBarController& tabs = *delegate_->tabBarController();
+    auto* custom = dynamic_cast<TLTabBarController*>(&tabs);
+    ASSERT_NE(custom, nullptr);
+    tap("tab:4");  // More
+    tap("nav:right");  // Edit
+    std::string configure = screen();
+    EXPECT_NE(configure.find("navbar title=\"Configure\""), std::string::npos) << configure;
+    EXPECT_NE(configure.find("section header=\"Tab Bar\""), std::string::npos) << configure;
+    EXPECT_NE(configure.find("row#row:1:0 glyph=\"tab-payees.png\" movable=yes text=\"Payees\""), std::string::npos)
+        << configure;
+    // The tabs take no tap meanwhile.
+    std::string error;
+    EXPECT_FALSE(Application::sharedApplication().handleMessage(R"({"kind":"tap","target":"tab:0"})", &error));
+    EXPECT_TRUE(tabs.isCustomizing());
+
+    // Payees dragged onto Budget's place in the bar; Budget goes one down.
+    event(R"({"kind":"move","target":"move:1:0","toSection":0,"toRow":1})");
+    tap("nav:right");  // Done
+    EXPECT_FALSE(tabs.isCustomizing());
+    std::vector<std::string> order;
+    for (const auto& screen : tabs.viewControllers()) order.push_back(screen->tabBarItem().title);
+    EXPECT_EQ(order, (std::vector<std::string>{"Home", "Payees", "Budget", "Scheduler", "Categories", "Settings"}));
+    // Each item's own button (found by its tag) stands at its new place;
+    // Payees' tag (6) is past the six buttons, so it has none.
+    ASSERT_EQ(custom->buttons().size(), 6u);
+    EXPECT_EQ(custom->buttons()[0].x, 0);
+    EXPECT_EQ(custom->buttons()[1].x, 128);  // Budget, third
+    EXPECT_EQ(custom->buttons()[2].x, 192);  // Scheduler, fourth
+    EXPECT_EQ(custom->buttons()[3].x, 256);  // Categories, fifth
+    // The bar shows Payees second; More lists what is now beyond it.
+    std::string after = screen();
+    EXPECT_NE(after.find("tab#tab:1 image=\"tab-payees.png\" title=\"Payees\""), std::string::npos) << after;
+    EXPECT_NE(after.find("text=\"Categories\""), std::string::npos) << after;
+    tap("tab:1");
+    EXPECT_NE(screen().find("navbar title=\"Payees\""), std::string::npos);
+    EXPECT_EQ(screen().find("button=\"tab_button_"), std::string::npos) << screen();
+    tap("tab:2");
+    EXPECT_NE(screen().find("tab#tab:2 button=\"tab_button_1.png\""), std::string::npos) << screen();
 }
 
 TEST_F(AppDelegateTest, LeavingATabEndsTheSearchRunningOnIt) {

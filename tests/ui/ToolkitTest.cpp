@@ -131,6 +131,35 @@ TEST_F(ToolkitTest, MoreThanFiveTabsShowFourAndMore) {
     EXPECT_NE(scene().find("navbar title=\"More\""), std::string::npos);
 }
 
+TEST_F(ToolkitTest, MovingTabsKeepsTheSelectedScreenAndAScreenMovedUnderMoreIsReachedThroughMore) {
+    auto tabs = std::make_shared<TabBarController>();
+    std::vector<std::shared_ptr<ViewController>> screens;
+    for (const char* name : {"Home", "Budget", "Scheduler", "Categories", "Payees", "Settings"}) {
+        auto stack = std::make_shared<NavigationController>(std::make_shared<FruitList>(name));
+        stack->tabBarItem().title = name;
+        screens.push_back(stack);
+    }
+    tabs->setViewControllers(screens);
+    tabs->setMoreViewController(std::make_shared<FruitList>("More"));
+    app().setRootViewController(tabs);
+    ASSERT_TRUE(send(R"({"kind":"tap","target":"tab:2"})"));  // Scheduler
+
+    tabs->beginCustomizing();
+    // Settings (under More, its second row) onto the bar's first place.
+    ASSERT_TRUE(send(R"({"kind":"move","target":"move:1:1","toSection":0,"toRow":0})"));
+    EXPECT_EQ(tabs->viewControllers()[0], screens[5]);
+    EXPECT_EQ(tabs->selectedViewController(), screens[2].get());
+    EXPECT_EQ(tabs->selectedIndex(), 3);
+    // Scheduler itself moved past the bar: More is selected instead.
+    ASSERT_TRUE(send(R"({"kind":"move","target":"move:0:3","toSection":1,"toRow":1})"));
+    EXPECT_EQ(tabs->selectedIndex(), TabBarController::kMoreIndex);
+    // A move to a place that does not exist changes nothing.
+    ASSERT_TRUE(send(R"({"kind":"move","target":"move:0:0","toSection":1,"toRow":9})"));
+    EXPECT_EQ(tabs->viewControllers()[0], screens[5]);
+    tabs->endCustomizing();
+    EXPECT_NE(scene().find("navbar title=\"More\""), std::string::npos);
+}
+
 TEST_F(ToolkitTest, AModalScreenCoversEverythingUntilDismissed) {
     auto fruits = std::make_shared<FruitList>("Fruit");
     auto stack = std::make_shared<NavigationController>(fruits);
