@@ -7,29 +7,16 @@
 #include "Classes/ledger/TLSplit.h"
 #include "Classes/ledger/TLTransaction.h"
 #include "Classes/store/TLDatabase.h"
+#include "Classes/store/TLStoreState.h"
 #include "Classes/values/TLTimeInterval.h"
 
 namespace tallo {
 
 namespace {
 
-// What a cached value was computed from: which context, in which state.
-struct StoreState {
-    std::weak_ptr<void> context;
-    uint64_t generation = 0;
-
-    static StoreState current(ManagedObjectContext* context) {
-        return {context != nullptr ? context->lifetimeToken() : nullptr, context != nullptr ? context->changeGeneration() : 0};
-    }
-    bool matches(ManagedObjectContext* context) const {
-        return context != nullptr && !this->context.expired() && this->context.lock() == context->lifetimeToken() &&
-               generation == context->changeGeneration();
-    }
-};
-
 // Every dated transaction, in date order.
 struct DateOrder {
-    StoreState state;
+    TLStoreState state;
     std::vector<std::pair<double, const TLTransaction*>> transactions;
 };
 
@@ -45,12 +32,12 @@ const DateOrder& dateOrder(ManagedObjectContext* context) {
     }
     std::sort(order.transactions.begin(), order.transactions.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
-    order.state = StoreState::current(context);
+    order.state = TLStoreState::current(context);
     return order;
 }
 
 struct CachedActivity {
-    StoreState state;
+    TLStoreState state;
     double from = 0;
     double to = 0;
     std::unique_ptr<TLBudgetActivity> activity;
@@ -78,7 +65,7 @@ const TLBudgetActivity& TLBudgetActivity::of(const TLTimeInterval& interval) {
         }
     }
     cached.activity = std::move(activity);
-    cached.state = StoreState::current(context);
+    cached.state = TLStoreState::current(context);
     cached.from = from;
     cached.to = to;
     return *cached.activity;

@@ -54,16 +54,20 @@ TEST_F(CategoriesViewCTest, MastersShowTheirTotalsInTheDefaultCurrency) {
     EXPECT_TRUE(has(shown, "image=\"Uncategorized.png\" imageAction=\"picture:0:0\"")) << shown;
 }
 
-TEST_F(CategoriesViewCTest, TotalsAreTakenAgainWhenTheListComesBack) {
+TEST_F(CategoriesViewCTest, TotalsFollowEveryChangeAndAreKeptWhileNothingChanges) {
     TLCurrency* usd = currency("USD", true);
     TLAccount* checking = account("Checking", usd);
     TLCategory* car = category("Car");
     showTab();
     EXPECT_EQ(rows(), "Car [$0.00]");
-    transaction(checking, TLTransactionType::Expense, {"12"}, car);
-    EXPECT_EQ(rows(), "Car [$0.00]") << "kept while in view";
-    list->viewWillAppear(false);
+    TLTransaction* fuel = transaction(checking, TLTransactionType::Expense, {"12"}, car);
     EXPECT_EQ(rows(), "Car [-$12.00]");
+    // Back to an unchanged list: the totals taken are still good.
+    list->viewWillAppear(false);
+    EXPECT_EQ(list->amountsCache.size(), 1u);
+    EXPECT_EQ(rows(), "Car [-$12.00]");
+    TLDatabase::sharedDatabase().deleteObject(fuel);
+    EXPECT_EQ(rows(), "Car [$0.00]");
 }
 
 TEST_F(CategoriesViewCTest, SearchFindsMastersByNameInAnyCase) {

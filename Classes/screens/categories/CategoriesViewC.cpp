@@ -47,13 +47,18 @@ void CategoriesViewC::viewDidLoad() {
 
 void CategoriesViewC::viewWillAppear(bool animated) {
     TLSearchViewC::viewWillAppear(animated);
-    // Money may have moved since the totals were taken.
-    amountsCache.clear();
     if (isSearching()) return reloadSearchResults();
     reloadData();
 }
 
 Decimal CategoriesViewC::amountForCategory(TLCategory* category) {
+    // Money may have moved (or a sync replaced the store) since the totals
+    // were taken: then they are all taken again.
+    ManagedObjectContext* context = TLDatabase::sharedDatabase().context();
+    if (!amountsState_.matches(context)) {
+        amountsCache.clear();
+        amountsState_ = TLStoreState::current(context);
+    }
     std::string key = category->uuid().value_or("");
     if (auto cached = amountsCache.find(key); cached != amountsCache.end()) return cached->second;
     Decimal total = category->getTotalAmount();

@@ -12,15 +12,16 @@
 // (mode 0) with the total already known; tapping a picture starts a new
 // transaction in that category (NewTransactionFromPicture).
 //
-// Totals are kept in amountsCache (category uuid → total) while the list is
-// in view: computed when first drawn, dropped for a deleted category, and
-// all dropped when the list comes into view again or the store is replaced
-// (money may have moved in the meantime).
+// Totals are kept in amountsCache (category uuid → total): computed when
+// first drawn, dropped for a deleted category, and all dropped once anything
+// in the store changed or a sync replaced it (money may have moved), so
+// coming back to an unchanged list costs no pass over the splits.
 
 #include <map>
 #include <string>
 
 #include "Classes/shell/TLSearchViewC.h"
+#include "Classes/store/TLStoreState.h"
 #include "Platform/foundation/Decimal.h"
 
 namespace tallo {
@@ -66,6 +67,7 @@ public:
 
 private:
     bool showsCreateRow() { return isEditing() && !isSearching(); }
+    TLStoreState amountsState_;  // what amountsCache was taken from
 };
 
 }  // namespace tallo
