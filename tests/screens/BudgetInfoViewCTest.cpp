@@ -285,8 +285,7 @@ TEST_F(BudgetInfoViewCTest, DeletingARowRemovesItsRecordAndItsMonthLimits) {
     db().save();
     openBudget();
     tap("nav:left");
-    // Food and Fun, larger first is not the order here: both budgeted, Fun
-    // spent more.
+    // Both have limits; Fun, which spent more, comes first.
     ASSERT_TRUE(has(row("row:1:1"), "text=\"Fun\"")) << row("row:1:1");
     send(R"({"kind":"delete","target":"delete:1:1"})");
     tap("nav:right");
