@@ -1,10 +1,11 @@
 // A person plans a monthly budget in the browser: on a fresh home with 210
-// spent on Food this month, the Budget tab invites to "Edit"; the budget wizard gives Food a limit of 300
-// for every month and shows it for review; Done saves it. Next month Food
-// gets 120 for that month only; the month after reads 300 again, the one
-// before 120, and "Now" comes back to this month's 300. The limits outlive a
-// restart of the program. A screenshot of each step is left in the output
-// folder (budget-*.png), taken at phone size.
+// spent on Food and 40 on Bills this month, the Budget tab invites to
+// "Edit"; the budget wizard gives Food a limit of 300 for every month and
+// shows it for review; Done saves it, and Bills is listed as unbudgeted.
+// Next month Food gets 120 for that month only; the month after reads 300
+// again, the one before 120, and "Now" comes back to this month's 300. The
+// limits outlive a restart of the program. A screenshot of each step is
+// left in the output folder (budget-*.png), taken at phone size.
 //
 //   node budget-journey.mjs   with TALLO_BIN, TALLO_RESOURCES, E2E_OUT set
 
@@ -39,6 +40,20 @@ async function enterAmount(page, name, digits, { oneMonthOnly = false } = {}) {
   await page.keyboard.press('Enter');
 }
 
+// An expense entered from the register in view: category, amount, editor.
+async function spend(page, category, digits) {
+  await page.locator('.navbar button.right').click();
+  await title(page, 'Select Category');
+  await page.locator('input.search-field').fill(category);
+  await categoryRow(page, category).first().click();
+  await page.locator('.amount-value').waitFor();
+  for (const key of digits) await page.keyboard.press(key);
+  await page.keyboard.press('Enter');
+  await title(page, 'New Transaction');
+  await navButton(page, 'Done').click();
+  await title(page, /^Checking$/);
+}
+
 // Steps the month bar and waits for the chosen month to change.
 async function step(page, direction) {
   const before = await chosenMonth(page);
@@ -54,19 +69,11 @@ try {
   await page.goto(tallo.url);
   await createFirstAccount(page);
 
-  // 210 spent on Food this month, entered from the register's "+".
+  // 210 spent on Food and 40 on Bills this month, entered from the register's "+".
   await categoryRow(page, 'Checking').locator('.text').click();
   await title(page, /^Checking$/);
-  await page.locator('.navbar button.right').click();
-  await title(page, 'Select Category');
-  await page.locator('input.search-field').fill('Food');
-  await categoryRow(page, 'Food').first().click();
-  await page.locator('.amount-value').waitFor();
-  for (const key of '210') await page.keyboard.press(key);
-  await page.keyboard.press('Enter');
-  await title(page, 'New Transaction');
-  await navButton(page, 'Done').click();
-  await title(page, /^Checking$/);
+  await spend(page, 'Food', '210');
+  await spend(page, 'Bills', '40');
 
   // The empty budget.
   await page.locator('.tab', { hasText: 'Budget' }).click();
@@ -90,11 +97,20 @@ try {
   await navButton(page, 'Done').click();
   await page.locator('.budget-bar').waitFor();
   assert.equal(await page.locator('.budget-bar .left').textContent(), 'Expense (*$300.00)', 'the section limit is the sum of its categories');
-  assert.equal(await page.locator('.budget-bar .right').textContent(), '$90.00 left');
+  assert.equal(await page.locator('.budget-bar .right').textContent(), '$50.00 left', 'Bills counts in the section too');
   assert.equal(await categoryRow(page, 'Food').locator('.value').textContent(), '-$210.00');
   assert.equal(await navButton(page, 'Now').isDisabled(), true, '"Now" has nothing to do in this month');
   const thisMonth = await chosenMonth(page);
+  assert.equal(await categoryRow(page, 'Unbudgeted').locator('.value').textContent(), '-$40.00');
   await shot(page, 'this-month');
+
+  // Bills, unbudgeted, has its list; leaving it alone brings the budget back.
+  await categoryRow(page, 'Unbudgeted').click();
+  await title(page, /^Unbudgeted$/);
+  assert.equal(await categoryRow(page, 'Bills').locator('.value').textContent(), '-$40.00');
+  await shot(page, 'unbudgeted');
+  await navButton(page, 'Back').click();
+  await title(page, /Budget$/);
 
   // Next month: still 300, then 120 for that month alone.
   const nextMonth = await step(page, 'forward');
