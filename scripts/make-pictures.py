@@ -175,6 +175,11 @@ CONTROLS = [
     Picture('every_month', 'repeat-off', WHITE, 'glyph', (24, 24)),
     Picture('every_month_on', 'repeat', WHITE, 'glyph', (24, 24)),
     Picture('today', 'filled/caret-down', WHITE, 'glyph', (12, 12)),
+    # The budget bars: the fill by how the month stands, over the groove.
+    Picture('green_bar', '', GREEN, 'pill', (24, 12)),
+    Picture('yellow_bar', '', AMBER, 'pill', (24, 12)),
+    Picture('red_bar', '', RED, 'pill', (24, 12)),
+    Picture('bar_back', '', '#e3e5ea', 'pill', (24, 12)),
     # Drawn by the page itself: row accessories, the reorder handle.
     Picture('accessory_disclosure', 'chevron-right', WHITE, 'glyph', (16, 16)),
     Picture('accessory_checkmark', 'check', WHITE, 'glyph', (20, 20)),

@@ -101,6 +101,12 @@ function drawRow(row, editing) {
     r.append(image);
   }
   const texts = el('div', 'texts');
+  if (row.addMark) {
+    // A category that can be given a budget limit.
+    const mark = el('span', 'add-mark');
+    mark.append(glyph('nav_add'));
+    r.append(mark);
+  }
   if (row.text) {
     const t = el('div', 'text', row.text);
     if (row.textColor) t.style.color = row.textColor;
@@ -108,6 +114,16 @@ function drawRow(row, editing) {
     if (row.textAlign) t.style.textAlign = row.textAlign;
     if (row.textBold) t.style.fontWeight = '600';
     texts.append(t);
+  }
+  if (row.limit || row.hint) {
+    // A budget row: its limit under the name, what is left or over beside it.
+    r.classList.add('budget-field');
+    const line = el('div', 'budget-line');
+    line.append(el('span', 'limit', row.limit || ''));
+    const state = el('span', 'state');
+    state.append(el('span', 'hint ' + (row.hint === 'Over' ? 'over' : 'left'), row.hint || ''), el('span', 'note', row.note || ''));
+    line.append(state);
+    texts.append(line);
   }
   let detailButton = null;
   if (row.detail) {
@@ -157,6 +173,12 @@ function drawRow(row, editing) {
       f.onclick = (e) => e.stopPropagation();
       f.oninput = () => send({ kind: 'text', target: control.id, text: f.value });
       r.append(f);
+    } else if (control.kind === 'budgetbar') {
+      r.classList.add('budget-bar-row');
+      r.append(drawBudgetBar(control));
+    } else if (control.kind === 'datebar') {
+      r.classList.add('date-bar-row');
+      r.append(drawDateBar(control));
     } else if (control.kind === 'segmented') {
       const bar = el('div', 'segmented');
       for (const segment of control.children || []) {
@@ -262,6 +284,56 @@ function drawRow(row, editing) {
     }, true);
   }
   return r;
+}
+
+// A budget section's bar: its labels over a groove filled to the share
+// spent, in the colour of how the month stands, and today's pace marker.
+function drawBudgetBar(node) {
+  const box = el('div', 'budget-bar ' + (node.type || 'expense'));
+  const labels = el('div', 'labels');
+  labels.append(el('span', 'left', node.left || ''), el('span', 'right', node.right || ''));
+  const groove = el('div', 'groove');
+  if (node.indicator) {
+    const fill = el('div', 'fill ' + node.indicator);
+    fill.style.width = `max(12px, ${node.fill}%)`;
+    groove.append(fill);
+  }
+  if (node.today !== undefined) {
+    const marker = glyph('today', 'today');
+    marker.style.left = `${node.todayAt}%`;
+    groove.append(marker);
+  }
+  box.append(labels, groove);
+  return box;
+}
+
+// The month bar: a step back, four months (the chosen one marked, a year
+// tab on January), a step forward. A step slides the months across.
+function drawDateBar(node) {
+  const bar = el('div', 'date-bar');
+  const months = el('div', 'months');
+  for (const slot of node.children || []) {
+    let b;
+    if (slot.step) {
+      b = el('button', 'step ' + slot.step);
+      b.append(glyph(slot.step === 'back' ? 'nav_back_left' : 'accessory_disclosure'));
+      b.setAttribute('aria-label', slot.step === 'back' ? 'Previous month' : 'Next month');
+    } else {
+      b = el('button', 'month' + (slot.bold ? ' chosen' : ''));
+      if (slot.yearTab) b.append(el('span', 'year-tab', slot.yearTab));
+      b.append(el('span', 'name', slot.title || ''));
+      if (slot.bold) b.setAttribute('aria-current', 'date');
+    }
+    b.dataset.id = slot.id;
+    b.onclick = (e) => { e.stopPropagation(); tap(slot.id); };
+    (slot.step ? bar : months).append(b);
+  }
+  bar.insertBefore(months, bar.lastChild);
+  if (node.slide && months.animate) {
+    months.animate([{ transform: `translateX(${Math.sign(node.slide) * 25}%)`, opacity: 0.4 }, { transform: 'none', opacity: 1 }],
+      { duration: 220, easing: 'ease-out' });
+  }
+  return bar;
 }
 
 function drawTable(node) {

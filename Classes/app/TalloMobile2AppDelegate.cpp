@@ -4,6 +4,7 @@
 #include "Classes/ledger/TLAccount.h"
 #include "Classes/ledger/TLTransaction.h"
 #include "Classes/screens/accounts/AccountsViewC.h"
+#include "Classes/screens/budgets/BudgetInfoViewC.h"
 #include "Classes/screens/passcode/PasscodeEditViewC.h"
 #include "Classes/screens/categories/CategoriesViewC.h"
 #include "Classes/screens/payees/PayeesViewC.h"
@@ -56,6 +57,7 @@ TalloMobile2AppDelegate::TalloMobile2AppDelegate() = default;
 std::shared_ptr<TLNavigationViewC> TalloMobile2AppDelegate::screenForTag(int tag) {
     switch (tag) {
         case 0: return std::make_shared<AccountsViewC>();
+        case 1: return std::make_shared<BudgetInfoViewC>();
         case 2: return emptyScreen(L("Scheduler"));
         case 3: return std::make_shared<CategoriesViewC>();
         case 5: {
@@ -183,6 +185,10 @@ bool TalloMobile2AppDelegate::tabBarControllerShouldSelectViewController(TabBarC
         if (auto* search = dynamic_cast<TLSearchViewC*>(current->visibleLeaf()); search != nullptr && search->isSearching()) {
             search->stopSearch();
         }
+    }
+    // The budget's stack goes back to its plain title.
+    if (tabs.selectedIndex() == 1 && tabs.selectedViewController() != nullptr) {
+        tabs.selectedViewController()->tabBarItem().title = L("Budget");
     }
     if (tabs.selectedIndex() != 0) {
         if (auto* stack = dynamic_cast<NavigationController*>(tabs.selectedViewController())) {

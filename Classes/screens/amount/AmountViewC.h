@@ -79,6 +79,9 @@ public:
     void setIsAutomatic(bool automatic);
     void setIsGlobalBudgetLimit(bool global) { isGlobalBudgetLimit_ = global; }
     void setHideSegmentControl(bool hide) { hideSegmentControl_ = hide; }
+    // The type the opener reads back where no segments choose one (a budget
+    // limit's direction).
+    void setTransactionType(int type) { transactionType_ = type; }
     void setDate(Date date) { date_ = date; }
     // The line "Tap on the screen to change sign (+/-)." under the display.
     void showSignHint() { showsSignHint_ = true; }

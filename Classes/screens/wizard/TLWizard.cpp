@@ -7,7 +7,10 @@
 #include "Classes/ledger/TLPayee.h"
 #include "Classes/ledger/TLSplit.h"
 #include "Classes/ledger/TLTransaction.h"
+#include "Classes/budgets/TLBudget.h"
 #include "Classes/screens/amount/AmountViewC.h"
+#include "Classes/screens/budgets/BudgetInfoViewC.h"
+#include "Classes/screens/budgets/BudgetManageViewC.h"
 #include "Classes/screens/categories/SelectCategoryViewC.h"
 #include "Classes/screens/payees/PayeeSelectionViewC.h"
 #include "Classes/screens/transactions/TransactionEditViewC.h"
@@ -102,6 +105,10 @@ void TLWizard::beginWithInitiator(TLNavigationViewC* initiator, Initiator kind, 
             if (categories) steps.push_back(CategoryStep);
             steps.push_back(AmountStep);
             break;
+        case Initiator::BudgetScreen:
+            steps.push_back(BudgetCategoriesStep);
+            steps.push_back(BudgetStep);
+            break;
         case Initiator::Other: steps.push_back(TransactionEditorStep); break;
     }
     next();
@@ -137,9 +144,15 @@ std::shared_ptr<TLNavigationViewC> TLWizard::makeScreen(int step) {
             editor->showAccount = state_.kind != Initiator::TransactionsList;
             return editor;
         }
+        case BudgetCategoriesStep: {
+            auto manage = std::make_shared<BudgetManageViewC>();
+            manage->budget = dynamic_cast<TLBudget*>(state_.object);
+            return manage;
+        }
+        // The budget itself, in editing: the limits just chosen, to review.
+        case BudgetStep: return std::make_shared<BudgetInfoViewC>();
         // The account chooser step is planned by no initiator; the
-        // scheduled-transaction editor and the budget screens come with the
-        // planning screens.
+        // scheduled-transaction editor comes with the scheduler screens.
         default: return nullptr;
     }
 }
@@ -230,6 +243,12 @@ void TLWizard::cancel() {
         return finish();
     }
     state_.object = nullptr;
+    if (state_.kind == Initiator::BudgetScreen) {
+        // The budget screen below reloads as the steps close: it must read
+        // the store as it was, not the records the steps made.
+        TLDatabase::sharedDatabase().rollback();
+        return finish();
+    }
     finish();
     TLDatabase::sharedDatabase().rollback();
 }

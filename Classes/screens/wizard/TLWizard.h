@@ -9,6 +9,8 @@
 //   payee list:                    category (only when the first split has
 //                                  none yet), amount, editor
 //   transaction editor (a split):  category, amount — a new split
+//   budget screen (the budget):    budget categories, then the budget
+//                                  screen to review the limits
 //   anything else:                 the editor alone
 //
 // The payee step is planned only with payees in use, the category step only
@@ -57,7 +59,7 @@ public:
     // What is being built.
     enum Operation : int { NewTransaction = 0, NewSplit = 2 };
     // Who started it.
-    enum class Initiator { TransactionsList, AccountsList, CategoryList, PayeeList, SchedulerList, TransactionEditor, Other };
+    enum class Initiator { TransactionsList, AccountsList, CategoryList, PayeeList, SchedulerList, TransactionEditor, BudgetScreen, Other };
     static constexpr int kEnded = 100000;
 
     static TLWizard& activeWizard();
@@ -65,7 +67,8 @@ public:
     static void resetActiveWizard();
 
     // Plans the steps for `kind` and opens the first. `object` is a
-    // TLTransaction, or a TLSplit for a new split.
+    // TLTransaction, a TLSplit for a new split, or the TLBudget whose limits
+    // are planned.
     void beginWithInitiator(TLNavigationViewC* initiator, Initiator kind, ManagedObject* object);
     void next();
     void end();
