@@ -21,7 +21,7 @@ void TabBarController::setViewControllers(std::vector<std::shared_ptr<ViewContro
 void TabBarController::setMoreViewController(std::shared_ptr<ViewController> more) {
     more_ = std::make_shared<NavigationController>(std::move(more));
     more_->setParent(this);
-    more_->tabBarItem().title = "More";
+    more_->tabBarItem().title = L("More");
     more_->tabBarItem().image = "tab-more.png";
 }
 
