@@ -10,6 +10,7 @@
 #include "Classes/screens/amount/AmountViewC.h"
 #include "Classes/screens/categories/SelectCategoryViewC.h"
 #include "Classes/screens/payees/PayeeSelectionViewC.h"
+#include "Classes/screens/schedulers/SchedulerEditViewC.h"
 #include "Classes/screens/transactions/TransactionEditViewC.h"
 #include "Classes/shell/TLGlobal.h"
 #include "Classes/store/TLAccountType.h"
@@ -95,7 +96,17 @@ void TLWizard::beginWithInitiator(TLNavigationViewC* initiator, Initiator kind, 
             break;
         }
         case Initiator::SchedulerList:
-            // The scheduled-transaction editor (step 5) comes with the planning screens.
+            // A new schedule (tag 1) ends in the scheduled-transaction
+            // editor; anything else started from the list (a payment) is
+            // shown in the transaction editor alone.
+            if (state_.tag != kNewSchedulerTag) {
+                steps.push_back(TransactionEditorStep);
+                break;
+            }
+            if (payees) steps.push_back(PayeeStep);
+            if (categories) steps.push_back(CategoryStep);
+            steps.push_back(AmountStep);
+            steps.push_back(SchedulerEditorStep);
             break;
         case Initiator::TransactionEditor:
             state_.operation = NewSplit;
@@ -137,9 +148,9 @@ std::shared_ptr<TLNavigationViewC> TLWizard::makeScreen(int step) {
             editor->showAccount = state_.kind != Initiator::TransactionsList;
             return editor;
         }
-        // The account chooser step is planned by no initiator; the
-        // scheduled-transaction editor and the budget screens come with the
-        // planning screens.
+        case SchedulerEditorStep: return std::make_shared<SchedulerEditViewC>(transaction);
+        // The account chooser step is planned by no initiator; the budget
+        // screens come with the budget planning screens.
         default: return nullptr;
     }
 }
