@@ -80,6 +80,14 @@ void SchedulerEditViewC::viewDidLoad() {
     paymentsCell_->textField->placeholder = L("Continuous");
     paymentsCell_->textField->keyboard = "number";
     paymentsCell_->textField->editingChanged = [this](const std::string& text) { paymentsTyped(text); };
+    // Kept, like the payments field: the page's switch answers to this cell.
+    autopayCell_ = std::make_shared<TableViewCell>(TableViewCell::Style::Default, "autopay");
+    autopayCell_->textLabel().text = L("Pay automatically");
+    autopayCell_->selectable = false;
+    autopayCell_->switchControl = std::make_unique<TableViewCell::Switch>();
+    autopayCell_->switchControl->valueChanged = [this](bool on) {
+        if (scheduler != nullptr) scheduler->setAutopay(on);
+    };
 }
 
 void SchedulerEditViewC::makeWorkingTransaction() {
@@ -252,15 +260,9 @@ std::shared_ptr<TableViewCell> SchedulerEditViewC::scheduleCell(ScheduleRow kind
             paymentsCell_->textField->text = numbered ? std::to_string(left) : "";
             return paymentsCell_;
         }
-        case ScheduleRow::Autopay: {
-            auto toggle = std::make_shared<TableViewCell>(TableViewCell::Style::Default, "autopay");
-            toggle->textLabel().text = L("Pay automatically");
-            toggle->selectable = false;
-            toggle->switchControl = std::make_unique<TableViewCell::Switch>();
-            toggle->switchControl->on = scheduler->autopay().value_or(false);
-            toggle->switchControl->valueChanged = [this](bool on) { scheduler->setAutopay(on); };
-            return toggle;
-        }
+        case ScheduleRow::Autopay:
+            autopayCell_->switchControl->on = scheduler->autopay().value_or(false);
+            return autopayCell_;
         case ScheduleRow::Total: {
             std::string code = scheduler->currency() != nullptr ? scheduler->currency()->code().value_or("") : "";
             cell->textLabel().text = L("Total");
@@ -486,6 +488,7 @@ void SchedulerEditViewC::cancelAction() {
     if (wizard.isActive() && wizard.activeView() == this) wizard.cancel();
     TLDatabase::sharedDatabase().rollback();
     canSave_ = true;
+    viewMode = 0;
     setEditing(false, workAnimated);
     reloadData();
     updateTitleAndButtons();

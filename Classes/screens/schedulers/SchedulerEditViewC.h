@@ -107,6 +107,7 @@ private:
 
     std::vector<Entry> entries_;
     std::shared_ptr<TableViewCell> paymentsCell_;
+    std::shared_ptr<TableViewCell> autopayCell_;
     std::shared_ptr<TLCheckListViewC> choices_;
     bool payActivated_ = false;
     TLTransaction* payment_ = nullptr;
