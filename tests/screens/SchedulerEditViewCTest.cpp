@@ -91,6 +91,26 @@ TEST_F(SchedulerEditViewCTest, PlusLeadsThroughCategoryAndAmountToANewScheduleWi
     EXPECT_FALSE(unsaved());
 }
 
+TEST_F(SchedulerEditViewCTest, TheListPlansPayeeCategoryAndAmountBeforeTheEditorAndAPaymentTheEditorAlone) {
+    TLTransactionSettings::setUsePayee(true);
+    openList();
+    TLWizard& wizard = TLWizard::activeWizard();
+    auto* working = create<TLTransaction>();
+    working->setAccount(checking);
+    wizard.setTag(TLWizard::kNewSchedulerTag);
+    wizard.beginWithInitiator(list.get(), TLWizard::Initiator::SchedulerList, working);
+    EXPECT_EQ(wizard.steps(), (std::vector<int>{TLWizard::PayeeStep, TLWizard::CategoryStep, TLWizard::AmountStep,
+                                                TLWizard::SchedulerEditorStep}));
+    wizard.cancel();
+
+    TLScheduler* s = rentSchedule();
+    wizard.setTag(TLWizard::kPaySchedulerTag);
+    wizard.beginWithInitiator(list.get(), TLWizard::Initiator::SchedulerList, s->createPaymentTransaction());
+    EXPECT_EQ(wizard.steps(), (std::vector<int>{TLWizard::TransactionEditorStep}));
+    wizard.cancel();
+    EXPECT_EQ(count("Transaction"), 0u);
+}
+
 TEST_F(SchedulerEditViewCTest, CancellingTheNewScheduleLeavesNothingBehind) {
     openList();
     tap("nav:right");
