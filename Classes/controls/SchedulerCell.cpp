@@ -32,42 +32,51 @@ SchedulerCell::SchedulerCell() : TLPictureCell(Style::Subtitle, "SchedulerCell")
     textLabel().fontSize = 16;
 }
 
-void SchedulerCell::setScheduler(TLScheduler* scheduler) {
-    scheduler_ = scheduler;
-    setPicture(scheduler->getImageSmall(true));
-    textLabel().text = scheduler->getDueString();
-    textLabel().color = scheduler->isLate() ? kLate : kDue;
-    amount_ = amountText(scheduler);
-    hasPayButton = true;
+SchedulerCell::Content SchedulerCell::contentFor(TLScheduler* scheduler) {
+    Content content;
+    content.scheduler = scheduler;
+    content.picture = scheduler->getImageSmall(true);
+    content.due = scheduler->getDueString();
+    content.late = scheduler->isLate();
+    content.amount = amountText(scheduler);
+    content.outgoing = scheduler->isNegative();
     if (scheduler->isTransfer()) {
         TLAccount* from = scheduler->inAccount();
         TLAccount* to = scheduler->transferAccount();
         if (to == nullptr) {
-            bottom_ = L("Transfer to deleted account");
-            hasPayButton = false;
+            content.bottom = L("Transfer to deleted account");
+            content.hasPayButton = false;
         } else {
-            bottom_ = stringWithFormat(L("From %@ to %@"), {from != nullptr ? from->name().value_or("") : "",
-                                                            to->name().value_or("")});
+            content.bottom = stringWithFormat(L("From %@ to %@"), {from != nullptr ? from->name().value_or("") : "",
+                                                                   to->name().value_or("")});
         }
     } else if (scheduler->isPayeePriority()) {
-        bottom_ = scheduler->payee()->representationString().value_or("");
+        content.bottom = scheduler->payee()->representationString().value_or("");
     } else {
-        bottom_ = scheduler->getCategoryString();
+        content.bottom = scheduler->getCategoryString();
     }
-    detailTextLabel().text = bottom_;
-    payButton.normalText = amount_;
-    payButton.outgoing = scheduler->isNegative();
-    payButton.tagObject = scheduler;
+    return content;
+}
+
+void SchedulerCell::setContent(const Content& content) {
+    content_ = content;
+    setPicture(content.picture);
+    textLabel().text = content.due;
+    textLabel().color = content.late ? kLate : kDue;
+    detailTextLabel().text = content.bottom;
+    payButton.normalText = content.amount;
+    payButton.outgoing = content.outgoing;
+    payButton.tagObject = content.scheduler;
 }
 
 void SchedulerCell::render(SceneNode& row, SceneContext& context, const std::string& suffix) {
     TLPictureCell::render(row, context, suffix);
-    if (hasPayButton) {
+    if (content_.hasPayButton) {
         payButton.render(row, context, suffix);
         return;
     }
-    row.set("value", amount_);
-    Color tone = scheduler_ != nullptr && scheduler_->isNegative() ? TLAmountColor::negative() : TLAmountColor::positive();
+    row.set("value", content_.amount);
+    Color tone = content_.outgoing ? TLAmountColor::negative() : TLAmountColor::positive();
     row.set("valueColor", tone.css());
 }
 

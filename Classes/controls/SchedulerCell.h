@@ -21,21 +21,34 @@ class TLScheduler;
 
 class SchedulerCell : public TLPictureCell {
 public:
+    // What a row shows, worked out once per schedule: a list keeps these
+    // between reloads, so drawing a long list again costs no date or
+    // currency arithmetic.
+    struct Content {
+        TLScheduler* scheduler = nullptr;
+        TLPicture picture;
+        std::string due;
+        bool late = false;
+        std::string bottom;
+        std::string amount;
+        bool outgoing = true;
+        bool hasPayButton = true;  // false for a transfer to a deleted account
+    };
+    static Content contentFor(TLScheduler* scheduler);
+
     SchedulerCell();
-    void setScheduler(TLScheduler* scheduler);
-    TLScheduler* scheduler() const { return scheduler_; }
+    void setScheduler(TLScheduler* scheduler) { setContent(contentFor(scheduler)); }
+    void setContent(const Content& content);
+    TLScheduler* scheduler() const { return content_.scheduler; }
     // The second line ("" when none).
-    const std::string& bottomText() const { return bottom_; }
-    // False for a transfer to a deleted account.
-    bool hasPayButton = true;
+    const std::string& bottomText() const { return content_.bottom; }
+    bool hasPayButton() const { return content_.hasPayButton; }
     TLPayButton payButton;
 
     void render(SceneNode& row, SceneContext& context, const std::string& suffix) override;
 
 private:
-    TLScheduler* scheduler_ = nullptr;
-    std::string bottom_;
-    std::string amount_;
+    Content content_;
 };
 
 }  // namespace tallo

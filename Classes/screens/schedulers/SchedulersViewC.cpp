@@ -64,6 +64,30 @@ void SchedulersViewC::createSectionsArray() {
     add(late, "Overdue");
     add(today, "Today");
     add(next, "Next");
+    sectionContents_.clear();
+    for (const auto& section : sectionsArray) {
+        auto& contents = sectionContents_.emplace_back();
+        contents.reserve(section.size());
+        for (TLScheduler* scheduler : section) contents.push_back(SchedulerCell::contentFor(scheduler));
+    }
+}
+
+const SchedulerCell::Content& SchedulersViewC::contentFor(IndexPath indexPath, TLScheduler* scheduler) {
+    auto row = static_cast<size_t>(indexPath.row);
+    if (isSearching()) {
+        if (foundContents_.size() != foundObjectsArray.size()) {
+            foundContents_.clear();
+            for (ManagedObject* found : foundObjectsArray) {
+                foundContents_.push_back(SchedulerCell::contentFor(static_cast<TLScheduler*>(found)));
+            }
+        }
+        return foundContents_[row];
+    }
+    const SchedulerCell::Content& kept = sectionContents_[static_cast<size_t>(indexPath.section)][row];
+    // A row whose schedule is not the one kept (the list changed without a
+    // reload) is worked out afresh.
+    if (kept.scheduler != scheduler) sectionContents_[static_cast<size_t>(indexPath.section)][row] = SchedulerCell::contentFor(scheduler);
+    return sectionContents_[static_cast<size_t>(indexPath.section)][row];
 }
 
 void SchedulersViewC::updateEmptyState() {
@@ -116,7 +140,7 @@ std::shared_ptr<TableViewCell> SchedulersViewC::tableViewCellForRowAtIndexPath(T
     auto cell = std::make_shared<SchedulerCell>();
     TLScheduler* scheduler = schedulerAtIndexPath(indexPath);
     if (scheduler == nullptr) return cell;
-    cell->setScheduler(scheduler);
+    cell->setContent(contentFor(indexPath, scheduler));
     cell->payButton.isActivated = scheduler == activeScheduler;
     std::weak_ptr<ViewController> weak = weak_from_this();
     cell->payButton.tapped = [this, weak](TLPayButton& button) {
@@ -223,6 +247,7 @@ void SchedulersViewC::willDismissModalView(TLNavigationViewC* modal) {
 
 bool SchedulersViewC::searchDisplayControllerShouldReloadTableForSearchString(const std::string& text) {
     foundTitlesArray.clear();
+    foundContents_.clear();
     auto predicate = Predicate::parse("searchString contains[cd] %@", {Value(text)});
     foundObjectsArray = TLDatabase::sharedDatabase().fetchEntityCustom(getEntityName(), predicate, getSortDescriptorsArray());
     return true;

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "Classes/controls/SchedulerCell.h"
 #include "Classes/controls/TLPayButton.h"
 #include "Classes/shell/TLSearchViewC.h"
 
@@ -65,6 +66,11 @@ public:
 
 private:
     void updateEmptyState();
+    // The rows' texts of the list (and of the search), made when they are
+    // fetched: a row drawn again for any other event costs no arithmetic.
+    const SchedulerCell::Content& contentFor(IndexPath indexPath, TLScheduler* scheduler);
+    std::vector<std::vector<SchedulerCell::Content>> sectionContents_;
+    std::vector<SchedulerCell::Content> foundContents_;
     void payTapped(TLPayButton& button);
     void pay(TLScheduler* scheduler);
 
