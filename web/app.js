@@ -179,6 +179,13 @@ function drawRow(row, editing) {
     } else if (control.kind === 'datebar') {
       r.classList.add('date-bar-row');
       r.append(drawDateBar(control));
+    } else if (control.kind === 'paybutton') {
+      // A schedule's pay control: the amount, then "PAY" on the first tap.
+      const p = el('button', 'pay ' + (control.tone || 'expense') + (control.active ? ' active' : ''), control.title || '');
+      p.dataset.id = control.id;
+      p.setAttribute('aria-pressed', control.active ? 'true' : 'false');
+      p.onclick = (e) => { e.stopPropagation(); tap(control.id); };
+      r.append(p);
     } else if (control.kind === 'segmented') {
       const bar = el('div', 'segmented');
       for (const segment of control.children || []) {
@@ -674,7 +681,9 @@ let redrawing = false;
 function draw(scene) {
   const active = document.activeElement;
   const focusedId = active && active.dataset ? active.dataset.id : undefined;
-  const caret = focusedId && 'selectionStart' in active ? [active.selectionStart, active.selectionEnd] : null;
+  // A date field has no caret (its selectionStart is null, and setting one throws).
+  const caret = focusedId && 'selectionStart' in active && active.selectionStart !== null
+    ? [active.selectionStart, active.selectionEnd] : null;
   redrawing = true;
   try {
     drawScene(scene);

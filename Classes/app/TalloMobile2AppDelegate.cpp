@@ -8,6 +8,7 @@
 #include "Classes/screens/passcode/PasscodeEditViewC.h"
 #include "Classes/screens/categories/CategoriesViewC.h"
 #include "Classes/screens/payees/PayeesViewC.h"
+#include "Classes/screens/schedulers/SchedulersViewC.h"
 #include "Classes/screens/settings/SettingsViewC.h"
 #include "Classes/shell/MoreViewC.h"
 #include "Classes/shell/TLGlobal.h"
@@ -58,7 +59,7 @@ std::shared_ptr<TLNavigationViewC> TalloMobile2AppDelegate::screenForTag(int tag
     switch (tag) {
         case 0: return std::make_shared<AccountsViewC>();
         case 1: return std::make_shared<BudgetInfoViewC>();
-        case 2: return emptyScreen(L("Scheduler"));
+        case 2: return std::make_shared<SchedulersViewC>();
         case 3: return std::make_shared<CategoriesViewC>();
         case 5: {
             auto settings = std::make_shared<SettingsViewC>();

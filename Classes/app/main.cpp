@@ -8,6 +8,7 @@
 #include <string>
 #include <variant>
 
+#include "Classes/app/CalendarSubscription.h"
 #include "Classes/app/TalloMobile2AppDelegate.h"
 #include "Classes/currencies/TLCurrencyCenter.h"
 #include "Classes/store/TLDatabase.h"
@@ -149,12 +150,14 @@ int serve(const Arguments& a, const tallo::ApplicationHome& home) {
     const char* web = std::getenv("TALLO_WEB");
     options.webRoot = web != nullptr ? web : TALLO_WEB_ROOT;
     options.resourceRoot = Bundle::resourcePath();
+    options.publishedFiles.push_back(CalendarSubscription::publishedFile());
     std::string error;
     if (!server.start(options, &error)) {
         std::fprintf(stderr, "tallo: %s\n", error.c_str());
         return 1;
     }
-    std::printf("Tallo %s on %s\nopen %s\n", ApplicationHome::version(), home.path().c_str(), server.url().c_str());
+    std::printf("Tallo %s on %s\nopen %s\ncalendar %s%s\n", ApplicationHome::version(), home.path().c_str(),
+                server.url().c_str(), server.url().c_str(), CalendarSubscription::kPath + 1);
     std::fflush(stdout);
     std::signal(SIGINT, stopOnSignal);
     std::signal(SIGTERM, stopOnSignal);

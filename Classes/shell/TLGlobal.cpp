@@ -15,6 +15,7 @@
 #include "Classes/store/TLDatabase.h"
 #include "Platform/foundation/SharedInstance.h"
 #include "Platform/ui/Application.h"
+#include "Platform/ui/TabBarController.h"
 #include "Platform/foundation/UserDefaults.h"
 
 namespace tallo {
@@ -152,6 +153,12 @@ void TLGlobal::updateSchedulers() {
     int unpaid = TLScheduler::updateSchedulers();
     applicationIconBadgeNumber_ = unpaid;
     schedulerBadgeValue_ = unpaid > 0 ? std::to_string(unpaid) : "";
+    // The badges follow at once: the page's title and icon, and the
+    // scheduler tab (index 2) of the launched tab bar.
+    Application::sharedApplication().setApplicationIconBadgeNumber(unpaid);
+    if (tabBarController_ != nullptr && tabBarController_->viewControllers().size() > 2) {
+        tabBarController_->viewControllers()[2]->tabBarItem().badgeValue = schedulerBadgeValue_;
+    }
 }
 
 EventStore& TLGlobal::eventStore() { return TLSchedulerCalendar::eventStore(); }

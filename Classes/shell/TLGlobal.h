@@ -96,7 +96,7 @@ public:
     // Schedules: the launch and foreground pass (autopay, finished schedules
     // removed), after which the application badge holds the count of unpaid
     // schedules and the scheduler tab's badge the same count as text ("" when
-    // none) — read by the user interface.
+    // none); both are set on the application and the tab bar at once.
     void updateSchedulers();
     int applicationIconBadgeNumber() const { return applicationIconBadgeNumber_; }
     const std::string& schedulerBadgeValue() const { return schedulerBadgeValue_; }

@@ -413,6 +413,15 @@ struct EventStore::File {
     Component calendar;  // null: no file yet, or an empty one
 };
 
+std::string EventStore::emptyCalendarText() {
+    Component calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
+    stampCalendar(calendar.get());
+    char* text = icalcomponent_as_ical_string_r(calendar.get());
+    std::string answer = text != nullptr ? text : "";
+    std::free(text);
+    return answer;
+}
+
 std::string EventStore::defaultPath() {
     return (fs::path(ApplicationHome::current().documentsPath()) / "Calendar.ics").string();
 }

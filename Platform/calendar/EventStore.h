@@ -38,6 +38,9 @@ public:
 
     // "<home>/Documents/Calendar.ics" of ApplicationHome::current().
     static std::string defaultPath();
+    // The calendar with no events, as this program writes its file: what a
+    // subscriber is given before the first event is saved.
+    static std::string emptyCalendarText();
 
     explicit EventStore(std::string path = defaultPath());
     ~EventStore();

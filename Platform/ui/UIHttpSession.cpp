@@ -102,6 +102,7 @@ void UIHttpSession::route() {
     std::string target(request_.target());
     std::string path = target.substr(0, target.find('?'));
     if (path.starts_with(kPicturePrefix)) return servePicture(path.substr(kPicturePrefix.size()));
+    if (servePublished(path)) return;
     serveClientFile(path);
 }
 
@@ -114,6 +115,25 @@ void UIHttpSession::servePicture(const std::string& name) {
     std::optional<std::filesystem::path> file = state_->resourceRoot().find(name);
     if (!file && name.find('.') == std::string::npos) file = state_->resourceRoot().find(name + ".png");
     serveFile(file);
+}
+
+bool UIHttpSession::servePublished(const std::string& path) {
+    for (const UIServer::PublishedFile& published : state_->options().publishedFiles) {
+        if (published.path != path) continue;
+        std::error_code error;
+        if (!std::filesystem::exists(published.file, error)) {
+            respond(http::status::ok, published.contentType, published.whenMissing, true);
+            return true;
+        }
+        std::optional<std::string> contents = contentsOf(published.file);
+        if (!contents) {
+            respond(http::status::internal_server_error, "text/plain", "cannot be read\n", true);
+            return true;
+        }
+        respond(http::status::ok, published.contentType, std::move(*contents), true);
+        return true;
+    }
+    return false;
 }
 
 void UIHttpSession::upload() {

@@ -4,7 +4,7 @@
 // request of a kept-alive connection), the body within idleTimeout, at most
 // 16 KiB of it, or kMaxUploadBytes for a picture upload — checks its Host,
 // and answers it by route: the page and the client's files, the pictures
-// under /res/, a picture upload, or the WebSocket upgrade, which hands the
+// under /res/, the published files (a calendar), a picture upload, or the WebSocket upgrade, which hands the
 // connection to a UIPageSession. A file's answer keeps the connection for
 // the next request; a refusal closes it.
 //
@@ -49,6 +49,8 @@ private:
     // The routes.
     void serveClientFile(const std::string& path);
     void servePicture(const std::string& name);
+    // True when `path` is a published file (and it was answered).
+    bool servePublished(const std::string& path);
     void upload();
     void upgrade();
 

@@ -25,6 +25,10 @@
 // whether it could use the bytes), 409 with the reason when nothing on the
 // screen answers to that id.
 //
+// A published file (a calendar to subscribe to) is answered at its own
+// fixed path, GET or HEAD only, with its own Content-Type, read afresh for
+// every request; while the file does not exist its stand-in body is sent.
+//
 // Every peer is bounded: a request's header must arrive within
 // headerTimeout, a body or the next request on a kept-alive connection
 // within idleTimeout; a page that answers nothing, not even the pings sent
@@ -44,6 +48,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tallo {
 
@@ -51,11 +56,18 @@ class Application;
 
 class UIServer {
 public:
+    struct PublishedFile {
+        std::string path;          // the address on this server: "/Calendar.ics"
+        std::string file;          // where it is on disk
+        std::string contentType;   // "text/calendar; charset=utf-8"
+        std::string whenMissing;   // the body while the file does not exist
+    };
     struct Options {
         std::string address = "127.0.0.1";
         uint16_t port = 0;  // 0: any free port
         std::string webRoot;  // the folder of the browser client
         std::string resourceRoot;  // pictures under /res/
+        std::vector<PublishedFile> publishedFiles;
         bool logRefusals = true;
         // Where the refusal and accept-failure lines go; empty: standard error.
         std::function<void(const std::string& line)> log;

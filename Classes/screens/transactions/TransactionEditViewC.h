@@ -72,8 +72,8 @@ public:
     const std::vector<RowInfo>& computeRows();
     const std::vector<RowInfo>& rows() const { return rows_; }
 
-    void saveAction();
-    void cancelAction();
+    virtual void saveAction();
+    virtual void cancelAction();
     // Deletes the transaction with its mirror, saves and closes.
     void deleteTransaction();
     // Moves the transaction to `account` (nothing when it is the present one).
@@ -108,9 +108,11 @@ public:
     void tableViewDidSelectRowAtIndexPath(TableView& table, IndexPath indexPath) override;
     void tableViewAccessoryButtonTappedForRowWithIndexPath(TableView&, IndexPath indexPath) override;
 
-private:
+protected:
+    // The pieces a derived editor (the scheduled-transaction editor) reuses.
     bool isReadOnly() const;
-    void updateTitleAndButtons();
+    // The title of the mode and the bar buttons of the editing state.
+    virtual void updateTitleAndButtons();
     void showStoredPicture();
     void endTextEntry();
     TLSplit* splitAt(int index) const;
@@ -133,13 +135,16 @@ private:
     // The account, transfer-account and date rows.
     std::shared_ptr<TableViewCell> detailCell(Row kind);
 
-    std::vector<RowInfo> rows_;
+    bool datePickerOpen_ = false;
+    // False while a transfer has no other account to go to.
     bool canSave_ = true;
+
+private:
+    std::vector<RowInfo> rows_;
     std::vector<TLAccount*> chooserAccounts_;
     std::shared_ptr<TLCheckListViewC> accountChooser_;
     std::shared_ptr<TableViewCell> numberCell_;
     std::shared_ptr<TableViewCell> notesCell_;
-    bool datePickerOpen_ = false;
 };
 
 }  // namespace tallo

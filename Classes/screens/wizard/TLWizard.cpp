@@ -13,6 +13,7 @@
 #include "Classes/screens/budgets/BudgetManageViewC.h"
 #include "Classes/screens/categories/SelectCategoryViewC.h"
 #include "Classes/screens/payees/PayeeSelectionViewC.h"
+#include "Classes/screens/schedulers/SchedulerEditViewC.h"
 #include "Classes/screens/transactions/TransactionEditViewC.h"
 #include "Classes/shell/TLGlobal.h"
 #include "Classes/store/TLAccountType.h"
@@ -98,7 +99,17 @@ void TLWizard::beginWithInitiator(TLNavigationViewC* initiator, Initiator kind, 
             break;
         }
         case Initiator::SchedulerList:
-            // The scheduled-transaction editor (step 5) comes with the planning screens.
+            // A new schedule (tag 1) ends in the scheduled-transaction
+            // editor; anything else started from the list (a payment) is
+            // shown in the transaction editor alone.
+            if (state_.tag != kNewSchedulerTag) {
+                steps.push_back(TransactionEditorStep);
+                break;
+            }
+            if (payees) steps.push_back(PayeeStep);
+            if (categories) steps.push_back(CategoryStep);
+            steps.push_back(AmountStep);
+            steps.push_back(SchedulerEditorStep);
             break;
         case Initiator::TransactionEditor:
             state_.operation = NewSplit;
@@ -151,8 +162,8 @@ std::shared_ptr<TLNavigationViewC> TLWizard::makeScreen(int step) {
         }
         // The budget itself, in editing: the limits just chosen, to review.
         case BudgetStep: return std::make_shared<BudgetInfoViewC>();
-        // The account chooser step is planned by no initiator; the
-        // scheduled-transaction editor comes with the scheduler screens.
+        case SchedulerEditorStep: return std::make_shared<SchedulerEditViewC>(transaction);
+        // The account chooser step is planned by no initiator.
         default: return nullptr;
     }
 }

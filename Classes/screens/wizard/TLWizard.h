@@ -8,6 +8,8 @@
 //   category list or screen:       payee, amount, editor
 //   payee list:                    category (only when the first split has
 //                                  none yet), amount, editor
+//   scheduler list, a new schedule: payee, category, amount, then the
+//                                  scheduled-transaction editor
 //   transaction editor (a split):  category, amount — a new split
 //   budget screen (the budget):    budget categories, then the budget
 //                                  screen to review the limits
@@ -61,6 +63,11 @@ public:
     // Who started it.
     enum class Initiator { TransactionsList, AccountsList, CategoryList, PayeeList, SchedulerList, TransactionEditor, BudgetScreen, Other };
     static constexpr int kEnded = 100000;
+    // Tags the caller sets before starting: a new schedule from the
+    // scheduler list (payee, category, amount, then the scheduled-transaction
+    // editor), or paying a schedule (the transaction editor alone).
+    static constexpr int kNewSchedulerTag = 1;
+    static constexpr int kPaySchedulerTag = 2;
 
     static TLWizard& activeWizard();
     // Tests only: forgets the shared wizard and its state.
