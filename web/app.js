@@ -88,6 +88,12 @@ function drawRow(row, editing) {
     if (row.imageAction) image.onclick = (e) => { e.stopPropagation(); tap(row.imageAction); };
     r.append(image);
   }
+  if (row.swatch) {
+    // A legend row: the colour of its slice of the chart.
+    const dot = el('span', 'swatch');
+    dot.style.background = row.swatch;
+    r.append(dot);
+  }
   const texts = el('div', 'texts');
   if (row.text) {
     const t = el('div', 'text', row.text);
@@ -374,6 +380,76 @@ function drawFilePicker(node) {
   return box;
 }
 
+// A report's chart, drawn by Chart.js (served from vendor/) from the figures
+// the program sends: labels, and series of values written as decimals. The
+// page is drawn anew for every scene; a chart whose figures did not change
+// keeps its canvas, so it neither flickers nor animates again. A tap on a
+// slice, bar or point is a tap on "chart:<index>".
+let shownChart = null;
+const compact = new Intl.NumberFormat(undefined, { notation: 'compact', maximumFractionDigits: 1 });
+function drawChart(node) {
+  const key = [node.kind, node.data, node.center, node.caption, node.tappable].join('|');
+  if (shownChart && shownChart.key === key) return shownChart.card;
+  if (shownChart && shownChart.chart) shownChart.chart.destroy();
+  const data = JSON.parse(node.data || '{"labels":[],"series":[]}');
+  const card = el('div', 'chart-card ' + node.kind);
+  card.dataset.id = node.id;
+  const box = el('div', 'chart-box');
+  const canvas = el('canvas');
+  canvas.setAttribute('role', 'img');
+  canvas.setAttribute('aria-label', node.caption || 'chart');
+  box.append(canvas);
+  if (node.center) box.append(el('div', 'chart-center', node.center));
+  card.append(box);
+  if (node.caption) card.append(el('div', 'chart-caption', node.caption));
+  shownChart = { key, card, chart: null };
+  if (typeof window.Chart !== 'function') return card;  // the library is missing: the rows still tell all
+  const empty = data.labels.length === 0;
+  const series = data.series || [];
+  const exact = (context) => series[context.datasetIndex].values[context.dataIndex];
+  const datasets = series.map((one) => {
+    const colors = one.colors || [];
+    const set = { label: one.label, data: one.values.map(Number) };
+    if (node.kind === 'doughnut') {
+      Object.assign(set, { backgroundColor: colors, borderColor: '#fff', borderWidth: 2, hoverOffset: 8 });
+    } else if (node.kind === 'bar') {
+      Object.assign(set, { backgroundColor: colors[0], borderRadius: 3, maxBarThickness: 11, categoryPercentage: .7 });
+    } else {
+      Object.assign(set, { borderColor: colors[0], backgroundColor: colors[0] + '1f', fill: true, tension: .3,
+        pointRadius: 2, pointHoverRadius: 5, borderWidth: 2 });
+    }
+    return set;
+  });
+  if (node.kind === 'doughnut' && empty) datasets.push({ data: [1], backgroundColor: ['#e9ebf0'], borderWidth: 0 });
+  const axes = {
+    x: { grid: { display: false }, ticks: { maxRotation: 0, autoSkipPadding: 8, font: { size: 10 }, color: '#6c6f7a' } },
+    y: { grid: { color: 'rgba(60,64,78,.08)' }, border: { display: false },
+      ticks: { font: { size: 10 }, color: '#6c6f7a', maxTicksLimit: 5, callback: (value) => compact.format(value) } },
+  };
+  shownChart.chart = new window.Chart(canvas, {
+    type: node.kind,
+    data: { labels: data.labels, datasets },
+    options: {
+      responsive: true,
+      maintainAspectRatio: false,
+      animation: { duration: 350 },
+      cutout: node.kind === 'doughnut' ? '64%' : undefined,
+      layout: { padding: node.kind === 'doughnut' ? 6 : { top: 4, right: 6 } },
+      scales: node.kind === 'doughnut' ? {} : axes,
+      interaction: node.kind === 'doughnut' ? undefined : { mode: 'index', intersect: false },
+      plugins: {
+        legend: { display: node.kind === 'bar', position: 'bottom',
+          labels: { boxWidth: 10, boxHeight: 10, font: { size: 11 }, color: '#1b1c20' } },
+        tooltip: { enabled: !empty, callbacks: { label: (context) => `${context.dataset.label}: ${exact(context)}` } },
+      },
+      onClick: (event, elements) => {
+        if (node.tappable && !empty && elements.length) tap(`chart:${elements[0].index}`);
+      },
+    },
+  });
+  return card;
+}
+
 function drawContent(node) {
   const content = el('div', 'content');
   for (const child of node.children || []) {
@@ -423,6 +499,8 @@ function drawContent(node) {
       if (child.color) amount.style.color = child.color;
       bar.append(el('span', 'label', child.label || ''), amount);
       content.append(bar);
+    } else if (child.kind === 'chart') {
+      content.append(drawChart(child));
     } else if (child.kind === 'logo') {
       content.append(picture(child.image, 'logo'));
     } else if (child.kind === 'text') {

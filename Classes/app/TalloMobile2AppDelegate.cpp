@@ -7,6 +7,7 @@
 #include "Classes/screens/passcode/PasscodeEditViewC.h"
 #include "Classes/screens/categories/CategoriesViewC.h"
 #include "Classes/screens/payees/PayeesViewC.h"
+#include "Classes/screens/reports/ReportsViewC.h"
 #include "Classes/screens/settings/SettingsViewC.h"
 #include "Classes/shell/MoreViewC.h"
 #include "Classes/shell/TLGlobal.h"
@@ -32,10 +33,11 @@ struct Tab {
     const char* image;
     int tag;
 };
-// Home, Budget, Scheduler, Categories, then what More lists: Payees, Settings.
+// Home, Budget, Scheduler, Categories, then what More lists: Payees, Settings, Reports.
 constexpr Tab kTabs[] = {{"Home", "tab-home.png", 0},        {"Budget", "tab-budget.png", 1},
                          {"Scheduler", "tab-scheduler.png", 2}, {"Categories", "tab-categories.png", 3},
-                         {"Payees", "tab-payees.png", 6},     {"Settings", "tab-settings.png", 5}};
+                         {"Payees", "tab-payees.png", 6},     {"Settings", "tab-settings.png", 5},
+                         {"Reports", "tab-reports.png", 7}};
 
 // The screen of a subsystem whose screens are still to come: its title and
 // the framework's empty state.
@@ -64,6 +66,11 @@ std::shared_ptr<TLNavigationViewC> TalloMobile2AppDelegate::screenForTag(int tag
             return settings;
         }
         case 6: return std::make_shared<PayeesViewC>();
+        case 7: {
+            auto reports = std::make_shared<ReportsViewC>();
+            reports->setLeftBarButtonType(TLBarButtonType::Back);
+            return reports;
+        }
         default: return nullptr;
     }
 }

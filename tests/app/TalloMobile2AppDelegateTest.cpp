@@ -238,6 +238,21 @@ TEST_F(AppDelegateTest, LeavingATabEndsTheSearchRunningOnIt) {
     EXPECT_NE(back.find("Rent"), std::string::npos) << back;
 }
 
+TEST_F(AppDelegateTest, ReportsHaveTheirOwnRowInMoreAfterSettings) {
+    launchWithAnAccount();
+    tap("tab:4");  // More
+    std::string more = screen();
+    EXPECT_NE(more.find("row#row:0:2 accessory=\"disclosure\" image=\"more_tab_reports.png\" style=\"default\" text=\"Reports\""),
+              std::string::npos)
+        << more;
+    tap("row:0:2");
+    EXPECT_NE(screen().find("navbar title=\"Reports\"\n      button#nav:left image=\"nav_back_left.png\" title=\"Back\""),
+              std::string::npos)
+        << screen();
+    tap("row:0:0");  // Spending by Category
+    EXPECT_NE(screen().find("chart#chart"), std::string::npos) << screen();
+}
+
 TEST_F(AppDelegateTest, AGeneratedBookLaunchesWithoutLosingAnything) {
     BookGenerator::Options options;
     options.transactions = 600;

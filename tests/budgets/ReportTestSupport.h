@@ -17,38 +17,45 @@
 
 namespace tallo::test {
 
-class ReportBookTest : public BudgetTest {
+// `Base` is the fixture the book is kept in: the budget tests' or the
+// screen tests'; either stands on the clock of 15 March 2011.
+template <typename Base>
+class ReportBook : public Base {
 protected:
-    ReportBookTest() {
-        usd = currency("USD", true);
-        eur = currency("EUR");
-        rate(eur, usd, "1.3071");
+    ReportBook() {
+        usd = this->currency("USD", true);
+        eur = this->currency("EUR");
+        this->rate(eur, usd, "1.3071");
         TLCurrencyCenter::sharedCenter().clearRatesCache();
-        checking = account("Checking", usd, TLAccountType::Bank, 0);
-        savings = account("Savings", usd, TLAccountType::Bank, 1);
-        euroCard = account("Euro card", eur, TLAccountType::CreditCard, 2);
+        checking = this->account("Checking", usd, TLAccountType::Bank, 0);
+        savings = this->account("Savings", usd, TLAccountType::Bank, 1);
+        euroCard = this->account("Euro card", eur, TLAccountType::CreditCard, 2);
         checking->changeStartingBalanceTo(D("1000"));
         savings->changeStartingBalanceTo(D("500"));
         euroCard->changeStartingBalanceTo(D("100"));
-        food = category("Food");
-        groceries = category("Groceries", food);
-        restaurants = category("Restaurants", food);
-        car = category("Car");
-        fuel = category("Fuel", car);
-        salary = category("Salary");
+        food = this->category("Food");
+        groceries = this->category("Groceries", food);
+        restaurants = this->category("Restaurants", food);
+        car = this->category("Car");
+        fuel = this->category("Fuel", car);
+        salary = this->category("Salary");
 
-        on(2, 1, transaction(checking, TLTransactionType::Income, {"2500"}, salary));
-        on(2, 20, transaction(checking, TLTransactionType::Expense, {"50"}, groceries));
-        on(3, 1, transaction(checking, TLTransactionType::Income, {"2500"}, salary));
-        on(3, 3, transaction(checking, TLTransactionType::Expense, {"82.40"}, groceries));
-        on(3, 5, transaction(checking, TLTransactionType::Transfer, {"300"}, food))->transferToAccount(savings);
-        on(3, 9, transaction(checking, TLTransactionType::Expense, {"45.10"}, restaurants));
-        on(3, 10, transaction(checking, TLTransactionType::Expense, {"10"}, food));
-        on(3, 11, transaction(euroCard, TLTransactionType::Expense, {"20"}, restaurants));
-        on(3, 12, transaction(checking, TLTransactionType::Expense, {"60"}, fuel));
-        on(3, 14, transaction(checking, TLTransactionType::Expense, {"7.25"}));
+        on(2, 1, this->transaction(checking, TLTransactionType::Income, {"2500"}, salary));
+        on(2, 20, this->transaction(checking, TLTransactionType::Expense, {"50"}, groceries));
+        on(3, 1, this->transaction(checking, TLTransactionType::Income, {"2500"}, salary));
+        on(3, 3, this->transaction(checking, TLTransactionType::Expense, {"82.40"}, groceries));
+        on(3, 5, this->transaction(checking, TLTransactionType::Transfer, {"300"}, food))->transferToAccount(savings);
+        on(3, 9, this->transaction(checking, TLTransactionType::Expense, {"45.10"}, restaurants));
+        on(3, 10, this->transaction(checking, TLTransactionType::Expense, {"10"}, food));
+        on(3, 11, this->transaction(euroCard, TLTransactionType::Expense, {"20"}, restaurants));
+        on(3, 12, this->transaction(checking, TLTransactionType::Expense, {"60"}, fuel));
+        on(3, 14, this->transaction(checking, TLTransactionType::Expense, {"7.25"}));
     }
-    TLTransaction* on(int monthNumber, int day, TLTransaction* t) { return dated(t, localDate(2011, monthNumber, day, 12)); }
+    // `t` dated at noon on that day of 2011.
+    static TLTransaction* on(int monthNumber, int day, TLTransaction* t) {
+        t->setTransactionDate(localDate(2011, monthNumber, day, 12));
+        return t;
+    }
 
     TLCurrency* usd;
     TLCurrency* eur;
@@ -62,5 +69,7 @@ protected:
     TLCategory* fuel;
     TLCategory* salary;
 };
+
+using ReportBookTest = ReportBook<BudgetTest>;
 
 }  // namespace tallo::test
