@@ -388,11 +388,11 @@ function drawFilePicker(node) {
 let shownChart = null;
 const compact = new Intl.NumberFormat(undefined, { notation: 'compact', maximumFractionDigits: 1 });
 function drawChart(node) {
-  const key = [node.kind, node.data, node.center, node.caption, node.tappable].join('|');
+  const key = [node.type, node.data, node.center, node.caption, node.tappable].join('|');
   if (shownChart && shownChart.key === key) return shownChart.card;
   if (shownChart && shownChart.chart) shownChart.chart.destroy();
   const data = JSON.parse(node.data || '{"labels":[],"series":[]}');
-  const card = el('div', 'chart-card ' + node.kind);
+  const card = el('div', 'chart-card ' + node.type);
   card.dataset.id = node.id;
   const box = el('div', 'chart-box');
   const canvas = el('canvas');
@@ -410,9 +410,9 @@ function drawChart(node) {
   const datasets = series.map((one) => {
     const colors = one.colors || [];
     const set = { label: one.label, data: one.values.map(Number) };
-    if (node.kind === 'doughnut') {
+    if (node.type === 'doughnut') {
       Object.assign(set, { backgroundColor: colors, borderColor: '#fff', borderWidth: 2, hoverOffset: 8 });
-    } else if (node.kind === 'bar') {
+    } else if (node.type === 'bar') {
       Object.assign(set, { backgroundColor: colors[0], borderRadius: 3, maxBarThickness: 11, categoryPercentage: .7 });
     } else {
       Object.assign(set, { borderColor: colors[0], backgroundColor: colors[0] + '1f', fill: true, tension: .3,
@@ -420,25 +420,25 @@ function drawChart(node) {
     }
     return set;
   });
-  if (node.kind === 'doughnut' && empty) datasets.push({ data: [1], backgroundColor: ['#e9ebf0'], borderWidth: 0 });
+  if (node.type === 'doughnut' && empty) datasets.push({ data: [1], backgroundColor: ['#e9ebf0'], borderWidth: 0 });
   const axes = {
     x: { grid: { display: false }, ticks: { maxRotation: 0, autoSkipPadding: 8, font: { size: 10 }, color: '#6c6f7a' } },
     y: { grid: { color: 'rgba(60,64,78,.08)' }, border: { display: false },
       ticks: { font: { size: 10 }, color: '#6c6f7a', maxTicksLimit: 5, callback: (value) => compact.format(value) } },
   };
   shownChart.chart = new window.Chart(canvas, {
-    type: node.kind,
+    type: node.type,
     data: { labels: data.labels, datasets },
     options: {
       responsive: true,
       maintainAspectRatio: false,
       animation: { duration: 350 },
-      cutout: node.kind === 'doughnut' ? '64%' : undefined,
-      layout: { padding: node.kind === 'doughnut' ? 6 : { top: 4, right: 6 } },
-      scales: node.kind === 'doughnut' ? {} : axes,
-      interaction: node.kind === 'doughnut' ? undefined : { mode: 'index', intersect: false },
+      cutout: node.type === 'doughnut' ? '64%' : undefined,
+      layout: { padding: node.type === 'doughnut' ? 6 : { top: 4, right: 6 } },
+      scales: node.type === 'doughnut' ? {} : axes,
+      interaction: node.type === 'doughnut' ? undefined : { mode: 'index', intersect: false },
       plugins: {
-        legend: { display: node.kind === 'bar', position: 'bottom',
+        legend: { display: node.type === 'bar', position: 'bottom',
           labels: { boxWidth: 10, boxHeight: 10, font: { size: 11 }, color: '#1b1c20' } },
         tooltip: { enabled: !empty, callbacks: { label: (context) => `${context.dataset.label}: ${exact(context)}` } },
       },
@@ -657,7 +657,8 @@ let redrawing = false;
 function draw(scene) {
   const active = document.activeElement;
   const focusedId = active && active.dataset ? active.dataset.id : undefined;
-  const caret = focusedId && 'selectionStart' in active ? [active.selectionStart, active.selectionEnd] : null;
+  // A date field has no caret (its selectionStart reads null).
+  const caret = focusedId && typeof active.selectionStart === 'number' ? [active.selectionStart, active.selectionEnd] : null;
   redrawing = true;
   try {
     drawScene(scene);

@@ -35,7 +35,7 @@ std::string ChartView::dataJSON() const {
 
 SceneNode ChartView::render(SceneContext& context) const {
     SceneNode node("chart", "chart");
-    node.set("kind", kindName(kind));
+    node.set("type", kindName(kind));
     node.set("data", dataJSON());
     if (!caption.empty()) node.set("caption", caption);
     if (!centerText.empty()) node.set("center", centerText);

@@ -4,7 +4,7 @@
 // them as one JSON text, each value a decimal written out in full so the
 // page draws exactly the program's numbers:
 //
-//   chart#chart kind="doughnut" caption="Total $230.89" data="{"labels":["Food","Car"],
+//   chart#chart type="doughnut" caption="Total $230.89" data="{"labels":["Food","Car"],
 //     "series":[{"label":"Spent","values":["163.642","60"],"colors":["#4c6ef5","#f59f00"]}]}"
 //
 // A tap on a point (a slice, a bar, a dot) comes back as a tap on

@@ -80,7 +80,7 @@ TEST_F(ReportsViewCTest, SpendingIsADoughnutWithItsLegendAsRows) {
     openReports();
     tap("row:0:0");
     EXPECT_EQ(title(), "Spending");
-    EXPECT_EQ(chart("kind"), "doughnut");
+    EXPECT_EQ(chart("type"), "doughnut");
     // The figures go to the page exactly; the euro dinner is 20 × 1.3071.
     EXPECT_EQ(chart("data"),
               R"({"labels":["Food","Car","Uncategorized"],"series":[{"label":"Spent","values":["163.642","60","7.25"],)"
@@ -105,6 +105,7 @@ TEST_F(ReportsViewCTest, ASliceOpensItsSubcategoriesAndASubcategoryItsTransactio
     EXPECT_EQ(title(), "Restaurants");
     // The register's rows: the euro card's dinner of the 11th, then the 9th's.
     EXPECT_EQ(table(), "Restaurants -€20.00; Restaurants -$45.10");
+    EXPECT_EQ(footer(0), "Spent $71.24 in USD");
     tap("nav:back");
     tap("nav:back");
     tap("row:1:2");  // the uncategorised slice has no subcategories
@@ -156,7 +157,7 @@ TEST_F(ReportsViewCTest, IncomeAndExpensesShowTwelveMonthsNewestFirstWithTheirNe
     openReports();
     tap("row:0:1");
     EXPECT_EQ(title(), "Income and Expenses");
-    EXPECT_EQ(chart("kind"), "bar");
+    EXPECT_EQ(chart("type"), "bar");
     std::string shown = table();
     EXPECT_EQ(shown.substr(0, shown.find("; Jan 2011")),
               "Mar 2011 [In $2,500.00  ·  Out $230.89] $2,269.11; Feb 2011 [In $2,500.00  ·  Out $50.00] $2,450.00");
@@ -171,7 +172,7 @@ TEST_F(ReportsViewCTest, NetWorthShowsTwentyFourMonthEndsAtTodaysRates) {
     openReports();
     tap("row:0:2");
     EXPECT_EQ(title(), "Net Worth");
-    EXPECT_EQ(chart("kind"), "line");
+    EXPECT_EQ(chart("type"), "line");
     std::string shown = table();
     EXPECT_EQ(shown.substr(0, shown.find("; Dec 2010")),
               "Mar 2011 [Mar 31, 2011] $6,349.82; Feb 2011 [Feb 28, 2011] $4,080.71; Jan 2011 [Jan 31, 2011] $1,630.71");

@@ -2,13 +2,15 @@
 
 #include "Classes/budgets/TLSpendingReport.h"
 #include "Classes/controls/TransactionCell.h"
+#include "Classes/screens/reports/ReportViewC.h"
 #include "Classes/screens/transactions/TransactionEditViewC.h"
 #include "Platform/foundation/Localization.h"
 
 namespace tallo {
 
-ReportTransactionsViewC::ReportTransactionsViewC(const TLCategory* category, const TLTimeInterval& span, std::string title)
-    : category_(category), span_(span) {
+ReportTransactionsViewC::ReportTransactionsViewC(const TLCategory* category, const TLTimeInterval& span, std::string title,
+                                                 std::string periodTitle, const Decimal& spent)
+    : category_(category), span_(span), periodTitle_(std::move(periodTitle)), spent_(spent) {
     setTitle(std::move(title));
 }
 
@@ -19,6 +21,10 @@ void ReportTransactionsViewC::viewWillAppear(bool animated) {
     label2 = L("Nothing was spent here in this period.");
     tableView().reloadData();
     TLViewC::viewWillAppear(animated);
+}
+
+std::string ReportTransactionsViewC::tableViewTitleForFooterInSection(TableView&, int) {
+    return L("Spent") + " " + ReportViewC::amountText(spent_) + " " + L("in") + " " + ReportViewC::currencyCode();
 }
 
 std::shared_ptr<TableViewCell> ReportTransactionsViewC::tableViewCellForRowAtIndexPath(TableView&, IndexPath indexPath) {

@@ -21,8 +21,8 @@ constexpr int kPeriodSection = 0;
 constexpr int kLegendSection = 1;
 
 // Slices take these in turn, largest first; the uncategorised one is grey.
-constexpr std::array<const char*, 10> kPalette = {"#f2711c", "#2185d0", "#21ba45", "#a333c8", "#e03997",
-                                                  "#00b5ad", "#fbbd08", "#6435c9", "#db2828", "#a5673f"};
+constexpr std::array<const char*, 12> kPalette = {"#f2711c", "#2185d0", "#21ba45", "#a333c8", "#e03997", "#5c940d",
+                                                  "#00b5ad", "#fbbd08", "#6435c9", "#db2828", "#a5673f", "#c2255c"};
 constexpr const char* kUncategorizedColor = "#a0a4ab";
 
 const char* periodName(TLReportPeriodKind kind) {
@@ -168,7 +168,9 @@ void SpendingReportViewC::openSlice(size_t index) {
         pushView(std::make_shared<SpendingReportViewC>(category, days, periodTitle()), 0);
         return;
     }
-    pushView(std::make_shared<ReportTransactionsViewC>(category, days, sliceName(category)), 0);
+    pushView(std::make_shared<ReportTransactionsViewC>(category, days, sliceName(category), periodTitle(),
+                                                       report_.slices()[index].amount),
+             0);
 }
 
 void SpendingReportViewC::openPeriodChooser() {
