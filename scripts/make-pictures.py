@@ -146,7 +146,7 @@ TRANSACTIONS = [
 # The tabs: their glyphs in the tab bar, and their rows in the More list
 # ("more_tab_" and the lower-cased tab title).
 TAB_ICONS = [('home', 'wallet'), ('budget', 'chart-pie'), ('scheduler', 'calendar-event'),
-             ('categories', 'category'), ('payees', 'users'), ('settings', 'settings'), ('reports', 'chart-pie-2')]
+             ('categories', 'category'), ('payees', 'users'), ('settings', 'settings'), ('reports', 'report-analytics')]
 MORE_COLOURS = {'home': BLUE, 'budget': GREEN, 'scheduler': RED, 'categories': ORANGE, 'payees': INDIGO,
                 'settings': GREY, 'reports': TEAL}
 TABS = ([Picture(f'tab-{tab}', icon, WHITE, 'glyph') for tab, icon in TAB_ICONS]
