@@ -255,7 +255,7 @@ private:
         TLAccount* account = chance(0.8) ? accounts_[0] : pick(everyday_);
         TLTransaction* t = begin(account, TLTransactionType::Income, date);
         t->setPayee(pick(payees_));
-        addSplit(t, pick(income_), amount(40, 4200));
+        addSplit(t, pick(income_), amount(20, 1500));  // beside the salary: refunds, interest, a bonus
         finish(t);
     }
 
