@@ -240,6 +240,11 @@ void TalloMobile2AppDelegate::syncResetTabs() {
             stack->popToRootViewControllerAnimated(false);
         }
     }
+    // The More stack too: its screens (a report, a payee) hold objects of
+    // the store being replaced, and would show them when More is chosen again.
+    if (tabs_->selectedIndex() == TabBarController::kMoreIndex) {
+        if (NavigationController* more = tabs_->moreNavigationController()) more->popToRootViewControllerAnimated(false);
+    }
     tabs_->setSelectedIndex(0);
     static_cast<TLTabBarController*>(tabs_.get())->updateSelection();
 }

@@ -251,6 +251,12 @@ TEST_F(AppDelegateTest, ReportsHaveTheirOwnRowInMoreAfterSettings) {
         << screen();
     tap("row:0:0");  // Spending by Category
     EXPECT_NE(screen().find("chart#chart"), std::string::npos) << screen();
+
+    // A store received by sync replaces every object the report holds: the
+    // More stack goes back to its list.
+    delegate_->syncResetTabs();
+    tap("tab:4");
+    EXPECT_NE(screen().find("navbar title=\"More\""), std::string::npos) << screen();
 }
 
 TEST_F(AppDelegateTest, AGeneratedBookLaunchesWithoutLosingAnything) {
