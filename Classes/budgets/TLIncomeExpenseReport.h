@@ -12,7 +12,9 @@
 // rule of every category total (TLGlobalCurrencyRates) and never rounded.
 //
 // On 15 March 2011 lastMonths(now, 12) answers April 2010 … March 2011,
-// oldest first, one entry a month, months without activity at zero.
+// oldest first, one entry a month, months without activity at zero. The
+// last answer is kept and given again while the store is unchanged and the
+// month and count are the same.
 
 #include <cstdint>
 #include <vector>

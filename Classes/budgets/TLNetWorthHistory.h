@@ -13,7 +13,8 @@
 // after this month. Only the listed accounts count (TLAccount::getAccounts).
 //
 // On 15 March 2011 lastMonthEnds(now, 24) answers 30 April 2009 …
-// 31 March 2011, oldest first.
+// 31 March 2011, oldest first. The last answer is kept and given again
+// while the store is unchanged and the month and count are the same.
 
 #include <cstdint>
 #include <vector>

@@ -51,6 +51,16 @@ TEST_F(TLIncomeExpenseReportTest, AMonthsEdgesAreLocalMidnightsInBothDaylightSav
     EXPECT_EQ(months[2].net(), D("-16"));
 }
 
+TEST_F(TLIncomeExpenseReportTest, TheKeptAnswerFollowsEveryChangeOfTheStore) {
+    Date now = localDate(2011, 3, 15, 12);
+    EXPECT_EQ(TLIncomeExpenseReport::lastMonths(now).back().income, D("2500"));
+    TLTransaction* bonus = on(3, 15, transaction(checking, TLTransactionType::Income, {"300"}, salary));
+    EXPECT_EQ(TLIncomeExpenseReport::lastMonths(now).back().income, D("2800"));
+    bonus->setTransactionDate(localDate(2011, 4, 1, 12));  // into next month
+    EXPECT_EQ(TLIncomeExpenseReport::lastMonths(now).back().income, D("2500"));
+    EXPECT_EQ(TLIncomeExpenseReport::lastMonths(localDate(2011, 4, 2)).back().income, D("300"));
+}
+
 TEST_F(TLIncomeExpenseReportTest, InvestmentTradesAreNeitherIncomeNorExpense) {
     on(3, 20, transaction(checking, TLTransactionType::InvestmentBuy, {"1000"}, car));
     on(3, 21, transaction(checking, TLTransactionType::InvestmentSell, {"400"}, salary));

@@ -48,6 +48,20 @@ TEST_F(TLNetWorthHistoryTest, TodaysRatesConvertEveryMonthAndUnlistedAccountsSta
     EXPECT_EQ(points[2].amount, D("6405.25"));  // 5445.25 + 800 + 80 × 2
 }
 
+TEST_F(TLNetWorthHistoryTest, TheKeptAnswerFollowsEveryChangeOfTheStore) {
+    Date now = localDate(2011, 3, 15, 12);
+    db().save();
+    EXPECT_EQ(TLNetWorthHistory::lastMonthEnds(now).back().amount, D("6349.82"));
+    TLTransaction* gift = dated(transaction(savings, TLTransactionType::Income, {"100"}), localDate(2011, 3, 2));
+    EXPECT_EQ(TLNetWorthHistory::lastMonthEnds(now).back().amount, D("6449.82"));
+    gift->getSplit()->changeAmountTo(D("40"));
+    EXPECT_EQ(TLNetWorthHistory::lastMonthEnds(now).back().amount, D("6389.82"));
+    db().rollback();
+    EXPECT_EQ(TLNetWorthHistory::lastMonthEnds(now).back().amount, D("6349.82"));
+    // Another month asks anew: April's end, with nothing new in April.
+    EXPECT_EQ(TLNetWorthHistory::lastMonthEnds(localDate(2011, 4, 1, 12)).back().month, TLMonthID::fromYearMonth(2011, 4));
+}
+
 TEST_F(TLNetWorthHistoryTest, AnEmptyBookIsWorthNothingAtEveryMonthEnd) {
     for (TLAccount* each : TLAccount::getAccounts()) db().deleteObject(each);
     for (const TLNetWorthPoint& point : TLNetWorthHistory::lastMonthEnds(localDate(2011, 3, 15, 12))) {

@@ -30,9 +30,11 @@ void ReportsViewC::viewWillAppear(bool animated) {
     TLReportPeriod thisMonth;
     headlines_[kSpendingRow] =
         L("This month") + " " + ReportViewC::amountText(TLSpendingReport::byMaster(thisMonth.interval(now)).total());
+    // The same questions the reports ask, whose answers they find remembered.
     headlines_[kIncomeExpenseRow] =
-        L("Net this month") + " " + ReportViewC::amountText(TLIncomeExpenseReport::lastMonths(now, 1).front().net());
-    headlines_[kNetWorthRow] = L("Now") + " " + ReportViewC::amountText(TLNetWorthHistory::lastMonthEnds(now, 1).front().amount);
+        L("Net this month") + " " + ReportViewC::amountText(TLIncomeExpenseReport::lastMonths(now, 12).back().net());
+    headlines_[kNetWorthRow] =
+        L("Now") + " " + ReportViewC::amountText(TLNetWorthHistory::lastMonthEnds(now, 24).back().amount);
     tableView().reloadData();
     TLViewC::viewWillAppear(animated);
 }
