@@ -24,8 +24,11 @@
 //   ReportOpen       a tap on a row of Reports on a generated book of N
 //                    transactions (10k, 100k): /0 spending by category this
 //                    month, /1 income against expenses for 12 months, /2 the
-//                    net worth at 24 month ends — each report computed from
-//                    the store and its scene with the chart's figures
+//                    net worth at 24 month ends — the report's scene with
+//                    the chart's figures; the Reports list has just asked
+//                    the same questions (its headlines), or, with a third
+//                    argument 1, a transaction was changed since, so the
+//                    figures are computed anew from the store
 // Target: under 2 ms and under 64 KiB for a screen of 25 rows; under 1 ms
 // for a keypad key and for the currencies list; the Categories tab under
 // 5 ms for an event in view, whatever the book; each report under 50 ms
@@ -44,6 +47,7 @@
 #include "Classes/screens/reports/ReportsViewC.h"
 #include "Classes/screens/settings/TransactionSettingsViewC.h"
 #include "Classes/screens/transactions/TransactionsViewC.h"
+#include "Classes/ledger/TLTransaction.h"
 #include "Classes/store/TLDatabase.h"
 #include "Classes/shell/TLGlobal.h"
 #include "Platform/foundation/ApplicationHome.h"
@@ -318,13 +322,16 @@ void ReportOpen(benchmark::State& state) {
     reports->viewWillAppear(false);
     Application::sharedApplication().render();
     std::string tap = R"({"kind":"tap","target":"row:0:)" + std::to_string(state.range(0)) + "\"}";
+    auto* changed = static_cast<TLTransaction*>(TLDatabase::sharedDatabase().fetchEntityCustom("Transaction").front());
     size_t bytes = 0;
+    int edits = 0;
     for (auto _ : state) {
         bytes = turn(tap);
         state.PauseTiming();
         reports->navigationController()->popViewControllerAnimated(false);
         RunLoop::main().runFor(0);
         Application::sharedApplication().render();
+        if (state.range(2) == 1) changed->setComments("edited " + std::to_string(++edits));
         state.ResumeTiming();
     }
     closeHome(state, bytes);
@@ -342,5 +349,5 @@ BENCHMARK(SettingsToggle)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ListTap)->Arg(25)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(LockKeypress)->Unit(benchmark::kMicrosecond);
 BENCHMARK(CategoriesTabShown)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(ReportOpen)->ArgsProduct({{0, 1, 2}, {10000, 100000}})->Unit(benchmark::kMillisecond);
+BENCHMARK(ReportOpen)->ArgsProduct({{0, 1, 2}, {10000, 100000}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(CategoriesTabTurn)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
