@@ -399,7 +399,12 @@ function drawChart(node) {
   canvas.setAttribute('role', 'img');
   canvas.setAttribute('aria-label', node.caption || 'chart');
   box.append(canvas);
-  if (node.center) box.append(el('div', 'chart-center', node.center));
+  if (node.center) {
+    // A long total is set smaller so it stays inside the ring.
+    const center = el('div', 'chart-center', node.center);
+    if (node.center.length > 9) center.style.fontSize = node.center.length > 12 ? '13px' : '15px';
+    box.append(center);
+  }
   card.append(box);
   if (node.caption) card.append(el('div', 'chart-caption', node.caption));
   shownChart = { key, card, chart: null };
