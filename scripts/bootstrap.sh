@@ -57,7 +57,7 @@ npm_packages() {
     cp "$dir/package-lock.json" "$dir/node_modules/.installed-lock.json"
   fi
 }
-npm_packages assets      # the icon set and the typeface of the page
+npm_packages assets      # the icon set, the typeface and the chart library of the page
 npm_packages tests/e2e   # Playwright and the screenshot comparison
 
 # The typeface: Inter's variable files, served by the program from web/fonts/.
@@ -66,6 +66,12 @@ mkdir -p "$here/web/fonts"
 cp -u "$inter"/files/inter-*-wght-normal.woff2 "$here/web/fonts/"
 sed 's#url(./files/#url(./#' "$inter/wght.css" > "$here/web/fonts/inter.css"
 cp -u "$inter/LICENSE" "$here/web/fonts/LICENSE-inter.txt"
+
+# The chart library of the reports, served by the program from web/vendor/.
+chart="$here/assets/node_modules/chart.js"
+mkdir -p "$here/web/vendor"
+cp -u "$chart/dist/chart.umd.min.js" "$here/web/vendor/"
+cp -u "$chart/LICENSE.md" "$here/web/vendor/LICENSE-chart.js.md"
 
 # The built-in pictures, rendered from their table when it or the icon set changed.
 python3 "$here/scripts/make-pictures.py" --if-changed

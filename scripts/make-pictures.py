@@ -146,14 +146,21 @@ TRANSACTIONS = [
 # The tabs: their glyphs in the tab bar, and their rows in the More list
 # ("more_tab_" and the lower-cased tab title).
 TAB_ICONS = [('home', 'wallet'), ('budget', 'chart-pie'), ('scheduler', 'calendar-event'),
-             ('categories', 'category'), ('payees', 'users'), ('settings', 'settings')]
+             ('categories', 'category'), ('payees', 'users'), ('settings', 'settings'), ('reports', 'report-analytics')]
 MORE_COLOURS = {'home': BLUE, 'budget': GREEN, 'scheduler': RED, 'categories': ORANGE, 'payees': INDIGO,
-                'settings': GREY}
+                'settings': GREY, 'reports': TEAL}
 TABS = ([Picture(f'tab-{tab}', icon, WHITE, 'glyph') for tab, icon in TAB_ICONS]
         + [Picture('tab-more', 'dots', WHITE, 'glyph')]
         + [Picture(f'more_tab_{tab}', icon, MORE_COLOURS[tab], 'tile') for tab, icon in TAB_ICONS]
         + [Picture(f'tab_button_{i}', '', HIGHLIGHT, 'pill') for i in range(len(TAB_ICONS))]
         + [Picture('tab-back', '', '#f8f9fbf2', 'band')])
+
+# The three reports of the Reports screen.
+REPORTS = [
+    Picture('report_spending', 'chart-donut', ORANGE, 'tile'),
+    Picture('report_income', 'chart-bar', GREEN, 'tile'),
+    Picture('report_networth', 'chart-line', BLUE, 'tile'),
+]
 
 SETTINGS = [
     Picture('currencies_icon', 'coins', GREEN, 'tile'),
@@ -195,7 +202,7 @@ APPLICATION = [
     Picture('sync_screen', 'refresh', BLUE, 'badge', (96, 96)),
 ]
 
-TABLE = CATEGORIES + ACCOUNTS + TRANSACTIONS + TABS + SETTINGS + CONTROLS + APPLICATION
+TABLE = CATEGORIES + ACCOUNTS + TRANSACTIONS + TABS + REPORTS + SETTINGS + CONTROLS + APPLICATION
 
 # The logo for the page: (file in web/icons, pixels, full bleed). A full-bleed
 # icon has no rounded corners and keeps its drawing inside the middle 80 %,

@@ -100,6 +100,12 @@ function drawRow(row, editing) {
     if (row.imageAction) image.onclick = (e) => { e.stopPropagation(); tap(row.imageAction); };
     r.append(image);
   }
+  if (row.swatch) {
+    // A legend row: the colour of its slice of the chart.
+    const dot = el('span', 'swatch');
+    dot.style.background = row.swatch;
+    r.append(dot);
+  }
   const texts = el('div', 'texts');
   if (row.addMark) {
     // A category that can be given a budget limit.
@@ -476,6 +482,81 @@ function drawFilePicker(node) {
   return box;
 }
 
+// A report's chart, drawn by Chart.js (served from vendor/) from the figures
+// the program sends: labels, and series of values written as decimals. The
+// page is drawn anew for every scene; a chart whose figures did not change
+// keeps its canvas, so it neither flickers nor animates again. A tap on a
+// slice, bar or point is a tap on "chart:<index>".
+let shownChart = null;
+const compact = new Intl.NumberFormat(undefined, { notation: 'compact', maximumFractionDigits: 1 });
+function drawChart(node) {
+  const key = [node.type, node.data, node.center, node.caption, node.tappable].join('|');
+  if (shownChart && shownChart.key === key) return shownChart.card;
+  if (shownChart && shownChart.chart) shownChart.chart.destroy();
+  const data = JSON.parse(node.data || '{"labels":[],"series":[]}');
+  const card = el('div', 'chart-card ' + node.type);
+  card.dataset.id = node.id;
+  const box = el('div', 'chart-box');
+  const canvas = el('canvas');
+  canvas.setAttribute('role', 'img');
+  canvas.setAttribute('aria-label', node.caption || 'chart');
+  box.append(canvas);
+  if (node.center) {
+    // A long total is set smaller so it stays inside the ring.
+    const center = el('div', 'chart-center', node.center);
+    if (node.center.length > 9) center.style.fontSize = node.center.length > 12 ? '13px' : '15px';
+    box.append(center);
+  }
+  card.append(box);
+  if (node.caption) card.append(el('div', 'chart-caption', node.caption));
+  shownChart = { key, card, chart: null };
+  if (typeof window.Chart !== 'function') return card;  // the library is missing: the rows still tell all
+  const empty = data.labels.length === 0;
+  const series = data.series || [];
+  const exact = (context) => series[context.datasetIndex].values[context.dataIndex];
+  const datasets = series.map((one) => {
+    const colors = one.colors || [];
+    const set = { label: one.label, data: one.values.map(Number) };
+    if (node.type === 'doughnut') {
+      Object.assign(set, { backgroundColor: colors, borderColor: '#fff', borderWidth: 2, hoverOffset: 8 });
+    } else if (node.type === 'bar') {
+      Object.assign(set, { backgroundColor: colors[0], borderRadius: 3, maxBarThickness: 11, categoryPercentage: .7 });
+    } else {
+      Object.assign(set, { borderColor: colors[0], backgroundColor: colors[0] + '1f', fill: true, tension: .3,
+        pointRadius: 2, pointHoverRadius: 5, borderWidth: 2 });
+    }
+    return set;
+  });
+  if (node.type === 'doughnut' && empty) datasets.push({ data: [1], backgroundColor: ['#e9ebf0'], borderWidth: 0 });
+  const axes = {
+    x: { grid: { display: false }, ticks: { maxRotation: 0, autoSkipPadding: 8, font: { size: 10 }, color: '#6c6f7a' } },
+    y: { grid: { color: 'rgba(60,64,78,.08)' }, border: { display: false },
+      ticks: { font: { size: 10 }, color: '#6c6f7a', maxTicksLimit: 5, callback: (value) => compact.format(value) } },
+  };
+  shownChart.chart = new window.Chart(canvas, {
+    type: node.type,
+    data: { labels: data.labels, datasets },
+    options: {
+      responsive: true,
+      maintainAspectRatio: false,
+      animation: { duration: 350 },
+      cutout: node.type === 'doughnut' ? '64%' : undefined,
+      layout: { padding: node.type === 'doughnut' ? 6 : { top: 4, right: 6 } },
+      scales: node.type === 'doughnut' ? {} : axes,
+      interaction: node.type === 'doughnut' ? undefined : { mode: 'index', intersect: false },
+      plugins: {
+        legend: { display: node.type === 'bar', position: 'bottom',
+          labels: { boxWidth: 10, boxHeight: 10, font: { size: 11 }, color: '#1b1c20' } },
+        tooltip: { enabled: !empty, callbacks: { label: (context) => `${context.dataset.label}: ${exact(context)}` } },
+      },
+      onClick: (event, elements) => {
+        if (node.tappable && !empty && elements.length) tap(`chart:${elements[0].index}`);
+      },
+    },
+  });
+  return card;
+}
+
 function drawContent(node) {
   const content = el('div', 'content');
   for (const child of node.children || []) {
@@ -525,6 +606,8 @@ function drawContent(node) {
       if (child.color) amount.style.color = child.color;
       bar.append(el('span', 'label', child.label || ''), amount);
       content.append(bar);
+    } else if (child.kind === 'chart') {
+      content.append(drawChart(child));
     } else if (child.kind === 'logo') {
       content.append(picture(child.image, 'logo'));
     } else if (child.kind === 'text') {
@@ -681,9 +764,8 @@ let redrawing = false;
 function draw(scene) {
   const active = document.activeElement;
   const focusedId = active && active.dataset ? active.dataset.id : undefined;
-  // A date field has no caret (its selectionStart is null, and setting one throws).
-  const caret = focusedId && 'selectionStart' in active && active.selectionStart !== null
-    ? [active.selectionStart, active.selectionEnd] : null;
+  // A date field has no caret (its selectionStart reads null).
+  const caret = focusedId && typeof active.selectionStart === 'number' ? [active.selectionStart, active.selectionEnd] : null;
   redrawing = true;
   try {
     drawScene(scene);

@@ -8,6 +8,7 @@
 #include "Classes/screens/passcode/PasscodeEditViewC.h"
 #include "Classes/screens/categories/CategoriesViewC.h"
 #include "Classes/screens/payees/PayeesViewC.h"
+#include "Classes/screens/reports/ReportsViewC.h"
 #include "Classes/screens/schedulers/SchedulersViewC.h"
 #include "Classes/screens/settings/SettingsViewC.h"
 #include "Classes/shell/MoreViewC.h"
@@ -34,10 +35,11 @@ struct Tab {
     const char* image;
     int tag;
 };
-// Home, Budget, Scheduler, Categories, then what More lists: Payees, Settings.
+// Home, Budget, Scheduler, Categories, then what More lists: Payees, Settings, Reports.
 constexpr Tab kTabs[] = {{"Home", "tab-home.png", 0},        {"Budget", "tab-budget.png", 1},
                          {"Scheduler", "tab-scheduler.png", 2}, {"Categories", "tab-categories.png", 3},
-                         {"Payees", "tab-payees.png", 6},     {"Settings", "tab-settings.png", 5}};
+                         {"Payees", "tab-payees.png", 6},     {"Settings", "tab-settings.png", 5},
+                         {"Reports", "tab-reports.png", 7}};
 
 // The screen of a subsystem whose screens are still to come: its title and
 // the framework's empty state.
@@ -67,6 +69,11 @@ std::shared_ptr<TLNavigationViewC> TalloMobile2AppDelegate::screenForTag(int tag
             return settings;
         }
         case 6: return std::make_shared<PayeesViewC>();
+        case 7: {
+            auto reports = std::make_shared<ReportsViewC>();
+            reports->setLeftBarButtonType(TLBarButtonType::Back);
+            return reports;
+        }
         default: return nullptr;
     }
 }
@@ -247,6 +254,11 @@ void TalloMobile2AppDelegate::syncResetTabs() {
         if (auto* stack = dynamic_cast<NavigationController*>(tabs_->viewControllers()[static_cast<size_t>(index)].get())) {
             stack->popToRootViewControllerAnimated(false);
         }
+    }
+    // The More stack too: its screens (a report, a payee) hold objects of
+    // the store being replaced, and would show them when More is chosen again.
+    if (tabs_->selectedIndex() == TabBarController::kMoreIndex) {
+        if (NavigationController* more = tabs_->moreNavigationController()) more->popToRootViewControllerAnimated(false);
     }
     tabs_->setSelectedIndex(0);
     static_cast<TLTabBarController*>(tabs_.get())->updateSelection();

@@ -98,25 +98,24 @@ std::string TLAccount::getCreditLimitExceededMessage() const {
 }
 
 Decimal TLAccount::getNetWorth(const std::vector<TLAccount*>& accounts) {
-    TLCurrencyCenter& center = TLCurrencyCenter::sharedCenter();
-    TLCurrency* target = center.defaultCurrency();
-    std::optional<std::string> targetCode = target != nullptr ? target->code() : std::nullopt;
     Decimal sum = Decimal::zero();
     for (TLAccount* account : accounts) {
         if (account->type().value_or(TLAccountType::Bank) == TLAccountType::NeverListed) continue;
-        Decimal value = account->balance().value_or(Decimal::zero());
-        TLCurrency* from = account->currency();
-        if (target != nullptr && from != nullptr && from->code() != targetCode) {
-            TLRateRecord* record = center.getRateRecordFrom(from, target);
-            // A record without a value cannot convert: the balance counts
-            // as it stands rather than vanishing from the net worth.
-            if (record != nullptr && record->oneFromInTo()) {
-                value = value.multiply(*record->oneFromInTo(), TLDecNumHand2Places::sharedInstance());
-            }
-        }
-        sum = sum + value;
+        sum = sum + account->getAmountInDefaultCurrency(account->balance().value_or(Decimal::zero()));
     }
     return sum;
+}
+
+Decimal TLAccount::getAmountInDefaultCurrency(const Decimal& amount) const {
+    TLCurrencyCenter& center = TLCurrencyCenter::sharedCenter();
+    TLCurrency* target = center.defaultCurrency();
+    TLCurrency* from = currency();
+    if (target == nullptr || from == nullptr || from->code() == target->code()) return amount;
+    TLRateRecord* record = center.getRateRecordFrom(from, target);
+    // A record without a value cannot convert: the amount counts as it
+    // stands rather than vanishing from the net worth.
+    if (record == nullptr || !record->oneFromInTo()) return amount;
+    return amount.multiply(*record->oneFromInTo(), TLDecNumHand2Places::sharedInstance());
 }
 
 std::vector<TLAccount*> TLAccount::getAccounts() {

@@ -56,6 +56,12 @@ public:
     // currency, each product rounded up to two places; others unrounded. A
     // missing rate record is made (value 1) as the currency center does.
     static Decimal getNetWorth(const std::vector<TLAccount*>& accounts);
+    // `amount`, held in this account's currency, as it counts in the net
+    // worth: times the rate record to the default currency rounded up to two
+    // places (100.001 € at 1.30: 130.01 $), unchanged in the default currency
+    // or when the record has no value. The net worth and its history both
+    // convert through this.
+    Decimal getAmountInDefaultCurrency(const Decimal& amount) const;
 
     // The accounts of every list and choice, by "order": all but the ones
     // never listed (TLAccountType::NeverListed).

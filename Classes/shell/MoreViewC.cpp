@@ -29,7 +29,7 @@ ViewController* MoreViewC::listed(int row) const {
 int MoreViewC::tableViewNumberOfRowsInSection(TableView&, int) {
     TabBarController* tabs = tabBarController();
     if (tabs == nullptr) return 0;
-    return static_cast<int>(std::min<size_t>(2, tabs->viewControllers().size() > 4 ? tabs->viewControllers().size() - 4 : 0));
+    return static_cast<int>(tabs->viewControllers().size() > 4 ? tabs->viewControllers().size() - 4 : 0);
 }
 
 std::shared_ptr<TableViewCell> MoreViewC::tableViewCellForRowAtIndexPath(TableView&, IndexPath indexPath) {

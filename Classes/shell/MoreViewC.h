@@ -1,9 +1,10 @@
 #pragma once
-// MoreViewC: the list under the tab bar's "More": the screens at positions
-// five and six of the tab bar, each with its title and the picture
+// MoreViewC: the list under the tab bar's "More": the screens from position
+// five of the tab bar on, each with its title and the picture
 // "more_tab_<title in lower case>.png". Choosing one opens a new screen of
 // its kind on the More stack, chosen by its tab item's tag (0 accounts,
-// 2 schedules, 3 categories, 5 settings, 6 payees; other tags open nothing).
+// 2 schedules, 3 categories, 5 settings, 6 payees, 7 reports; other tags
+// open nothing).
 // "Edit" opens the tab bar's configuration, where the tabs are reordered.
 
 #include <functional>

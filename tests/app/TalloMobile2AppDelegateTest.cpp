@@ -246,10 +246,10 @@ TEST_F(AppDelegateTest, TabsReorderedThroughMoreEditKeepTheirButtonsAndWhatMoreL
     EXPECT_FALSE(tabs.isCustomizing());
     std::vector<std::string> order;
     for (const auto& screen : tabs.viewControllers()) order.push_back(screen->tabBarItem().title);
-    EXPECT_EQ(order, (std::vector<std::string>{"Home", "Payees", "Budget", "Scheduler", "Categories", "Settings"}));
-    // Each item's own button (found by its tag) stands at its new place;
-    // Payees' tag (6) is past the six buttons, so it has none.
-    ASSERT_EQ(custom->buttons().size(), 6u);
+    EXPECT_EQ(order, (std::vector<std::string>{"Home", "Payees", "Budget", "Scheduler", "Categories", "Settings", "Reports"}));
+    // Each item's own button (found by its tag) stands at its new place.
+    ASSERT_EQ(custom->buttons().size(), 7u);
+    EXPECT_EQ(custom->buttons()[6].x, 64);  // Payees, second
     EXPECT_EQ(custom->buttons()[0].x, 0);
     EXPECT_EQ(custom->buttons()[1].x, 128);  // Budget, third
     EXPECT_EQ(custom->buttons()[2].x, 192);  // Scheduler, fourth
@@ -260,7 +260,7 @@ TEST_F(AppDelegateTest, TabsReorderedThroughMoreEditKeepTheirButtonsAndWhatMoreL
     EXPECT_NE(after.find("text=\"Categories\""), std::string::npos) << after;
     tap("tab:1");
     EXPECT_NE(screen().find("navbar title=\"Payees\""), std::string::npos);
-    EXPECT_EQ(screen().find("button=\"tab_button_"), std::string::npos) << screen();
+    EXPECT_NE(screen().find("tab#tab:1 button=\"tab_button_6.png\""), std::string::npos) << screen();
     tap("tab:2");
     EXPECT_NE(screen().find("tab#tab:2 button=\"tab_button_1.png\""), std::string::npos) << screen();
 }
@@ -279,6 +279,27 @@ TEST_F(AppDelegateTest, LeavingATabEndsTheSearchRunningOnIt) {
     std::string back = screen();
     EXPECT_NE(back.find("searchbar#search placeholder=\"Search\" text=\"\""), std::string::npos) << back;
     EXPECT_NE(back.find("Rent"), std::string::npos) << back;
+}
+
+TEST_F(AppDelegateTest, ReportsHaveTheirOwnRowInMoreAfterSettings) {
+    launchWithAnAccount();
+    tap("tab:4");  // More
+    std::string more = screen();
+    EXPECT_NE(more.find("row#row:0:2 accessory=\"disclosure\" image=\"more_tab_reports.png\" style=\"default\" text=\"Reports\""),
+              std::string::npos)
+        << more;
+    tap("row:0:2");
+    EXPECT_NE(screen().find("navbar title=\"Reports\"\n      button#nav:left image=\"nav_back_left.png\" title=\"Back\""),
+              std::string::npos)
+        << screen();
+    tap("row:0:0");  // Spending by Category
+    EXPECT_NE(screen().find("chart#chart"), std::string::npos) << screen();
+
+    // A store received by sync replaces every object the report holds: the
+    // More stack goes back to its list.
+    delegate_->syncResetTabs();
+    tap("tab:4");
+    EXPECT_NE(screen().find("navbar title=\"More\""), std::string::npos) << screen();
 }
 
 TEST_F(AppDelegateTest, AGeneratedBookLaunchesWithoutLosingAnything) {

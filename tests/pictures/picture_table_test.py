@@ -120,7 +120,7 @@ class PictureNamesHaveEntries(unittest.TestCase):
             joined.update(re.findall(r'"([A-Za-z0-9_-]+_)"\s*\+[^;]*?\+\s*"\.png"', text))
         self.assertEqual(sorted(joined), sorted(FAMILIES),
                          'a picture name joined at run time that this test cannot expand (or one no longer used)')
-        self.assertEqual(tab_titles(), ['Home', 'Budget', 'Scheduler', 'Categories', 'Payees', 'Settings'])
+        self.assertEqual(tab_titles(), ['Home', 'Budget', 'Scheduler', 'Categories', 'Payees', 'Settings', 'Reports'])
         for prefix, values in FAMILIES.items():
             self.assertAllInTable([prefix + value for value in values()], f'the code ("{prefix}" + …)')
 

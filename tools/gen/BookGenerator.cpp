@@ -1,5 +1,6 @@
 #include "tools/gen/BookGenerator.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <random>
@@ -15,6 +16,7 @@
 #include "Classes/ledger/TLSplit.h"
 #include "Classes/ledger/TLTransaction.h"
 #include "Classes/store/TLDatabase.h"
+#include "Classes/values/TLMonthID.h"
 #include "Platform/foundation/Clock.h"
 
 namespace tallo {
@@ -185,7 +187,8 @@ private:
         TLTransaction* t = begin(account, TLTransactionType::Expense, date);
         t->setPayee(pick(payees_));
         int splits = chance(0.15) ? uniform(2, 4) : 1;
-        for (int i = 0; i < splits; ++i) addSplit(t, pick(expense_), amount(1.5, 400));
+        double season = seasonOf(date);
+        for (int i = 0; i < splits; ++i) addSplit(t, pick(expense_), amount(1.5 * season, 400 * season));
         if (chance(0.04)) {  // bought abroad: the amount is in another currency at today's rate
             TLCurrency* foreign = currencies_[static_cast<size_t>(uniform(1, 3))];
             if (foreign != account->currency()) {
@@ -197,11 +200,62 @@ private:
         finish(t);
     }
 
+    // Spending follows the year: December's presents, the summer's holidays,
+    // a quiet January and February.
+    static double seasonOf(Date date) {
+        switch (TLMonthID::month(TLMonthID::fromDate(date))) {
+            case 12: return 1.8;
+            case 11: return 1.25;
+            case 7:
+            case 8: return 1.3;
+            case 1: return 0.8;
+            case 2: return 0.85;
+            default: return 1.0;
+        }
+    }
+
+    TLCategory* categoryNamed(const std::vector<TLCategory*>& among, const char* name) {
+        for (TLCategory* category : among) {
+            if (category != nullptr && category->name() == name) return category;
+        }
+        return among.front();
+    }
+
+    // The month's salary into the first account on its first day, raised by
+    // 3% every twelve months; its size follows the book's density so that a
+    // month's income and expenses stay alike whatever the book's size.
+    void salary(Date date, uint32_t monthsIn) {
+        double perMonth = static_cast<double>(options_.transactions) / (options_.years * 12.0);
+        double yearly = std::pow(1.03, static_cast<double>(monthsIn / 12));
+        long long hundreds = std::max(10LL, std::llround(perMonth * 0.34 * yearly));
+        TLTransaction* t = begin(accounts_[0], TLTransactionType::Income, date);
+        t->setComments("salary");
+        addSplit(t, categoryNamed(income_, "Salary"), Decimal(hundreds * 100));
+        finish(t);
+    }
+
+    // Now and then a large purchase: furniture, a computer, a repair, a trip.
+    void largePurchase(Date date, size_t which) {
+        struct Purchase {
+            const char* category;
+            const char* amount;
+        };
+        static constexpr std::array<Purchase, 5> kPurchases = {{{"Furniture", "2450.00"},
+                                                                 {"Equipment", "1899.00"},
+                                                                 {"Maintenance", "1249.99"},
+                                                                 {"Flights", "3200.00"},
+                                                                 {"Repairs", "980.00"}}};
+        const Purchase& purchase = kPurchases[which % kPurchases.size()];
+        TLTransaction* t = begin(accounts_[0], TLTransactionType::Expense, date);
+        addSplit(t, categoryNamed(expense_, purchase.category), *Decimal::fromString(purchase.amount));
+        finish(t);
+    }
+
     void income(Date date) {
         TLAccount* account = chance(0.8) ? accounts_[0] : pick(everyday_);
         TLTransaction* t = begin(account, TLTransactionType::Income, date);
         t->setPayee(pick(payees_));
-        addSplit(t, pick(income_), amount(40, 4200));
+        addSplit(t, pick(income_), amount(20, 1500));  // beside the salary: refunds, interest, a bonus
         finish(t);
     }
 
@@ -221,10 +275,21 @@ private:
     void makeTransactions() {
         double end = Clock::now().timeIntervalSince1970();
         double start = end - options_.years * 365.2425 * 86400.0;
+        uint32_t firstMonth = TLMonthID::fromDate(Date(start));
+        uint32_t paidMonth = 0;
         while (made_ < options_.transactions) {
             // Entered in date order, as a person would over the years.
             double at = start + (end - start) * static_cast<double>(made_) / static_cast<double>(options_.transactions);
             Date date(at + uniform(0, 3600));
+            // The first entry of a month brings its salary, and every fifth
+            // month a large purchase; neither draws from the random sequence,
+            // so the rest of the book is the one the seed always made.
+            uint32_t month = TLMonthID::fromDate(date);
+            if (month != paidMonth && options_.transactions - made_ >= 4) {
+                paidMonth = month;
+                salary(date, month - firstMonth);
+                if ((month - firstMonth) % 5 == 2) largePurchase(date, (month - firstMonth) / 5);
+            }
             int kind = uniform(0, 99);
             if (kind < 80 || options_.transactions - made_ < 2) {
                 expense(date);

@@ -1,0 +1,74 @@
+#include "Classes/budgets/TLNetWorthHistory.h"
+
+#include <algorithm>
+
+#include "Classes/budgets/TLReportPeriod.h"
+#include "Classes/budgets/TLStoreState.h"
+#include "Classes/ledger/TLAccount.h"
+#include "Classes/ledger/TLTransaction.h"
+#include "Classes/values/TLMonthID.h"
+
+namespace tallo {
+
+namespace {
+
+// The last answer, reused while the store and the month are the same: the
+// Reports list and the report opened from it ask the same question.
+struct Remembered {
+    TLStoreState state;
+    uint32_t month = 0;
+    uint32_t count = 0;
+    std::vector<TLNetWorthPoint> answer;
+};
+
+std::vector<TLNetWorthPoint> compute(Date now, uint32_t count);
+
+}  // namespace
+
+std::vector<TLNetWorthPoint> TLNetWorthHistory::lastMonthEnds(Date now, uint32_t count) {
+    static Remembered remembered;
+    uint32_t month = TLMonthID::fromDate(now);
+    if (remembered.state.isCurrent() && remembered.month == month && remembered.count == count) return remembered.answer;
+    remembered.answer = compute(now, count);
+    // Taken after computing: converting may have added a rate record.
+    remembered.state = TLStoreState::current();
+    remembered.month = month;
+    remembered.count = count;
+    return remembered.answer;
+}
+
+namespace {
+
+std::vector<TLNetWorthPoint> compute(Date now, uint32_t count) {
+    std::vector<TLNetWorthPoint> points;
+    if (count == 0) return points;
+    uint32_t current = TLMonthID::fromDate(now);
+    std::vector<Date> ends;
+    for (uint32_t back = count; back-- > 0;) {
+        Date end = *TLReportPeriod::monthBefore(now, back).endDate();
+        ends.push_back(end);
+        points.push_back({current - back, end, Decimal::zero()});
+    }
+    for (TLAccount* account : TLAccount::getAccounts()) {
+        // movedBy[k]: what the account's transactions dated after month end
+        // k − 1 and up to month end k moved (k 0: up to the first end);
+        // those after the last end never count.
+        std::vector<Decimal> movedBy(ends.size(), Decimal::zero());
+        for (TLTransaction* transaction : account->transactions()) {
+            std::optional<Date> date = transaction->transactionDate();
+            size_t at = date ? static_cast<size_t>(std::lower_bound(ends.begin(), ends.end(), *date) - ends.begin()) : 0;
+            if (at == ends.size()) continue;
+            movedBy[at] = movedBy[at] + transaction->totalamountInAccountCurrency().value_or(Decimal::zero());
+        }
+        Decimal balance = account->startingBalance().value_or(Decimal::zero());
+        for (size_t k = 0; k < ends.size(); ++k) {
+            balance = balance + movedBy[k];
+            points[k].amount = points[k].amount + account->getAmountInDefaultCurrency(balance);
+        }
+    }
+    return points;
+}
+
+}  // namespace
+
+}  // namespace tallo
