@@ -154,14 +154,23 @@ export const tab = (page, title) => page.locator('.tab', { hasText: title });
 export const navButton = (page, text) => page.locator('.navbar button', { hasText: text });
 export const title = (page, text) => page.locator('.navbar .title', { hasText: text }).waitFor();
 
-// Swipes a row to the left and taps the Delete button it shows.
+// Swipes a row to the left and taps the Delete button it shows. The pointer
+// goes to the row once it stands still (a list that is still settling its
+// scroll offset moves rows under it); a swipe that missed is made again.
 export async function swipeToDelete(page, target) {
-  await target.waitFor();
-  await settle(page);
-  const box = await target.boundingBox();
-  await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
-  await page.mouse.down();
-  await page.mouse.move(box.x + box.width / 2 - 120, box.y + box.height / 2, { steps: 4 });
-  await page.mouse.up();
-  await page.locator('.row button.delete').click();
+  for (let attempt = 1; ; attempt += 1) {
+    await settle(page);
+    await target.hover();
+    const box = await target.boundingBox();
+    const y = box.y + box.height / 2;
+    await page.mouse.down();
+    await page.mouse.move(box.x + box.width / 2 - 120, y, { steps: 4 });
+    await page.mouse.up();
+    try {
+      await target.locator('button.delete').click({ timeout: 3000 });
+      return;
+    } catch (error) {
+      if (attempt === 3) throw error;
+    }
+  }
 }
