@@ -86,6 +86,25 @@ TLAccount* otherAccountOf(const TLTransaction* t) {
     return nullptr;
 }
 
+// The parts in a fixed order: by category path, then by amount.
+std::vector<TLSplit*> partsOf(const TLTransaction* t) {
+    std::vector<TLSplit*> parts = t->getOrderedSplit();
+    std::stable_sort(parts.begin(), parts.end(), [](TLSplit* a, TLSplit* b) {
+        std::string pa = categoryPath(a->category()), pb = categoryPath(b->category());
+        if (pa != pb) return pa < pb;
+        return a->amount().value_or(Decimal::zero()) > b->amount().value_or(Decimal::zero());
+    });
+    return parts;
+}
+
+// What one unit of the transaction's currency is in its account's: its
+// frozen rate, 1 in the account's own currency.
+Decimal rateToAccount(const TLTransaction* t) {
+    if (t->account() == nullptr || t->currency() == t->account()->currency()) return Decimal::one();
+    TLTransactionRate* rate = t->getRateToAccount();
+    return rate != nullptr && rate->rate() ? *rate->rate() : Decimal::one();
+}
+
 Decimal inAccount(const TLTransaction* t) { return t->totalamountInAccountCurrency().value_or(Decimal::zero()); }
 
 // ---- CSV ----
@@ -106,7 +125,7 @@ std::string categoriesOf(const TLTransaction* t) {
         return "[" + (other != nullptr ? other->name().value_or("") : std::string()) + "]";
     }
     std::string joined;
-    for (TLSplit* split : t->getOrderedSplit()) {
+    for (TLSplit* split : partsOf(t)) {
         if (!joined.empty()) joined += " + ";
         joined += categoryPath(split->category());
     }
@@ -163,9 +182,8 @@ public:
         std::set<TLTransaction*> taken;
         for (TLAccount* account : accountsOf(only_)) {
             for (TLTransaction* t : registerOf(account)) {
-                // A transfer pair is one entry, written from its origin.
-                TLTransaction* origin = t->transferCopyInverse() != nullptr ? t->transferCopyInverse() : t;
-                if (taken.insert(origin).second) entries.push_back(origin);
+                TLTransaction* giver = sendingSide(t);
+                if (taken.insert(giver).second) entries.push_back(giver);
             }
         }
         std::stable_sort(entries.begin(), entries.end(), [](TLTransaction* a, TLTransaction* b) {
@@ -185,6 +203,14 @@ public:
     }
 
 private:
+    // A transfer pair is one entry, written from the side that sent the money.
+    static TLTransaction* sendingSide(TLTransaction* t) {
+        TLTransaction* other = t->transferCopy() != nullptr ? t->transferCopy() : t->transferCopyInverse();
+        if (!t->isTransfer() || other == nullptr || t->transferPrimary().value_or(false)) return t;
+        if (other->transferPrimary().value_or(false)) return other;
+        return t->uuid().value_or("") < other->uuid().value_or("") ? t : other;
+    }
+
     static std::string posting(const std::string& account, const Decimal& amount, const std::string& code,
                                const std::string& price = "") {
         return "    " + account + "  " + amount.toString() + " " + commodity(code) + price + "\n";
@@ -192,8 +218,10 @@ private:
     static std::string commodity(const std::string& code) { return code.empty() ? "\"?\"" : code; }
 
     std::string entry(TLTransaction* t) {
-        std::string out = isoDay(dayOf(calendar_, t)) + " " + journalName(oneLine(payeeOf(t)));
-        if (payeeOf(t).empty()) out += t->isTransfer() ? "Transfer" : "-";
+        std::string payee = oneLine(payeeOf(t));
+        std::replace(payee.begin(), payee.end(), ';', ',');  // ';' would start a comment
+        if (payee.empty()) payee = t->isTransfer() ? "Transfer" : "-";
+        std::string out = isoDay(dayOf(calendar_, t)) + " " + payee;
         std::string comments = oneLine(t->comments().value_or(""));
         if (!comments.empty()) out += "  ; " + comments;
         out += "\n";
@@ -210,7 +238,7 @@ private:
     }
 
     std::string transferPosting(TLTransaction* t, const std::string& accountCode) {
-        TLTransaction* mirror = t->transferCopy();
+        TLTransaction* mirror = t->transferCopy() != nullptr ? t->transferCopy() : t->transferCopyInverse();
         if (mirror == nullptr || mirror->account() == nullptr) {
             return posting("Equity:Unmatched Transfers", Decimal::zero() - inAccount(t), accountCode);
         }
@@ -235,7 +263,7 @@ private:
             if (rate != nullptr && rate->rate()) price = " @ " + rate->rate()->toString() + " " + accountCode;
         }
         if (price.empty()) code = accountCode;  // no rate: the parts were booked one to one
-        std::vector<TLSplit*> splits = t->getOrderedSplit();
+        std::vector<TLSplit*> splits = partsOf(t);
         if (splits.empty()) {
             return posting(income ? "Income:Uncategorized" : "Expenses:Uncategorized", Decimal::zero(), code);
         }
@@ -296,19 +324,17 @@ std::string TLBookExporter::qif(TLAccount* only) {
             if (!payeeOf(t).empty()) out += "P" + oneLine(payeeOf(t)) + "\n";
             if (t->comments() && !t->comments()->empty()) out += "M" + oneLine(*t->comments()) + "\n";
             if (t->number() && !t->number()->empty()) out += "N" + oneLine(*t->number()) + "\n";
-            std::vector<TLSplit*> splits = t->getOrderedSplit();
-            bool foreign = t->currency() != account->currency();
+            std::vector<TLSplit*> splits = partsOf(t);
             if (t->isTransfer()) {
                 out += "L" + categoriesOf(t) + "\n";
-            } else if (splits.size() == 1 || (foreign && !splits.empty())) {
-                if (splits.size() == 1 && splits[0]->category() != nullptr) {
-                    out += "L" + oneLine(categoryPath(splits[0]->category())) + "\n";
-                }
+            } else if (splits.size() == 1) {
+                if (splits[0]->category() != nullptr) out += "L" + oneLine(categoryPath(splits[0]->category())) + "\n";
             } else {
+                Decimal rate = rateToAccount(t);
                 for (TLSplit* split : splits) {
                     out += "S" + oneLine(categoryPath(split->category())) + "\n";
                     if (split->comments() && !split->comments()->empty()) out += "E" + oneLine(*split->comments()) + "\n";
-                    out += "$" + split->getSignedAmount().toString() + "\n";
+                    out += "$" + (split->getSignedAmount() * rate).toString() + "\n";
                 }
             }
             out += "^\n";

@@ -8,9 +8,9 @@
 //   qif      a register per account (!Type:Bank, Cash, CCard, Oth A, Oth L),
 //            dates as 01/15/2024, transfers as L[Other account], the parts of
 //            a divided transaction as S/E/$ lines; tallo-import and the
-//            preview read it back. The parts of a transaction in another
-//            currency than its account are left out (their amounts are in
-//            that currency); its total, converted, stays.
+//            preview read it back. A transaction in another currency than
+//            its account's is written converted, parts and all, with its
+//            frozen rate (the products are exact, so the parts still add up).
 //   journal  a plain-text journal that ledger and hledger read: an opening
 //            entry per account, then each transaction with a posting per
 //            part. Accounts are Assets:Name or Liabilities:Name (credit cards

@@ -103,17 +103,20 @@ TLCategory* usualCategoryOf(TLPayee* payee) {
     return best;
 }
 
-// The account's transactions, found by FITID and by amount.
+// The account's transactions, found by FITID, by amount, and (transfers) by the other account.
 struct Register {
     std::unordered_map<std::string, TLTransaction*> byFitid;
     std::unordered_multimap<std::string, std::pair<TLTransaction*, long>> byAmount;  // amount text → (t, day)
+    std::unordered_multimap<TLAccount*, std::pair<TLTransaction*, long>> byOtherAccount;
 
     explicit Register(TLAccount* account) {
         Calendar calendar = Calendar::current();
         for (TLTransaction* t : account->transactions()) {
             if (t->fitid() && !t->fitid()->empty()) byFitid.emplace(*t->fitid(), t);
             Decimal amount = t->totalamountInAccountCurrency().value_or(Decimal::zero());
-            byAmount.emplace(amount.toString(), std::pair{t, dayNumberOf(calendar, t->transactionDate())});
+            long day = dayNumberOf(calendar, t->transactionDate());
+            byAmount.emplace(amount.toString(), std::pair{t, day});
+            if (t->isTransfer() && otherAccountOf(t) != nullptr) byOtherAccount.emplace(otherAccountOf(t), std::pair{t, day});
         }
     }
 };
@@ -170,6 +173,24 @@ TLImportPreview::TLImportPreview(const Statement& statement, TLAccount* account)
                 same = blank || lower(theirs) == lower(entry.payee);
             }
             if (same) row.duplicateOf = t;
+        }
+        if (row.duplicateOf == nullptr && row.transferAccount != nullptr &&
+            row.transferAccount->currency() != account->currency()) {
+            // Between currencies the two sides' amounts differ: the nearest
+            // transfer with the other account, in the same direction.
+            auto [first, last] = book.byOtherAccount.equal_range(row.transferAccount);
+            long nearest = 3;
+            for (auto it = first; it != last; ++it) {
+                TLTransaction* t = it->second.first;
+                long distance = std::labs(it->second.second - day);
+                if (matched[t] || distance >= nearest || t->isNegative() != entry.amount.isNegativeSign()) continue;
+                row.duplicateOf = t;
+                nearest = distance;
+            }
+            if (row.duplicateOf != nullptr) {
+                row.correctsAmount =
+                    row.duplicateOf->totalamountInAccountCurrency().value_or(Decimal::zero()) != entry.amount;
+            }
         }
         if (row.duplicateOf != nullptr) {
             matched[row.duplicateOf] = true;
@@ -289,6 +310,15 @@ private:
     Names names_;
 };
 
+// The book's side of a transfer between currencies takes the file's amount:
+// its rate becomes what arrived over what was sent (180 EUR for 200 USD: 0.9).
+void settleArrivedAmount(const TLImportRow& row) {
+    TLTransaction* t = row.duplicateOf;
+    Decimal sent = t->totalamount().value_or(Decimal::zero());
+    if (sent == Decimal::zero() || t->currency() == t->account()->currency()) return;
+    t->setValueToRateRecordToAccount(row.entry.amount / sent);
+}
+
 }  // namespace
 
 TLImportPreview::Outcome TLImportPreview::confirm() {
@@ -301,6 +331,7 @@ TLImportPreview::Outcome TLImportPreview::confirm() {
     Entering entering(account_);
     for (const TLImportRow& row : rows_) {
         if (row.state == TLImportRowState::Duplicate) {
+            if (row.correctsAmount) settleArrivedAmount(row);
             ++outcome.skipped;
             continue;
         }

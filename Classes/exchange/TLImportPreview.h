@@ -19,7 +19,9 @@
 // refused as a whole. A negative amount is an expense, any other an income;
 // a row naming "[Other account]" is a transfer, sent or received by its
 // sign, and is a duplicate of the mirror an earlier import of the other
-// account's file made. A divided row becomes one transaction with a split
+// account's file made (between accounts of two currencies, the same
+// transfer within two days whatever its amount: the file's amount then sets
+// the rate the book converts it with). A divided row becomes one transaction with a split
 // per part (the parts must add up to the amount).
 
 #include <string>

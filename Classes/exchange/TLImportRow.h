@@ -24,6 +24,10 @@ struct TLImportRow {
     TLAccount* transferAccount = nullptr;
     // The book's transaction a duplicate row matched.
     TLTransaction* duplicateOf = nullptr;
+    // A duplicate side of a transfer between currencies whose amount here
+    // differs from the book's: the file tells what arrived, and confirming
+    // sets the transfer's rate so that the book says the same.
+    bool correctsAmount = false;
     // Why this row cannot be imported ("no account named Savings"); "" when it can.
     std::string problem;
 };
