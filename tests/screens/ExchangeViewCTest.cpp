@@ -51,7 +51,7 @@ TEST_F(ExchangeViewCTest, ABankCsvIsPreviewedThenImportedIntoTheChosenAccount) {
     EXPECT_TRUE(has(shown, "title=\"Preview\"")) << shown;
     EXPECT_TRUE(has(shown, "Without Category (1)")) << shown;
     EXPECT_TRUE(has(shown, "Already in the Book (1)")) << shown;
-    EXPECT_TRUE(has(shown, "2024-01-16   -19.99   Uncategorized")) << shown;
+    EXPECT_TRUE(has(shown, "2024-01-16 · -19.99 · Uncategorized")) << shown;
 
     tap("nav:right");  // Import
     shown = scene();

@@ -65,8 +65,8 @@ std::shared_ptr<TableViewCell> ImportPreviewViewC::tableViewCellForRowAtIndexPat
     cell->textLabel().text = !e.payee.empty() ? e.payee : !e.memo.empty() ? e.memo : L("No Payee");
     char day[16];
     std::snprintf(day, sizeof day, "%04d-%02d-%02d", e.day.year, e.day.month, e.day.day);
-    std::string detail = std::string(day) + "   " + e.amount.toString() + "   " + filedUnder(row);
-    if (!row.problem.empty()) detail += "   ! " + row.problem;
+    std::string detail = std::string(day) + " · " + e.amount.toString() + " · " + filedUnder(row);
+    if (!row.problem.empty()) detail += " · " + row.problem;
     cell->detailTextLabel().text = detail;
     return cell;
 }
