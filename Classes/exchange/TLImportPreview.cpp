@@ -167,7 +167,9 @@ TLImportPreview::TLImportPreview(const Statement& statement, TLAccount* account)
             bool same = false;
             if (row.transferAccount != nullptr) {
                 same = t->isTransfer() && otherAccountOf(t) == row.transferAccount;
-            } else if (!t->isTransfer() || other.empty()) {
+            } else if (!t->isTransfer() || (entry.category.empty() && entry.splits.empty())) {
+                // A bank's row says nothing of transfers: it may be one typed
+                // in the book. A row the file filed under a category is not.
                 std::string theirs = t->payee() != nullptr ? t->payee()->getRepresentationString() : "";
                 bool blank = theirs.find_first_not_of(' ') == std::string::npos || entry.payee.empty();
                 same = blank || lower(theirs) == lower(entry.payee);

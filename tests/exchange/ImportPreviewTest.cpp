@@ -173,13 +173,15 @@ TEST_F(ImportPreviewTest, QifSplitsMakeTheirCategoriesAndTransfersTheirMirror) {
     EXPECT_TRUE(*food->isExpense());
     EXPECT_TRUE(*TLCategory::getCategoryWithName("Salary")->isIncome());
 
-    // Savings' own file holds the other side of the transfer: known, not entered twice.
-    TLImportPreview other(QifReader::read("!Type:Bank\nD1/18'24\nT500\nL[Checking]\n^\nD1/31'24\nT1.25\nLInterest\n^\n")
+    // Savings' own file holds the other side of the transfer: known, not
+    // entered twice. A deposit of the same amount filed as a gift is no transfer.
+    TLImportPreview other(QifReader::read("!Type:Bank\nD1/17'24\nT500\nLGifts\n^\n"
+                                          "D1/18'24\nT500\nL[Checking]\n^\nD1/31'24\nT1.25\nLInterest\n^\n")
                               .statement,
                           savings);
-    EXPECT_EQ(dump(other), "2 duplicate 500  -> [Checking]\n6 new 1.25  -> new Interest\n");
+    EXPECT_EQ(dump(other), "2 new 500  -> Gifts\n6 duplicate 500  -> [Checking]\n10 new 1.25  -> new Interest\n");
     other.confirm();
-    EXPECT_EQ(*savings->balance(), D("501.25"));
+    EXPECT_EQ(*savings->balance(), D("1001.25"));
     EXPECT_EQ(checkLedgerInvariantsSaved(), "");
 }
 
