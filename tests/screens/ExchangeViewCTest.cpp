@@ -62,6 +62,23 @@ TEST_F(ExchangeViewCTest, ABankCsvIsPreviewedThenImportedIntoTheChosenAccount) {
     EXPECT_EQ(checkLedgerInvariantsSaved(), "");
 }
 
+TEST_F(ExchangeViewCTest, ACsvFileIsReadAgainWhenThePersonChangesItsDateOrder) {
+    // A British bank's file on a computer set to American English.
+    upload("Date,Description,Paid out,Paid in\n15/01/2024,Corner Bakery,3.40,\n16/01/2024,Salary,,1800.00\n");
+    std::string shown = scene();
+    EXPECT_TRUE(has(shown, "line 2: \\\"15/01/2024\\\" is not a date")) << shown;
+    EXPECT_TRUE(has(shown, "Dates")) << shown;
+    tap("row:0:0");  // 01/15/2024 → 15/01/2024
+    shown = scene();
+    EXPECT_FALSE(has(shown, "is not a date")) << shown;
+    EXPECT_TRUE(has(shown, "2024-01-15 · -3.4 · Uncategorized")) << shown;
+    EXPECT_TRUE(has(shown, "2024-01-16 · 1800 · Uncategorized")) << shown;
+    tap("nav:right");
+    tap("overlay:0:0");
+    EXPECT_EQ(*checking->balance(), D("1742.43"));  // −54.17 − 3.40 + 1800
+    EXPECT_EQ(checkLedgerInvariantsSaved(), "");
+}
+
 TEST_F(ExchangeViewCTest, TheChosenAccountOrTheBookIsOfferedAsAFileToSave) {
     // Rows: Whole Book, Checking (ticked, the default account), Savings; then CSV, QIF, Journal.
     EXPECT_TRUE(has(scene(), "Checking")) << scene();

@@ -113,7 +113,19 @@ const std::string& ExchangeViewC::importFile(const std::vector<uint8_t>& data) {
         return uploadError_;
     }
     std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
-    StatementResult read = TLStatementFormat::read(text, TLStatementFormat::forText(text));
+    int format = TLStatementFormat::forText(text);
+    if (format == TLStatementFormat::Csv) {
+        // The preview reads it, and reads it again when the person changes its formats.
+        CsvMapping mapping = TLStatementFormat::guessMapping(text);
+        if (mapping.date == CsvMapping::kNone ||
+            (mapping.amount == CsvMapping::kNone && mapping.debit == CsvMapping::kNone && mapping.credit == CsvMapping::kNone)) {
+            uploadError_ = L("The file's first line names no date or amount column.");
+            return uploadError_;
+        }
+        pushView(std::make_shared<ImportPreviewViewC>(chosen_, std::string(text), mapping), 0, false);
+        return uploadError_;
+    }
+    StatementResult read = TLStatementFormat::read(text, format);
     if (!read.ok()) {
         uploadError_ = read.error;
         return uploadError_;

@@ -2,8 +2,9 @@
 // ExchangeViewC: "Import & Export" in Settings. The person chooses an
 // account (or the whole book, for exports), then
 //   - brings a bank file in: the page's file chooser uploads it to
-//     "statementpicker"; a file that reads opens ImportPreviewViewC on it,
-//     one that does not shows why (with its line) under the chooser;
+//     "statementpicker"; a file that reads opens ImportPreviewViewC on it
+//     (a CSV file with the formats its preview lets the person change), one
+//     that does not shows why (with its line) under the chooser;
 //   - takes the chosen account or the book out as CSV, QIF or a journal for
 //     ledger and hledger: the file is offered to the page as a download
 //     named after the account ("Checking.qif", "Tallo.journal").

@@ -27,9 +27,36 @@ std::string filedUnder(const TLImportRow& row) {
 
 }  // namespace
 
+// Section 0 holds a CSV file's formats; sections 1–3 the rows by state.
+constexpr int kFormatSection = 0;
+constexpr const char* kOrders[] = {"01/15/2024", "15/01/2024", "2024-01-15"};
+
 ImportPreviewViewC::ImportPreviewViewC(std::shared_ptr<TLImportPreview> preview)
-    : TLViewC(TableView::Style::Grouped), preview_(std::move(preview)), sections_(3) {
+    : TLViewC(TableView::Style::Grouped), sections_(3) {
     setTitle(L("Preview"));
+    setPreview(std::move(preview));
+}
+
+ImportPreviewViewC::ImportPreviewViewC(TLAccount* account, std::string csvText, const CsvMapping& mapping)
+    : TLViewC(TableView::Style::Grouped),
+      sections_(3),
+      isCsv_(true),
+      account_(account),
+      csvText_(std::move(csvText)),
+      mapping_(mapping) {
+    setTitle(L("Preview"));
+    readCsv();
+}
+
+void ImportPreviewViewC::readCsv() {
+    StatementResult read = mapping_.read(csvText_);
+    readError_ = read.error;
+    setPreview(std::make_shared<TLImportPreview>(read.statement, account_));
+}
+
+void ImportPreviewViewC::setPreview(std::shared_ptr<TLImportPreview> preview) {
+    preview_ = std::move(preview);
+    for (auto& rows : sections_) rows.clear();
     for (size_t i = 0; i < preview_->rows().size(); ++i) {
         for (size_t s = 0; s < 3; ++s) {
             if (preview_->rows()[i].state == kSectionStates[s]) sections_[s].push_back(i);
@@ -44,22 +71,38 @@ ImportPreviewViewC::ImportPreviewViewC(std::shared_ptr<TLImportPreview> preview)
 
 void ImportPreviewViewC::prepareForMode(int) {
     setLeftBarButtonType(TLBarButtonType::Back);
-    bool something = preview_->problem().empty() && sections_[0].size() + sections_[1].size() > 0 && !done_;
+    bool something = preview_->problem().empty() && readError_.empty() &&
+                     sections_[0].size() + sections_[1].size() > 0 && !done_;
     navigationItem().rightBarButtonItem = BarButtonItem{L("Import"), "", something, true, [this] { importRows(); }};
 }
 
 int ImportPreviewViewC::tableViewNumberOfRowsInSection(TableView&, int section) {
-    return static_cast<int>(sections_[static_cast<size_t>(section)].size());
+    if (section == kFormatSection) return isCsv_ ? 2 : 0;
+    return static_cast<int>(sections_[static_cast<size_t>(section - 1)].size());
 }
 
 std::string ImportPreviewViewC::tableViewTitleForHeaderInSection(TableView&, int section) {
+    if (section == kFormatSection) return isCsv_ ? L("Reading the File") : "";
     static const char* const kTitles[] = {"New (%@)", "Without Category (%@)", "Already in the Book (%@)"};
-    size_t count = sections_[static_cast<size_t>(section)].size();
-    return count == 0 ? "" : stringWithFormat(L(kTitles[section]), {std::to_string(count)});
+    size_t count = sections_[static_cast<size_t>(section - 1)].size();
+    return count == 0 ? "" : stringWithFormat(L(kTitles[section - 1]), {std::to_string(count)});
+}
+
+std::string ImportPreviewViewC::tableViewTitleForFooterInSection(TableView&, int section) {
+    return section == kFormatSection ? readError_ : "";
 }
 
 std::shared_ptr<TableViewCell> ImportPreviewViewC::tableViewCellForRowAtIndexPath(TableView&, IndexPath indexPath) {
-    const TLImportRow& row = preview_->rows()[sections_[static_cast<size_t>(indexPath.section)][static_cast<size_t>(indexPath.row)]];
+    if (indexPath.section == kFormatSection) {
+        auto cell = std::make_shared<TableViewCell>(TableViewCell::Style::Value1);
+        bool dates = indexPath.row == 0;
+        cell->textLabel().text = dates ? L("Dates") : L("Decimal Separator");
+        cell->detailTextLabel().text = dates ? kOrders[static_cast<int>(mapping_.dateOrder)]
+                                             : std::string(1, mapping_.decimalSeparator);
+        return cell;
+    }
+    const TLImportRow& row =
+        preview_->rows()[sections_[static_cast<size_t>(indexPath.section - 1)][static_cast<size_t>(indexPath.row)]];
     const StatementEntry& e = row.entry;
     auto cell = std::make_shared<TableViewCell>(TableViewCell::Style::Subtitle);
     cell->textLabel().text = !e.payee.empty() ? e.payee : !e.memo.empty() ? e.memo : L("No Payee");
@@ -69,6 +112,20 @@ std::shared_ptr<TableViewCell> ImportPreviewViewC::tableViewCellForRowAtIndexPat
     if (!row.problem.empty()) detail += " · " + row.problem;
     cell->detailTextLabel().text = detail;
     return cell;
+}
+
+void ImportPreviewViewC::tableViewDidSelectRowAtIndexPath(TableView& table, IndexPath indexPath) {
+    TLViewC::tableViewDidSelectRowAtIndexPath(table, indexPath);
+    table.deselectRowAtIndexPath(indexPath, false);
+    if (indexPath.section != kFormatSection || done_) return;
+    if (indexPath.row == 0) {
+        mapping_.dateOrder = static_cast<CsvDateOrder>((static_cast<int>(mapping_.dateOrder) + 1) % 3);
+    } else {
+        mapping_.decimalSeparator = mapping_.decimalSeparator == '.' ? ',' : '.';
+    }
+    readCsv();
+    prepareForMode(0);
+    table.reloadData();
 }
 
 void ImportPreviewViewC::importRows() {
