@@ -13,8 +13,12 @@ PACKAGES=(
   libboost1.81-dev libboost-json1.81-dev
   libcurl4-openssl-dev libssl-dev libical-dev libavahi-client-dev
   libstb-dev libpng-dev libturbojpeg0-dev
+  # bank statements (OFX/QFX) are read through libofx
+  libofx-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  # the journal export is checked against hledger's own balances
+  hledger
   # the service-publication test runs its own bus and Avahi daemon
   avahi-daemon dbus iproute2
   # browser journeys (tests/e2e): Debian's Chromium, driven by Playwright

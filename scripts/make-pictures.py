@@ -167,6 +167,7 @@ SETTINGS = [
     Picture('passcode_icon', 'lock', RED, 'tile'),
     Picture('sync_icon', 'refresh', BLUE, 'tile'),
     Picture('transactions_icon', 'list-details', ORANGE, 'tile'),
+    Picture('exchange_icon', 'file-import', TEAL, 'tile'),
 ]
 
 # Bar buttons and keys; the page tints them.

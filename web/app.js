@@ -557,6 +557,17 @@ function drawChart(node) {
   return card;
 }
 
+// A file the program offers (an export) is saved through a plain link.
+function drawDownload(node) {
+  const box = el('div', 'download');
+  const link = el('a', 'save', node.title || node.name);
+  link.href = '/download/' + encodeURIComponent(node.name);
+  link.download = node.name;
+  box.append(link);
+  if (node.detail) box.append(el('div', 'detail', node.detail));
+  return box;
+}
+
 function drawContent(node) {
   const content = el('div', 'content');
   for (const child of node.children || []) {
@@ -573,6 +584,7 @@ function drawContent(node) {
     else if (child.kind === 'icon') content.append(drawIcon(child));
     else if (child.kind === 'imagepicker') content.append(drawImagePicker(child));
     else if (child.kind === 'filepicker') content.append(drawFilePicker(child));
+    else if (child.kind === 'download') content.append(drawDownload(child));
     else if (child.kind === 'empty') {
       const e = el('div', 'empty');
       e.append(el('div', 'title', child.title || ''), el('div', 'detail', child.detail || ''));

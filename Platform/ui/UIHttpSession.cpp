@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "Platform/ui/Application.h"
+#include "Platform/ui/DownloadOffer.h"
 #include "Platform/ui/UIEvent.h"
 #include "Platform/ui/UIPageSession.h"
 #include "Platform/ui/UIServerState.h"
@@ -22,6 +23,7 @@ namespace {
 constexpr size_t kMaxRequestBytes = 16 * 1024;
 constexpr std::string_view kUploadPrefix = "/upload/";
 constexpr std::string_view kPicturePrefix = "/res/";
+constexpr std::string_view kDownloadPrefix = "/download/";
 
 bool isUpload(const http::request_header<>& head) {
     return head.method() == http::verb::post && head.target().starts_with(kUploadPrefix);
@@ -103,6 +105,7 @@ void UIHttpSession::route() {
     std::string path = target.substr(0, target.find('?'));
     if (path.starts_with(kPicturePrefix)) return servePicture(path.substr(kPicturePrefix.size()));
     if (servePublished(path)) return;
+    if (path.starts_with(kDownloadPrefix)) return serveDownload(path.substr(kDownloadPrefix.size()));
     serveClientFile(path);
 }
 
@@ -134,6 +137,21 @@ bool UIHttpSession::servePublished(const std::string& path) {
         return true;
     }
     return false;
+}
+
+void UIHttpSession::serveDownload(const std::string& name) {
+    // The page's own link: a navigation from it carries no Origin, so the
+    // fetch metadata says whether another site asked.
+    std::string site(request_["Sec-Fetch-Site"]);
+    if (!site.empty() && site != "same-origin" && site != "none") {
+        return refuse(http::status::forbidden, "a download for site \"" + site + "\"", "forbidden\n");
+    }
+    const DownloadOffer* offered = DownloadOffer::named(name);
+    if (offered == nullptr || !isPlainTarget(name)) {
+        return respond(http::status::not_found, "text/plain", "not found\n", true);
+    }
+    attachmentName_ = offered->name;
+    respond(http::status::ok, offered->contentType, offered->bytes, true);
 }
 
 void UIHttpSession::upload() {
@@ -184,6 +202,10 @@ void UIHttpSession::respond(http::status status, const std::string& type, std::s
     response_->set(http::field::content_type, type);
     response_->set(http::field::cache_control, "no-store");
     response_->set("X-Content-Type-Options", "nosniff");
+    if (!attachmentName_.empty()) {
+        response_->set(http::field::content_disposition, "attachment; filename=\"" + attachmentName_ + "\"");
+        attachmentName_.clear();
+    }
     response_->keep_alive(keepAlive && request_.keep_alive());
     if (request_.method() == http::verb::head) {
         response_->content_length(body.size());  // the length of the body it leaves out

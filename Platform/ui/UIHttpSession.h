@@ -57,6 +57,8 @@ private:
     void serveFile(const std::optional<std::filesystem::path>& file);
     void refuse(boost::beast::http::status status, const std::string& why, const std::string& body);
     void respond(boost::beast::http::status status, const std::string& type, std::string body, bool keepAlive);
+    void serveDownload(const std::string& name);
+    std::string attachmentName_;  // set by serveDownload: the response is a file to save
     void onWritten(boost::beast::error_code error);
 
     std::shared_ptr<UIServerState> state_;

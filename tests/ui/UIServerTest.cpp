@@ -2,6 +2,7 @@
 // files, the refusals that keep other web pages out, and a WebSocket that
 // carries events in and scenes out.
 
+#include "Platform/ui/DownloadOffer.h"
 #include "Platform/ui/UIServer.h"
 
 #include <gtest/gtest.h>
@@ -158,11 +159,13 @@ protected:
     // One HTTP GET on the main loop to `address`; answers the response
     // (status 0 when none came).
     http::response<http::string_body> fetch(const std::string& target, const std::string& host,
-                                              const std::string& address = "127.0.0.1") {
+                                              const std::string& address = "127.0.0.1",
+                                              const std::vector<std::pair<std::string, std::string>>& headers = {}) {
         auto& io = asioContext(RunLoop::main());
         auto stream = std::make_shared<tcp::socket>(io);
         auto request = std::make_shared<http::request<http::empty_body>>(http::verb::get, target, 11);
         request->set(http::field::host, host);
+        for (const auto& [name, value] : headers) request->set(name, value);
         auto buffer = std::make_shared<beast::flat_buffer>();
         auto response = std::make_shared<http::response<http::string_body>>();
         bool done = false;
@@ -230,6 +233,23 @@ TEST_F(UIServerTest, ThePageAndItsFilesAreServedToItsOwnHostOnly) {
     EXPECT_EQ(get("/res/Auto@2x", host_), (std::pair<int, std::string>{200, "png"}));  // a picture named without ".png"
 
     EXPECT_EQ(server_->refusalCount(), 1u);
+}
+
+TEST_F(UIServerTest, AnOfferedExportIsSavedByThePageAndNeverWhileLocked) {
+    DownloadOffer::offer({"Checking.qif", "application/qif", "!Type:Bank\nD01/15/2024\nT-54.17\n^\n"});
+    auto saved = fetch("/download/Checking.qif", host_, "127.0.0.1", {{"Sec-Fetch-Site", "same-origin"}});
+    EXPECT_EQ(saved.result_int(), 200u);
+    EXPECT_EQ(saved.body(), "!Type:Bank\nD01/15/2024\nT-54.17\n^\n");
+    EXPECT_EQ(saved[http::field::content_disposition], "attachment; filename=\"Checking.qif\"");
+    EXPECT_EQ(saved[http::field::content_type], "application/qif");
+    EXPECT_EQ(get("/download/Savings.qif", host_).first, 404);  // only what was offered
+    EXPECT_EQ(fetch("/download/Checking.qif", host_, "127.0.0.1", {{"Sec-Fetch-Site", "cross-site"}}).result_int(), 403u);
+    EXPECT_EQ(get("/download/Checking.qif", "attacker.example:" + std::to_string(server_->port())).first, 421);
+    Application::sharedApplication().presentLockScreen(std::make_shared<ViewController>());
+    EXPECT_EQ(get("/download/Checking.qif", host_).first, 404);  // nothing of the book while locked
+    Application::sharedApplication().dismissLockScreen();
+    EXPECT_EQ(get("/download/Checking.qif", host_).first, 200);
+    DownloadOffer::reset();
 }
 
 TEST_F(UIServerTest, AWebSocketCarriesEventsInAndScenesOut) {

@@ -1,6 +1,7 @@
 #include "Classes/screens/settings/SettingsViewC.h"
 
 #include "Classes/screens/currencies/CurrenciesEditViewC.h"
+#include "Classes/screens/exchange/ExchangeViewC.h"
 #include "Classes/screens/passcode/PasscodeViewC.h"
 #include "Classes/screens/settings/TransactionSettingsViewC.h"
 #include "Classes/screens/sync/SyncViewC.h"
@@ -14,10 +15,11 @@ struct Row {
     const char* label;
     const char* icon;
 };
-constexpr std::array<Row, 4> kRows = {{{"Currencies", "currencies_icon.png"},
+constexpr std::array<Row, 5> kRows = {{{"Currencies", "currencies_icon.png"},
                                        {"Passcode", "passcode_icon.png"},
                                        {"Sync", "sync_icon.png"},
-                                       {"Transaction", "transactions_icon.png"}}};
+                                       {"Transaction", "transactions_icon.png"},
+                                       {"Import & Export", "exchange_icon.png"}}};
 
 }  // namespace
 
@@ -62,7 +64,8 @@ void SettingsViewC::tableViewDidSelectRowAtIndexPath(TableView& table, IndexPath
         case 0: next = std::make_shared<CurrenciesEditViewC>(); break;
         case 1: next = std::make_shared<PasscodeViewC>(); break;
         case 2: next = std::make_shared<SyncViewC>(); break;
-        default: next = std::make_shared<TransactionSettingsViewC>(); break;
+        case 3: next = std::make_shared<TransactionSettingsViewC>(); break;
+        default: next = std::make_shared<ExchangeViewC>(); break;
     }
     pushView(std::move(next), 0, false);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// SettingsViewC: the four groups of preferences — currencies, passcode,
-// desktop sync and transaction entry — each row opening its screen on the
+// SettingsViewC: the five groups of preferences — currencies, passcode,
+// desktop sync, transaction entry, and bank files in and the book out — each row opening its screen on the
 // Settings stack. Presented modally from the accounts list and closed with
 // "Home". A group whose screen is not built yet opens an empty screen with
 // its title.
@@ -19,12 +19,12 @@ public:
     void prepareForMode(int mode) override;
     void createHeaderAndFooter() override;
     void leftAction() override;
-    int tableViewNumberOfRowsInSection(TableView&, int) override { return 4; }
+    int tableViewNumberOfRowsInSection(TableView&, int) override { return 5; }
     std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView&, IndexPath indexPath) override;
     void tableViewDidSelectRowAtIndexPath(TableView& table, IndexPath indexPath) override;
 
 private:
-    std::array<std::shared_ptr<TableViewCell>, 4> cells_;
+    std::array<std::shared_ptr<TableViewCell>, 5> cells_;
 };
 
 }  // namespace tallo
