@@ -20,9 +20,9 @@ struct DateOrder {
     std::vector<std::pair<double, const TLTransaction*>> transactions;
 };
 
-const DateOrder& dateOrder(ManagedObjectContext* context) {
+const DateOrder& dateOrder() {
     static DateOrder order;
-    if (order.state.matches(context)) return order;
+    if (order.state.isCurrent()) return order;
     order.transactions.clear();
     for (ManagedObject* object : TLDatabase::sharedDatabase().fetchEntityCustom("Transaction")) {
         auto* transaction = static_cast<const TLTransaction*>(object);
@@ -32,7 +32,7 @@ const DateOrder& dateOrder(ManagedObjectContext* context) {
     }
     std::sort(order.transactions.begin(), order.transactions.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
-    order.state = TLStoreState::current(context);
+    order.state = TLStoreState::current();
     return order;
 }
 
@@ -51,11 +51,11 @@ const TLBudgetActivity& TLBudgetActivity::of(const TLTimeInterval& interval) {
     double from = interval.startDate().timeIntervalSince1970();
     std::optional<Date> end = interval.endDate();
     double to = end ? end->timeIntervalSince1970() : from - 1;  // no end: nothing is within
-    if (cached.activity && cached.state.matches(context) && cached.from == from && cached.to == to) return *cached.activity;
+    if (cached.activity && cached.state.isCurrent() && cached.from == from && cached.to == to) return *cached.activity;
 
     auto activity = std::make_unique<TLBudgetActivity>();
     if (context != nullptr) {
-        const auto& order = dateOrder(context).transactions;
+        const auto& order = dateOrder().transactions;
         auto first = std::lower_bound(order.begin(), order.end(), from,
                                       [](const auto& entry, double value) { return entry.first < value; });
         for (auto at = first; at != order.end() && at->first <= to; ++at) {
@@ -65,7 +65,7 @@ const TLBudgetActivity& TLBudgetActivity::of(const TLTimeInterval& interval) {
         }
     }
     cached.activity = std::move(activity);
-    cached.state = TLStoreState::current(context);
+    cached.state = TLStoreState::current();
     cached.from = from;
     cached.to = to;
     return *cached.activity;

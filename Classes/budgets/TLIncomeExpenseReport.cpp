@@ -4,7 +4,7 @@
 
 #include "Classes/budgets/TLBudgetActivity.h"
 #include "Classes/budgets/TLReportPeriod.h"
-#include "Classes/budgets/TLStoreState.h"
+#include "Classes/store/TLStoreState.h"
 #include "Classes/ledger/TLCategory.h"
 #include "Classes/ledger/TLGlobalCurrencyRates.h"
 #include "Classes/ledger/TLSplit.h"

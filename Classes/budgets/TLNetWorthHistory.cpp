@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "Classes/budgets/TLReportPeriod.h"
-#include "Classes/budgets/TLStoreState.h"
+#include "Classes/store/TLStoreState.h"
 #include "Classes/ledger/TLAccount.h"
 #include "Classes/ledger/TLTransaction.h"
 #include "Classes/values/TLMonthID.h"

@@ -1,28 +1,39 @@
 #pragma once
-// TLStoreState: what a value computed from the store was computed from —
-// which context, at which change generation. A cache keeps one beside its
-// value and trusts the value while `matches` says the context is the same
-// one (not replaced by a sync) and nothing in it changed since.
+// TLStoreState: which store, in which state, a remembered answer was
+// computed from — the shared store's context and its change count. Any
+// change of any object, a rollback or a reload makes a state no longer
+// current, so an answer kept with its state is reused only while it would
+// come out the same. Main thread only.
 
 #include <cstdint>
 #include <memory>
 
-#include "Platform/objectstore/ManagedObjectContext.h"
+#include "Classes/store/TLDatabase.h"
 
 namespace tallo {
 
-struct TLStoreState {
-    std::weak_ptr<void> context;
-    uint64_t generation = 0;
+class TLStoreState {
+public:
+    // The shared store as it is now (a state that is never current when
+    // there is no store).
+    static TLStoreState current() {
+        ManagedObjectContext* context = TLDatabase::sharedDatabase().context();
+        TLStoreState state;
+        if (context != nullptr) {
+            state.context_ = context->lifetimeToken();
+            state.generation_ = context->changeGeneration();
+        }
+        return state;
+    }
+    bool isCurrent() const {
+        ManagedObjectContext* context = TLDatabase::sharedDatabase().context();
+        return context != nullptr && !context_.expired() && context_.lock() == context->lifetimeToken() &&
+               generation_ == context->changeGeneration();
+    }
 
-    static TLStoreState current(const ManagedObjectContext* context) {
-        if (context == nullptr) return {};
-        return {context->lifetimeToken(), context->changeGeneration()};
-    }
-    bool matches(const ManagedObjectContext* context) const {
-        return context != nullptr && !this->context.expired() && this->context.lock() == context->lifetimeToken() &&
-               generation == context->changeGeneration();
-    }
+private:
+    std::weak_ptr<void> context_;
+    uint64_t generation_ = 0;
 };
 
 }  // namespace tallo

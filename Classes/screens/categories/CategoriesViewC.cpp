@@ -54,10 +54,9 @@ void CategoriesViewC::viewWillAppear(bool animated) {
 Decimal CategoriesViewC::amountForCategory(TLCategory* category) {
     // Money may have moved (or a sync replaced the store) since the totals
     // were taken: then they are all taken again.
-    ManagedObjectContext* context = TLDatabase::sharedDatabase().context();
-    if (!amountsState_.matches(context)) {
+    if (!amountsState_.isCurrent()) {
         amountsCache.clear();
-        amountsState_ = TLStoreState::current(context);
+        amountsState_ = TLStoreState::current();
     }
     std::string key = category->uuid().value_or("");
     if (auto cached = amountsCache.find(key); cached != amountsCache.end()) return cached->second;
