@@ -47,6 +47,10 @@ struct UIServer::Impl {
     std::vector<std::shared_ptr<UIListener>> listeners;
     std::vector<asio::ip::address> addresses;  // listened on, the asked-for one first
     asio::steady_timer flushTimer;
+    // True from start() until stop(): a flush whose handler was already on
+    // its way when the timer was cancelled (or the server ended) reads it
+    // here, never through the ended server.
+    std::shared_ptr<bool> flushing;
     uint16_t port = 0;
     bool running = false;
 
@@ -74,8 +78,8 @@ std::vector<std::string> UIServer::Impl::hosts() const {
 
 void UIServer::Impl::scheduleFlush() {
     flushTimer.expires_after(kFlushInterval);
-    flushTimer.async_wait([this, state = state](error_code error) {
-        if (error || !running) return;
+    flushTimer.async_wait([this, state = state, flushing = flushing](error_code error) {
+        if (error || !*flushing) return;
         state->flush();
         scheduleFlush();
     });
@@ -106,6 +110,7 @@ bool UIServer::start(const Options& options, std::string* error) {
     impl_->state->setHosts(impl_->hosts());
     impl_->running = true;
     for (const auto& listener : impl_->listeners) listener->start();
+    impl_->flushing = std::make_shared<bool>(true);
     impl_->scheduleFlush();
     return true;
 }
@@ -113,6 +118,7 @@ bool UIServer::start(const Options& options, std::string* error) {
 void UIServer::stop() {
     if (!impl_->running) return;
     impl_->running = false;
+    *impl_->flushing = false;
     for (const auto& listener : impl_->listeners) listener->stop();
     impl_->listeners.clear();
     impl_->flushTimer.cancel();

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <thread>
 
 #include "Platform/foundation/RunLoopAsio.h"
 #include "Platform/ui/Application.h"
@@ -220,6 +221,21 @@ protected:
     std::unique_ptr<UIServer> server_;
     std::string host_;
 };
+
+TEST_F(UIServerTest, AServerEndedWhileItsFlushIsDueLeavesNothingThatRunsAfterIt) {
+    // The flush timer falls due while the loop is busy; the task that ends
+    // the server was queued first, so it runs between the timer's expiry and
+    // its handler. The handler must not touch the ended server (ASan says
+    // when it does).
+    for (int round = 0; round < 3; ++round) {
+        startServer(defaultOptions());
+        RunLoop::main().post([this] { server_.reset(); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        RunLoop::main().runFor(0.05);
+        EXPECT_EQ(server_, nullptr);
+    }
+    startServer(defaultOptions());
+}
 
 TEST_F(UIServerTest, ThePageAndItsFilesAreServedToItsOwnHostOnly) {
     EXPECT_EQ(get("/", host_), (std::pair<int, std::string>{200, "<!doctype html><title>Tallo</title>"}));
