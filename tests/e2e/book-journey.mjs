@@ -14,7 +14,7 @@ import { mkdtempSync, mkdirSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
-import { navButton, row, screenshot, settle, startTallo, stopTallo, swipeToDelete, title } from './support.mjs';
+import { navButton, row, screenshot, searchFor, settle, startTallo, stopTallo, swipeToDelete, title } from './support.mjs';
 
 const bin = process.env.TALLO_BIN;
 const gen = process.env.TALLO_GEN;
@@ -102,7 +102,7 @@ try {
   await navButton(page, 'Edit').click();
   await row(page, 'Split Transaction').click();
   await title(page, 'Select Category');
-  await page.locator('input.search-field').fill('Household');
+  await searchFor(page, 'Household');
   await page.locator('.row', { hasText: /Household/ }).first().click();
   await page.locator('.amount-value').waitFor();
   for (const key of '10') await page.keyboard.press(key);
@@ -140,7 +140,7 @@ try {
   await title(page, 'Select Payee');
   await row(page, 'Café Central').first().click();
   await title(page, 'Select Category');
-  await page.locator('input.search-field').fill('Market Hall');
+  await searchFor(page, 'Market Hall');
   await row(page, 'Market Hall').first().click();
   await page.locator('.amount-value').waitFor();
   await page.locator('.segment', { hasText: 'Transfer' }).click();

@@ -14,7 +14,7 @@ import { mkdtempSync, mkdirSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
-import { createFirstAccount, screenshot, startTallo as start, stopTallo } from './support.mjs';
+import { createFirstAccount, screenshot, searchFor, startTallo as start, stopTallo } from './support.mjs';
 
 const bin = process.env.TALLO_BIN;
 const out = process.env.E2E_OUT || path.join(tmpdir(), 'tallo-e2e');
@@ -44,7 +44,7 @@ async function enterAmount(page, name, digits, { oneMonthOnly = false } = {}) {
 async function spend(page, category, digits) {
   await page.locator('.navbar button.right').click();
   await title(page, 'Select Category');
-  await page.locator('input.search-field').fill(category);
+  await searchFor(page, category);
   await categoryRow(page, category).first().click();
   await page.locator('.amount-value').waitFor();
   for (const key of digits) await page.keyboard.press(key);

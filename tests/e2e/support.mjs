@@ -174,3 +174,16 @@ export async function swipeToDelete(page, target) {
     }
   }
 }
+
+// Types `text` into the list's search field and waits for the filtered list:
+// fewer rows than before, one of them with the text (ignoring case). A row
+// tapped before that list is drawn names a row the program no longer shows,
+// and the tap is lost.
+export async function searchFor(page, text) {
+  const before = await page.locator('.content .row').count();
+  await page.locator('input.search-field').fill(text);
+  await page.waitForFunction(([wanted, count]) => {
+    const rows = [...document.querySelectorAll('.content .row')];
+    return rows.length < count && rows.some((r) => r.textContent.toLowerCase().includes(wanted));
+  }, [text.toLowerCase(), before]);
+}
