@@ -14,21 +14,51 @@ std::string rowsText(const char* kind, const std::vector<IndexPath>& rows) {
 
 std::string suffix(IndexPath indexPath) { return std::to_string(indexPath.section) + ":" + std::to_string(indexPath.row); }
 
+const char* animationName(TableView::RowAnimation animation) {
+    switch (animation) {
+        case TableView::RowAnimation::None: return "";
+        case TableView::RowAnimation::Fade: return "fade";
+        case TableView::RowAnimation::Right: return "right";
+        case TableView::RowAnimation::Left: return "left";
+        case TableView::RowAnimation::Top: return "top";
+        case TableView::RowAnimation::Bottom: return "bottom";
+    }
+    return "";
+}
+
+// One more change of the pending update; after a full reload only the rows
+// changed since then are news.
+void addChange(std::string& changes, const std::string& change) {
+    if (changes == "reload") changes.clear();
+    changes += (changes.empty() ? "" : "; ") + change;
+}
+
 }  // namespace
 
 void TableView::setEditing(bool editing, bool /*animated*/) { editing_ = editing; }
 
 void TableView::reloadData() {
     change_ = "reload";
+    inserted_.clear();
     // The rows may all be different ones now.
     selected_.reset();
 }
 
-void TableView::insertRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation) { change_ = rowsText("insert", rows); }
+void TableView::insertRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation animation) {
+    if (rows.empty()) return;
+    if (change_ == "reload") inserted_.clear();
+    addChange(change_, rowsText("insert", rows));
+    for (const IndexPath& row : rows) inserted_.emplace_back(row, animation);
+}
 
-void TableView::deleteRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation) { change_ = rowsText("delete", rows); }
+void TableView::deleteRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation) {
+    if (!rows.empty()) addChange(change_, rowsText("delete", rows));
+}
 
-void TableView::reloadRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation) { change_ = rowsText("reload", rows); }
+void TableView::reloadRowsAtIndexPaths(const std::vector<IndexPath>& rows, RowAnimation) {
+    // After a full reload every row is redrawn anyway.
+    if (!rows.empty() && change_ != "reload") addChange(change_, rowsText("reload", rows));
+}
 
 void TableView::selectRowAtIndexPath(IndexPath indexPath, bool) { selected_ = indexPath; }
 
@@ -57,6 +87,8 @@ void TableView::render(SceneNode& into, SceneContext& context) {
         int sections = dataSource_->numberOfSectionsInTableView(*this);
         for (int s = 0; s < sections; ++s) renderSection(table.add(SceneNode("section")), s, context);
     }
+    // The update is drawn once.
+    inserted_.clear();
     for (const SceneNode& node : footer_) into.add(node);
 }
 
@@ -95,6 +127,13 @@ void TableView::renderIndex(SceneNode& table, SceneContext& context) {
     }
 }
 
+const char* TableView::insertedAnimation(IndexPath path) const {
+    for (const auto& [row, animation] : inserted_) {
+        if (row == path) return animationName(animation);
+    }
+    return "";
+}
+
 void TableView::renderSection(SceneNode& section, int s, SceneContext& context) {
     std::string header = dataSource_->tableViewTitleForHeaderInSection(*this, s);
     std::string footer = dataSource_->tableViewTitleForFooterInSection(*this, s);
@@ -108,6 +147,7 @@ void TableView::renderSection(SceneNode& section, int s, SceneContext& context) 
         std::shared_ptr<TableViewCell> cell = dataSource_->tableViewCellForRowAtIndexPath(*this, path);
         if (cell) cell->render(row, context, suffix(path));
         if (selected_ == path) row.set("selected", true);
+        if (const char* animation = insertedAnimation(path); *animation != '\0') row.set("inserted", animation);
         if (!cell || cell->selectable) {
             context.addAction(id, [this, path](const UIEvent& event) {
                 if (event.kind == UIEvent::Kind::Tap) tapRow(path);

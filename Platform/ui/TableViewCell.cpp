@@ -1,6 +1,7 @@
 #include "Platform/ui/TableViewCell.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace tallo {
 
@@ -58,6 +59,7 @@ void TableViewCell::render(SceneNode& row, SceneContext& context, const std::str
     if (imageInactive) row.set("imageInactive", true);
     if (accessoryType != Accessory::None) row.set("accessory", accessoryName(accessoryType));
     if (backgroundColor) row.set("background", backgroundColor->css());
+    if (rowHeight > 0) row.set("height", rowHeight);
     if (switchControl) {
         std::string id = "switch:" + suffix;
         SceneNode& control = row.add(SceneNode("switch", id));
@@ -81,6 +83,7 @@ void TableViewCell::render(SceneNode& row, SceneContext& context, const std::str
         if (textField->secure) field.set("secure", true);
         if (textField->multiline) field.set("multiline", true);
         field.set("keyboard", textField->keyboard);
+        if (std::exchange(textField->focusRequested, false)) field.set("focus", true);
         TextField* field_ = textField.get();
         context.addAction(id, [field_](const UIEvent& event) {
             if (event.kind != UIEvent::Kind::Text) return;

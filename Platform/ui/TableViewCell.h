@@ -50,6 +50,11 @@ public:
         bool multiline = false;  // a text view: several lines (notes)
         std::string keyboard = "default";  // "default", "number", "decimal"
         std::function<void(const std::string&)> editingChanged;
+        // Puts the caret into the field (at the end of its text) at the next
+        // drawing, and only then: later drawings leave the focus where the
+        // person put it.
+        void becomeFirstResponder() { focusRequested = true; }
+        bool focusRequested = false;
     };
     struct Segmented {
         std::vector<std::string> items;
@@ -67,6 +72,8 @@ public:
     bool imageInactive = false;
     Accessory accessoryType = Accessory::None;
     bool selectable = true;
+    // The row's height in points; 0 is the table's standard row of 44.
+    double rowHeight = 0;
     std::optional<Color> backgroundColor;
     std::unique_ptr<Switch> switchControl;
     std::unique_ptr<TextField> textField;

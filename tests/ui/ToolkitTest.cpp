@@ -104,6 +104,33 @@ TEST_F(ToolkitTest, RowsAnswerTapsAndSwipesAndNothingElse) {
     EXPECT_EQ(fruits->fruit.size(), 2u);
 }
 
+TEST_F(ToolkitTest, RowChangesBeforeOneDrawingAreOneUpdateDrawnOnce) {
+    auto fruits = std::make_shared<FruitList>("Fruit");
+    app().setRootViewController(std::make_shared<NavigationController>(fruits));
+    scene();
+    fruits->fruit.erase(fruits->fruit.begin());
+    fruits->table.deleteRowsAtIndexPaths({IndexPath{0, 0}}, TableView::RowAnimation::Fade);
+    fruits->fruit.push_back("Damson");
+    fruits->table.insertRowsAtIndexPaths({IndexPath{0, 2}}, TableView::RowAnimation::Top);
+    std::string updated = scene();
+    EXPECT_NE(updated.find("change=\"delete 0:0; insert 0:2\""), std::string::npos) << updated;
+    EXPECT_NE(updated.find("row#row:0:2 accessory=\"disclosure\" deletable=yes inserted=\"top\" style=\"value1\" "
+                           "text=\"Damson\""),
+              std::string::npos)
+        << updated;
+    EXPECT_EQ(updated.find("row#row:0:0 accessory=\"disclosure\" deletable=yes inserted"), std::string::npos);
+    std::string next = scene();
+    EXPECT_EQ(next.find("inserted"), std::string::npos) << "drawn once";
+    EXPECT_EQ(next.find("change="), std::string::npos);
+
+    // A full reload makes every row new: nothing is marked inserted.
+    fruits->table.insertRowsAtIndexPaths({IndexPath{0, 0}}, TableView::RowAnimation::Fade);
+    fruits->table.reloadData();
+    std::string reloaded = scene();
+    EXPECT_NE(reloaded.find("change=\"reload\""), std::string::npos);
+    EXPECT_EQ(reloaded.find("inserted"), std::string::npos);
+}
+
 TEST_F(ToolkitTest, MoreThanFiveTabsShowFourAndMore) {
     auto tabs = std::make_shared<TabBarController>();
     std::vector<std::shared_ptr<ViewController>> screens;
