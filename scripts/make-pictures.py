@@ -62,8 +62,11 @@ HIGHLIGHT = '#3e63dd24'  # the accent at 14 % behind a selected tab's icon
 #   band   a plain rectangle of the colour, no icon (behind the tab bar)
 #   badge  the application icon: the icon on a rounded square of the
 #          colour's gradient; the same entry gives web/icons/
+#   corner_left, corner_right
+#          the colour outside a quarter circle: laid over the bottom-left
+#          or bottom-right corner of the screen, it rounds that corner
 SIZES = {'tile': (29, 29), 'round': (29, 29), 'glyph': (26, 26), 'mask': (100, 100),
-         'pill': (56, 30), 'band': (8, 49), 'badge': (60, 60)}
+         'pill': (56, 30), 'band': (8, 49), 'badge': (60, 60), 'corner_left': (12, 12), 'corner_right': (12, 12)}
 
 
 @dataclass(frozen=True)
@@ -195,6 +198,14 @@ CONTROLS = [
     Picture('search', 'search', WHITE, 'glyph', (16, 16)),
 ]
 
+# The screen's bottom corners, in the page's background colour (--back in
+# web/style.css), which shows round them on a narrow window.
+PAGE_BACK = '#f2f3f6'
+CORNERS = [
+    Picture('left_corner', '', PAGE_BACK, 'corner_left'),
+    Picture('right_corner', '', PAGE_BACK, 'corner_right'),
+]
+
 # The application's own pictures: the logo (the page's favicon and home-screen
 # icon too) and the picture shown while a desktop syncs.
 LOGO = Picture('corvane_logo', 'pig-money', BLUE, 'badge')
@@ -203,7 +214,7 @@ APPLICATION = [
     Picture('sync_screen', 'refresh', BLUE, 'badge', (96, 96)),
 ]
 
-TABLE = CATEGORIES + ACCOUNTS + TRANSACTIONS + TABS + REPORTS + SETTINGS + CONTROLS + APPLICATION
+TABLE = CATEGORIES + ACCOUNTS + TRANSACTIONS + TABS + REPORTS + SETTINGS + CONTROLS + CORNERS + APPLICATION
 
 # The logo for the page: (file in web/icons, pixels, full bleed). A full-bleed
 # icon has no rounded corners and keeps its drawing inside the middle 80 %,
@@ -265,6 +276,14 @@ def compose(picture, bleed=False):
         parts.append(f'<rect width="{width}" height="{height}" rx="{height / 2}" {fill(picture.colour)}/>')
     elif picture.shape == 'band':
         parts.append(f'<rect width="{width}" height="{height}" {fill(picture.colour)}/>')
+    elif picture.shape in ('corner_left', 'corner_right'):
+        # The square less the quarter circle round the corner that points
+        # into the screen: top right for the left corner, top left for the right.
+        if picture.shape == 'corner_left':
+            path = f'M0 0 A{width} {height} 0 0 0 {width} {height} L0 {height} Z'
+        else:
+            path = f'M{width} 0 A{width} {height} 0 0 1 0 {height} L{width} {height} Z'
+        parts.append(f'<path d="{path}" {fill(picture.colour)}/>')
     if picture.icon:
         if picture.shape == 'glyph':
             box, colour, stroke = side, picture.colour, 1.75

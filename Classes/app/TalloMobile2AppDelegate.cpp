@@ -23,6 +23,7 @@
 #include "Platform/foundation/Clock.h"
 #include "Platform/foundation/Localization.h"
 #include "Platform/foundation/UserDefaults.h"
+#include "Platform/ui/ImageView.h"
 
 namespace tallo {
 
@@ -154,11 +155,24 @@ void TalloMobile2AppDelegate::showStoreNotices() {
 
 void TalloMobile2AppDelegate::finishLoading() {
     if (downloadRates) downloadRates();
+    addScreenCorners();
     TLSync& sync = TLSync::sharedSync();
     sync.setObserver(this);
     sync.applicationDidFinishLaunching();
     TLDatabase::sharedDatabase().save();
     UserDefaults::standardUserDefaults().setBool("defaultCategoriesMade", true);
+}
+
+// The pictures that round the bottom corners of the 320 × 480 screen, laid
+// over everything (the tab bar, the screens and the shared pickers).
+void TalloMobile2AppDelegate::addScreenCorners() {
+    View& root = TLGlobal::sharedGlobal().rootView();
+    const Rect screen = root.frame();
+    root.addSubview(std::make_shared<ImageView>(
+        "left_corner.png", Rect{0, screen.height - kScreenCornerSize, kScreenCornerSize, kScreenCornerSize}));
+    root.addSubview(std::make_shared<ImageView>(
+        "right_corner.png",
+        Rect{screen.width - kScreenCornerSize, screen.height - kScreenCornerSize, kScreenCornerSize, kScreenCornerSize}));
 }
 
 void TalloMobile2AppDelegate::applicationDidEnterBackground() {

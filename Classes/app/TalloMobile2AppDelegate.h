@@ -44,7 +44,11 @@ public:
     std::shared_ptr<TLNavigationViewC> screenForTag(int tag);
 
     bool applicationDidFinishLaunching() override;
+    // ... and puts the rounded corner pictures over the bottom corners of
+    // the screen, above everything.
     void finishLoading();
+    // The side of each corner picture, in points.
+    static constexpr double kScreenCornerSize = 12;
     void showStoreNotices();
     // The lock screen, over everything, as the first tab's root shows it.
     void showPasscodeView();
@@ -55,6 +59,7 @@ public:
     // The root screen of the first tab (Home).
     AccountsViewC* homeScreen() const;
     void applicationDidEnterBackground() override;
+    void addScreenCorners();
     void applicationWillEnterForeground() override;
 
     bool tabBarControllerShouldSelectViewController(TabBarController& tabs, ViewController* next) override;

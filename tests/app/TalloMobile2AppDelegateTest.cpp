@@ -81,12 +81,27 @@ TEST_F(AppDelegateTest, TheFirstLaunchWritesTheDefaultsAndMakesTheDefaults) {
     // Home, with no account, opened the editor for the first one at once.
     std::string first = screen();
     EXPECT_NE(first.find("navbar title=\"New Account\""), std::string::npos) << first;
+    EXPECT_NE(first.find("field#field:0:0 focus=yes"), std::string::npos) << "the caret in the name: " << first;
+    EXPECT_EQ(screen().find("focus=yes"), std::string::npos) << "asked for once";
     ASSERT_EQ(db().fetchEntityCustom("Account").size(), 1u);
     EXPECT_EQ(*static_cast<TLAccount*>(db().fetchEntityCustom("Account")[0])->currency()->code(), "USD");
     // That account is all the launch left unsaved.
     db().rollback();
     EXPECT_FALSE(db().context()->hasChanges());
     EXPECT_GT(db().fetchEntityCustom("Category").size(), 15u);
+}
+
+TEST_F(AppDelegateTest, TheScreensBottomCornersAreRoundedByPicturesOverEverything) {
+    launchWithAnAccount();
+    std::string shown = screen();
+    // After the screen and the tab bar, as the last views of the window.
+    size_t tabbar = shown.find("tabbar");
+    size_t left = shown.find("view frame=\"0,468,12,12\" image=\"left_corner.png\"");
+    size_t right = shown.find("view frame=\"308,468,12,12\" image=\"right_corner.png\"");
+    ASSERT_NE(left, std::string::npos) << shown;
+    ASSERT_NE(right, std::string::npos) << shown;
+    EXPECT_LT(tabbar, left);
+    EXPECT_LT(left, right);
 }
 
 TEST_F(AppDelegateTest, CategoriesDeletedByThePersonAreNotMadeAgain) {
