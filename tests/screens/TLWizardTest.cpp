@@ -4,6 +4,7 @@
 
 #include "Classes/screens/wizard/TLWizard.h"
 
+#include "Classes/screens/accounts/AccountChooserViewC.h"
 #include "Classes/screens/accounts/AccountsViewC.h"
 #include "Classes/screens/amount/AmountViewC.h"
 #include "Classes/screens/categories/SelectCategoryViewC.h"
@@ -303,6 +304,43 @@ TEST_F(TLWizardTest, AnAccountsIconOnHomeStartsTheWizardInThatAccount) {
     EXPECT_EQ(app().visibleViewController(), home.get());
     EXPECT_EQ(wallet->balance(), D("-3"));
     EXPECT_EQ(test::checkLedgerInvariantsSaved(), "");
+}
+
+TEST_F(TLWizardTest, TheAccountStepSetsTheAccountAndItsCurrencyBeforeTheAmount) {
+    settings(false, false);
+    TLCurrency* eur = currency("EUR");
+    TLAccount* travel = account("Travel", eur, TLAccountType::Cash, 1);
+    db().save();
+    TLTransaction* made = newTransaction(checking);
+    wizard().beginWithSteps(opener.get(), made,
+                            {TLWizard::AccountStep, TLWizard::AmountStep, TLWizard::TransactionEditorStep});
+    auto* chooser = visible<AccountChooserViewC>();
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_EQ(navbar(), "Select Account <Cancel>");
+    EXPECT_EQ(rows(), "Checking (checked); Travel") << "the transaction's own account marked";
+    tap("row:0:1");  // Travel
+    ASSERT_NE(visible<AmountViewC>(), nullptr) << "the wizard moved on instead of closing the list";
+    EXPECT_EQ(made->account(), travel);
+    EXPECT_EQ(made->currency(), eur);
+    keys("12");
+    tap("nav:right");
+    ASSERT_NE(visible<TransactionEditViewC>(), nullptr);
+    tap("nav:right");  // Done
+    EXPECT_FALSE(wizard().isActive());
+    EXPECT_EQ(travel->balance(), D("-12"));
+    EXPECT_EQ(checking->balance(), D("0"));
+    EXPECT_EQ(test::checkLedgerInvariantsSaved(), "");
+}
+
+TEST_F(TLWizardTest, CancellingTheAccountStepLeavesTheStoreAsItWas) {
+    TLTransaction* made = newTransaction(checking);
+    wizard().beginWithSteps(opener.get(), made, {TLWizard::AccountStep, TLWizard::TransactionEditorStep});
+    ASSERT_NE(visible<AccountChooserViewC>(), nullptr);
+    tap("nav:left");  // Cancel
+    EXPECT_FALSE(wizard().isActive());
+    EXPECT_EQ(app().visibleViewController(), opener.get());
+    EXPECT_EQ(count("Transaction"), 0u);
+    EXPECT_FALSE(unsaved());
 }
 
 }  // namespace

@@ -7,10 +7,10 @@
 #include "Classes/ledger/TLCategory.h"
 #include "Classes/ledger/TLSplit.h"
 #include "Classes/ledger/TLTransaction.h"
+#include "Classes/screens/accounts/AccountChooserViewC.h"
 #include "Classes/screens/amount/AmountKey.h"
 #include "Classes/screens/amount/AmountViewType.h"
 #include "Classes/screens/currencies/CurrenciesEditViewC.h"
-#include "Classes/shell/TLCheckListViewC.h"
 #include "Classes/shell/TLGlobal.h"
 #include "Classes/store/TLAccountType.h"
 #include "Classes/store/TLTransactionType.h"
@@ -323,31 +323,19 @@ void AmountViewC::chooseTransferAccount() {
         transaction_->transferAccount_ = TLGlobal::sharedGlobal().getOtherAccountToAccount(account_);
         return;
     }
-    auto list = std::make_shared<TLCheckListViewC>();
-    list->setTitle(L("Select Account"));
-    list->type = TLCheckListType::ChooseOneAndClose;
-    transferAccounts_.clear();
-    for (TLAccount* account : accounts) {
-        if (account == account_) continue;
-        if (account == transaction_->transferAccount_) {
-            list->checkedIndexArray.push_back(static_cast<int>(transferAccounts_.size()));
-        }
-        transferAccounts_.push_back(account);
-        list->labelsArray.push_back(account->name().value_or(""));
-    }
-    transferChooser_ = list;
-    presentModalView(list, 0);
+    transferChooser_ = std::make_shared<AccountChooserViewC>(transaction_->transferAccount_, account_);
+    presentModalView(transferChooser_, 0);
 }
 
-void AmountViewC::transferAccountChosen(TLCheckListViewC& list) {
+void AmountViewC::transferAccountChosen(AccountChooserViewC& list) {
     if (transaction_ == nullptr) return;
-    if (list.isCanceled || list.selectedIndex < 0 || static_cast<size_t>(list.selectedIndex) >= transferAccounts_.size()) {
+    if (list.isCanceled || list.account == nullptr) {
         // No account: a transaction that was not a transfer goes back to what it was.
         if (transaction_->transferAccount_ == nullptr) leaveTransfer(typeBeforeTransfer_);
         tableView().reloadData();
         return;
     }
-    transaction_->transferAccount_ = transferAccounts_[static_cast<size_t>(list.selectedIndex)];
+    transaction_->transferAccount_ = list.account;
 }
 
 std::string AmountViewC::nameText() const {

@@ -43,9 +43,9 @@
 
 namespace tallo {
 
+class AccountChooserViewC;
 class TLAccount;
 class TLCategory;
-class TLCheckListViewC;
 class TLCurrency;
 class TLTransaction;
 
@@ -132,7 +132,7 @@ private:
     // The line above the amount: the transaction's title or its transfer.
     std::string nameText() const;
     void chooseTransferAccount();
-    void transferAccountChosen(TLCheckListViewC& list);
+    void transferAccountChosen(AccountChooserViewC& list);
     // Back to a type that is not a transfer, the category put back.
     void leaveTransfer(int newType);
 
@@ -161,8 +161,7 @@ private:
     // The type before Transfer was chosen, for a cancelled account chooser.
     int typeBeforeTransfer_ = 0;
     // The accounts the transfer chooser lists, in its row order.
-    std::vector<TLAccount*> transferAccounts_;
-    std::shared_ptr<TLCheckListViewC> transferChooser_;
+    std::shared_ptr<AccountChooserViewC> transferChooser_;
     std::shared_ptr<TableViewCell> segmentCell_;
     std::shared_ptr<TableViewCell> automaticCell_;
 };

@@ -8,6 +8,7 @@
 #include "Classes/ledger/TLSplit.h"
 #include "Classes/ledger/TLTransaction.h"
 #include "Classes/budgets/TLBudget.h"
+#include "Classes/screens/accounts/AccountChooserViewC.h"
 #include "Classes/screens/amount/AmountViewC.h"
 #include "Classes/screens/budgets/BudgetInfoViewC.h"
 #include "Classes/screens/budgets/BudgetManageViewC.h"
@@ -50,6 +51,18 @@ void TLWizard::resetActiveWizard() { sharedWizard().reset(); }
 bool TLWizard::isActive() const { return state_.stepIndex < static_cast<int>(state_.steps.size()) + 1; }
 
 void TLWizard::beginWithInitiator(TLNavigationViewC* initiator, Initiator kind, ManagedObject* object) {
+    start(initiator, kind, object);
+    plan(kind, dynamic_cast<TLTransaction*>(object));
+    next();
+}
+
+void TLWizard::beginWithSteps(TLNavigationViewC* initiator, ManagedObject* object, std::vector<int> steps) {
+    start(initiator, Initiator::Other, object);
+    state_.steps = std::move(steps);
+    next();
+}
+
+void TLWizard::start(TLNavigationViewC* initiator, Initiator kind, ManagedObject* object) {
     // Only the running wizard's own step screen (its editor) can start one
     // inside it; anything else starts afresh.
     if (isActive() && state_.active == initiator) {
@@ -74,6 +87,9 @@ void TLWizard::beginWithInitiator(TLNavigationViewC* initiator, Initiator kind, 
             transaction->changeTypeTo(TLTransactionType::Income);
         }
     }
+}
+
+void TLWizard::plan(Initiator kind, TLTransaction* transaction) {
     TLGlobal& global = TLGlobal::sharedGlobal();
     bool payees = global.usePayee();
     bool categories = global.useCategory();
@@ -122,7 +138,6 @@ void TLWizard::beginWithInitiator(TLNavigationViewC* initiator, Initiator kind, 
             break;
         case Initiator::Other: steps.push_back(TransactionEditorStep); break;
     }
-    next();
 }
 
 std::shared_ptr<TLNavigationViewC> TLWizard::makeScreen(int step) {
@@ -163,7 +178,13 @@ std::shared_ptr<TLNavigationViewC> TLWizard::makeScreen(int step) {
         // The budget itself, in editing: the limits just chosen, to review.
         case BudgetStep: return std::make_shared<BudgetInfoViewC>();
         case SchedulerEditorStep: return std::make_shared<SchedulerEditViewC>(transaction);
-        // The account chooser step is planned by no initiator.
+        case AccountStep: {
+            TLAccount* current = transaction != nullptr ? transaction->account() : nullptr;
+            auto chooser = std::make_shared<AccountChooserViewC>(current);
+            chooser->wizardDone = [] { TLWizard::activeWizard().next(); };
+            chooser->wizardCancel = [] { TLWizard::activeWizard().cancel(); };
+            return chooser;
+        }
         default: return nullptr;
     }
 }
@@ -172,7 +193,11 @@ void TLWizard::collect() {
     TLNavigationViewC* screen = state_.active;
     auto* transaction = dynamic_cast<TLTransaction*>(state_.object);
     auto* split = dynamic_cast<TLSplit*>(state_.object);
-    if (auto* chooser = dynamic_cast<SelectCategoryViewC*>(screen)) {
+    if (auto* accounts = dynamic_cast<AccountChooserViewC*>(screen)) {
+        if (transaction == nullptr || accounts->account == nullptr) return;
+        transaction->setAccount(accounts->account);
+        transaction->copyCurrencyFromAccount();
+    } else if (auto* chooser = dynamic_cast<SelectCategoryViewC*>(screen)) {
         TLCategory* category = chooser->category;
         if (split != nullptr) {
             split->changeCategoryTo(category);

@@ -15,6 +15,8 @@
 //                                  screen to review the limits
 //   anything else:                 the editor alone
 //
+// The account chooser (AccountStep) is in no plan; beginWithSteps runs it.
+//
 // The payee step is planned only with payees in use, the category step only
 // with categories in use. A payee with a default category files the first
 // split there and drops the category step.
@@ -44,6 +46,7 @@ namespace tallo {
 
 class ManagedObject;
 class TLNavigationViewC;
+class TLTransaction;
 
 class TLWizard {
 public:
@@ -77,6 +80,11 @@ public:
     // TLTransaction, a TLSplit for a new split, or the TLBudget whose limits
     // are planned.
     void beginWithInitiator(TLNavigationViewC* initiator, Initiator kind, ManagedObject* object);
+    // Runs exactly `steps` (step codes, operation NewTransaction) on
+    // `object`, for a sequence the plans above do not make — such as the
+    // account chooser first, whose choice sets the transaction's account and
+    // takes over its currency.
+    void beginWithSteps(TLNavigationViewC* initiator, ManagedObject* object, std::vector<int> steps);
     void next();
     void end();
     void cancel();
@@ -102,6 +110,10 @@ private:
         int operation = NewTransaction;
         int tag = 0;
     };
+    // A fresh state on `object`: a transaction gets its first split, and one
+    // begun in an asset account (outside the editors) becomes an income.
+    void start(TLNavigationViewC* initiator, Initiator kind, ManagedObject* object);
+    void plan(Initiator kind, TLTransaction* transaction);
     std::shared_ptr<TLNavigationViewC> makeScreen(int step);
     void collect();
     // Closes the step screens and gives a waiting wizard back.
