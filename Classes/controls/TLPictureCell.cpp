@@ -18,6 +18,7 @@ void TLPictureCell::setPicture(const TLPicture& picture) {
 void TLPictureCell::render(SceneNode& row, SceneContext& context, const std::string& suffix) {
     TableViewCell::render(row, context, suffix);
     if (indented) row.set("indent", true);
+    if (!caption.empty()) row.set("label", caption);
     if (!pictureTapped || imageName.empty()) return;
     std::string id = "picture:" + suffix;
     row.set("imageAction", id);

@@ -7,7 +7,9 @@
 //   row#row:0:2 image="Car" imageAction="picture:0:2" text="Car" …
 //
 // Without pictureTapped the picture is an ordinary part of the row. An
-// indented row is drawn set in ("indent=yes").
+// indented row is drawn set in ("indent=yes"). A caption names the row in a
+// narrow column before the picture (label="Category"), as the fields of an
+// editor are named.
 
 #include <functional>
 #include <string>
@@ -26,6 +28,8 @@ public:
     std::function<void()> pictureTapped;
     // Set in under the row above it (a subcategory under its master).
     bool indented = false;
+    // The row's name before the picture; empty: none.
+    std::string caption;
 
     void render(SceneNode& row, SceneContext& context, const std::string& suffix) override;
 };

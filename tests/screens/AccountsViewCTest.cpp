@@ -197,7 +197,9 @@ TEST_F(AccountsViewCTest, EditingAddsCreateAccountAndTheHintAndCancelUndoesIt) {
     std::string editing = scene();
     EXPECT_TRUE(has(editing, "button#nav:left title=\"Cancel\"")) << editing;
     EXPECT_TRUE(has(editing, "button#nav:right done=yes image=\"nav_done.png\" title=\"Done\"")) << editing;
-    EXPECT_TRUE(has(editing, "row#row:0:0 insertable=yes style=\"default\" text=\"Create Account\"")) << editing;
+    // "Create Account" comes in from the top.
+    EXPECT_TRUE(has(editing, "row#row:0:0 insertable=yes inserted=\"top\" style=\"default\" text=\"Create Account\""))
+        << editing;
     EXPECT_TRUE(has(editing, "text=\"Drag to the top to make default.\"")) << editing;
     EXPECT_TRUE(has(editing, "row#row:0:1 accessory=\"detail\" deletable=yes image=\"home-bank.png\" movable=yes")) << editing;
 

@@ -86,6 +86,16 @@ TEST_F(CategoryEditViewCTest, DoneNeedsANameAndANewCategoryWithoutOneIsNoName) {
     EXPECT_EQ(opener->closed, screen.get());
 }
 
+TEST_F(CategoryEditViewCTest, ANewCategoryOpensWithTheCaretInItsNameAndAnEditedOneWithout) {
+    auto* created = static_cast<TLCategory*>(TLDatabase::sharedDatabase().createObjectForEntity("Category"));
+    open(created, 1);
+    std::string opened = scene();
+    EXPECT_TRUE(has(opened, "field#field:0:0 focus=yes")) << opened;
+    EXPECT_FALSE(has(scene(), "focus=yes")) << "asked for once, not at every drawing";
+    open(car, 2);
+    EXPECT_FALSE(has(scene(), "focus=yes"));
+}
+
 TEST_F(CategoryEditViewCTest, CancelOnANewCategoryDeletesIt) {
     auto* created = static_cast<TLCategory*>(TLDatabase::sharedDatabase().createObjectForEntity("Category"));
     open(created, 1);

@@ -8,6 +8,8 @@
 #include "Classes/screens/categories/SelectCategoryViewC.h"
 #include "Classes/screens/payees/PayeeSelectionViewC.h"
 #include "Classes/store/TLAccountType.h"
+#include "Classes/store/TLInvestmentTransaction.h"
+#include "Classes/store/TLSecurity.h"
 #include "Classes/store/TLTransactionType.h"
 #include "tests/screens/CategoryPayeeScreenTest.h"
 
@@ -52,6 +54,38 @@ protected:
         return t;
     }
     TLSplit* only(TLTransaction* t) { return t->getOrderedSplit().at(0); }
+    // Each row's name before its picture (a split row's), "-" for none.
+    std::string captions() {
+        SceneNode rendered = app().render();
+        std::string out;
+        for (size_t row = 0; row < screen->rows().size(); ++row) {
+            const SceneNode* node = rendered.find("row:0:" + std::to_string(row));
+            std::string caption = node != nullptr ? text(*node, "label") : "?";
+            out += (out.empty() ? "" : ", ") + (caption.empty() ? std::string("-") : caption);
+        }
+        return out;
+    }
+    // The height a row is drawn with; 0 for the table's standard row.
+    double height(const SceneNode& rendered, int row) {
+        const SceneNode* node = rendered.find("row:0:" + std::to_string(row));
+        const auto* value = node != nullptr ? node->property("height") : nullptr;
+        return value != nullptr ? std::get<double>(*value) : 0;
+    }
+    // The rows drawn as newly inserted, with their animation.
+    std::string inserted(const SceneNode& rendered) {
+        std::string out;
+        for (size_t row = 0; row < 20; ++row) {
+            const SceneNode* node = rendered.find("row:0:" + std::to_string(row));
+            if (node != nullptr && node->property("inserted") != nullptr) {
+                out += (out.empty() ? "" : " ") + std::to_string(row) + ":" + text(*node, "inserted");
+            }
+        }
+        return out;
+    }
+    static std::string tableChange(const SceneNode& rendered) {
+        const SceneNode* table = rendered.find("table");
+        return table != nullptr ? text(*table, "change") : "(no table)";
+    }
 
     TLCurrency* usd;
     TLCurrency* eur;
@@ -96,7 +130,7 @@ TEST_F(TransactionEditViewCTest, APreferredPayeeSitsUnderTheAmountAndHidesALoneU
     open(shopping, 0);
     EXPECT_EQ(rows(), "-$12.50; Green Grocer; Date [Mar 15, 2011]");
     tap("nav:right");
-    EXPECT_EQ(rows(), "-$12.50; Green Grocer; Category [$12.50]; Date [Mar 15, 2011]; No.; Notes; Delete Transaction");
+    EXPECT_EQ(rows(), "-$12.50; Green Grocer; Select Category [$12.50]; Date [Mar 15, 2011]; No.; Notes; Delete Transaction");
 }
 
 TEST_F(TransactionEditViewCTest, AddSplitShowsOnlyWhileEditingTwoOrMoreSplits) {
@@ -120,6 +154,144 @@ TEST_F(TransactionEditViewCTest, ALoanedTransactionIsReadOnly) {
     open(owed, 2);
     EXPECT_EQ(navbar(), "Edit Transaction <Back>");
     EXPECT_FALSE(screen->isEditing());
+}
+
+// ---- row names, heights and the rows of investments ------------------------
+
+TEST_F(TransactionEditViewCTest, OnlyTheFirstSplitRowIsNamedAndNotRightUnderTheAmountOfALoneSplit) {
+    TLTransaction* lunch = transaction(checking, TLTransactionType::Expense, {"30"}, food);
+    TLTransaction* bills = transaction(checking, TLTransactionType::Expense, {"20"}, food);
+    // Splits are listed in the order of their identifiers.
+    only(bills)->setUuid("1-food");
+    addSplit(bills, "80", rent)->setUuid("2-rent");
+    db().save();
+
+    open(lunch, 0);
+    EXPECT_EQ(captions(), "-, -, -") << "the lone split right under the amount needs no name";
+    tap("nav:right");
+    EXPECT_EQ(captions(), "-, -, -, -, -, -, -, -");
+
+    open(bills, 0);
+    EXPECT_EQ(rows(), "-$100.00 [Split]; Food [$20.00]; Rent [$80.00]; Date [Mar 15, 2011]");
+    EXPECT_EQ(captions(), "-, Category, -, -");
+    tap("nav:right");
+    EXPECT_EQ(captions(), "-, Cat., -, -, -, -, -, -, -") << "short while editing a categorised first split";
+    send(R"({"kind":"delete","target":"delete:0:1"})");  // Food goes: Rent is first now
+    EXPECT_EQ(rows().substr(0, 30), "-$80.00; Rent [$80.00]; Payee ");
+    EXPECT_EQ(captions().substr(0, 3), "-, ") << "a lone split again, right under the amount";
+}
+
+TEST_F(TransactionEditViewCTest, ASplitUnderAPreferredPayeeIsNamedCategoryUntilItHasOne) {
+    TLTransactionSettings::setUsePayee(true);
+    TLPayee* grocer = create<TLPayee>();
+    grocer->setCompany("Green Grocer");
+    grocer->setRepresentationString("Green Grocer");
+    TLTransaction* shopping = transaction(checking, TLTransactionType::Expense, {"12.5"});
+    shopping->setPayee(grocer);
+    db().save();
+    open(shopping, 2);
+    EXPECT_EQ(rows().substr(0, 50), "-$12.50; Green Grocer; Select Category [$12.50]; D");
+    EXPECT_EQ(captions().substr(0, 14), "-, -, Category");
+    only(shopping)->changeCategoryTo(food);
+    screen->reloadData();
+    EXPECT_EQ(captions().substr(0, 10), "-, -, Cat.");
+}
+
+TEST_F(TransactionEditViewCTest, TheAmountRowIsTallWithItsSmallLabelAndTheNotesGrowByTheirLines) {
+    TLTransaction* lunch = transaction(checking, TLTransactionType::Expense, {"30"}, food);
+    lunch->setComments("with Ann\nand Bob\nat the harbour");
+    TLTransaction* bills = transaction(checking, TLTransactionType::Expense, {"20"}, food);
+    addSplit(bills, "80", rent);
+    db().save();
+
+    open(lunch, 0);
+    SceneNode shown = app().render();
+    EXPECT_EQ(height(shown, 0), 0) << "no small label: the standard 44";
+    EXPECT_EQ(rows(), "-$30.00; Food [$30.00]; Date [Mar 15, 2011]; Notes [with Ann\nand Bob\nat the harbour]");
+    EXPECT_EQ(height(shown, 3), 19 * 3 + 42);
+
+    tap("nav:right");
+    EXPECT_EQ(height(app().render(), 5), 99);
+    type("field:0:5", "");
+    EXPECT_EQ(height(app().render(), 5), 61) << "an empty text view keeps one line";
+    type("field:0:5", R"(one\ntwo)");  // JSON: a line break
+    EXPECT_EQ(height(app().render(), 5), 80) << "grows as a line is typed";
+    EXPECT_EQ(lunch->comments(), "one\ntwo");
+
+    open(bills, 0);
+    EXPECT_EQ(height(app().render(), 0), 88) << "\"Split\" under the amount";
+}
+
+TEST_F(TransactionEditViewCTest, AnInvestmentBuyShowsItsSecuritySharesPriceAndCommission) {
+    auto* security = create<TLSecurity>();
+    security->setName("Acme Corp");
+    auto* buy = create<TLInvestmentTransaction>();
+    buy->setAccount(checking);
+    buy->copyCurrencyFromAccount();
+    buy->changeTypeTo(TLTransactionType::InvestmentBuy);
+    addSplit(buy, "511.24");
+    buy->setSecurity(security);
+    buy->setShares(D("12.5"));
+    buy->setPrice(D("40.10"));
+    buy->setCommission(D("9.99"));
+    db().save();
+    open(buy, 0);
+    EXPECT_EQ(rows(), "-$511.24 [Buy]; Security [Acme Corp]; Shares [12.5]; Price [$40.10]; Commis. [$9.99]; "
+                      "Date [Mar 15, 2011]");
+    EXPECT_EQ(height(app().render(), 0), 88);
+
+    buy->setSecurity(nullptr);
+    screen->reloadData();
+    EXPECT_TRUE(has(rows(), "Security [Name]")) << "the placeholder";
+}
+
+// ---- switching modes and the caret ------------------------------------------
+
+TEST_F(TransactionEditViewCTest, EditingFadesInTheRowsItAddsAndSavingTakesThemOutInOneUpdate) {
+    TLTransaction* lunch = transaction(checking, TLTransactionType::Expense, {"30"}, food);
+    db().save();
+    open(lunch, 0);
+    app().render();  // the screen as it opened
+
+    tap("nav:right");  // Edit: amount, Food, Payee, Date, No., Notes, Split Transaction, Delete
+    EXPECT_EQ(screen->insertRowsArray, (std::vector<int>{2, 4, 5, 6, 7}));
+    EXPECT_EQ(screen->deleteRowsArray, std::vector<int>{});
+    EXPECT_EQ(screen->reloadRowsArray, (std::vector<int>{0, 1, 3}));
+    SceneNode editing = app().render();
+    EXPECT_EQ(tableChange(editing), "insert 0:2 0:4 0:5 0:6 0:7; reload 0:0 0:1 0:3");
+    EXPECT_EQ(inserted(editing), "2:fade 4:fade 5:fade 6:fade 7:fade");
+    EXPECT_EQ(inserted(app().render()), "") << "an update is drawn once";
+
+    type("field:0:4", "1042");
+    tap("nav:right");  // Done: the number stays, payee, notes, split and delete go
+    EXPECT_EQ(screen->deleteRowsArray, (std::vector<int>{2, 5, 6, 7}));
+    EXPECT_EQ(screen->insertRowsArray, std::vector<int>{});
+    SceneNode saved = app().render();
+    EXPECT_EQ(tableChange(saved), "delete 0:2 0:5 0:6 0:7; reload 0:0 0:1 0:2 0:3");
+    EXPECT_EQ(rows(), "-$30.00; Food [$30.00]; Date [Mar 15, 2011]; No. [1042]");
+}
+
+TEST_F(TransactionEditViewCTest, OpeningInEditingDrawsTheRowsWithoutAnimation) {
+    TLTransaction* lunch = transaction(checking, TLTransactionType::Expense, {"30"}, food);
+    db().save();
+    open(lunch, 2);
+    SceneNode opened = app().render();
+    EXPECT_EQ(tableChange(opened), "reload");
+    EXPECT_EQ(inserted(opened), "");
+}
+
+TEST_F(TransactionEditViewCTest, ATapOnTheNotesRowPutsTheCaretIntoTheNotesOnce) {
+    TLTransaction* lunch = transaction(checking, TLTransactionType::Expense, {"30"}, food);
+    db().save();
+    open(lunch, 2);
+    auto focused = [this] { return has(scene(), "focus=yes"); };
+    EXPECT_FALSE(focused()) << "editing alone starts no typing";
+    tap("row:0:5");  // Notes
+    std::string drawn = scene();
+    EXPECT_TRUE(has(drawn, "field#field:0:5 focus=yes")) << drawn;
+    EXPECT_FALSE(focused()) << "the next drawing leaves the focus where the person put it";
+    tap("row:0:3");  // the date row takes no caret
+    EXPECT_FALSE(focused());
 }
 
 // ---- sub-screens -------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "Classes/currencies/TLCurrency.h"
 #include "Classes/ledger/TLAccount.h"
@@ -34,6 +35,8 @@ void AccountEditViewC::prepareForMode(int mode) {
         account_ = static_cast<TLAccount*>(createObjectForEntity("Account"));
         account_->setType(TLAccountType::Bank);
         account_->setOrder(static_cast<int>(listed));
+        // A new account is named first: the caret goes into the name.
+        focusName_ = true;
     } else {
         setTitle(L("Edit Account"));
     }
@@ -96,6 +99,7 @@ std::shared_ptr<TableViewCell> AccountEditViewC::tableViewCellForRowAtIndexPath(
                 };
             }
             nameCell_->textField->text = name_;
+            if (std::exchange(focusName_, false)) nameCell_->textField->becomeFirstResponder();
             return nameCell_;
         }
         case TypeRow: {

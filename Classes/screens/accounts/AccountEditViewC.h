@@ -19,7 +19,8 @@
 // with a later save of another screen.
 //
 // A new account exists in the store from the moment the editor opens, in
-// the default currency, listed after the accounts already there.
+// the default currency, listed after the accounts already there; the
+// editor opens with the caret in its name.
 
 #include <memory>
 #include <optional>
@@ -96,6 +97,8 @@ private:
     Row amountRow_ = BalanceRow;
     std::shared_ptr<TLCheckListViewC> typeList_;
     std::shared_ptr<TableViewCell> nameCell_;
+    // The caret goes into the name at the next drawing (a new account).
+    bool focusName_ = false;
 };
 
 }  // namespace tallo

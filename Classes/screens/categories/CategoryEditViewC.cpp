@@ -1,5 +1,7 @@
 #include "Classes/screens/categories/CategoryEditViewC.h"
 
+#include <utility>
+
 #include "Classes/controls/TLPictureCell.h"
 #include "Classes/ledger/TLCategory.h"
 #include "Classes/ledger/TLTransaction.h"
@@ -57,6 +59,8 @@ void CategoryEditViewC::viewWillAppear(bool animated) {
 
 void CategoryEditViewC::prepareForMode(int mode) {
     if (mode == 1 || mode == 2) setEditing(true, false);
+    // A new category is named first: the caret goes into the name.
+    focusName_ = mode == 1;
     updateTitle();
     updateButtons();
 }
@@ -140,6 +144,7 @@ std::shared_ptr<TableViewCell> CategoryEditViewC::tableViewCellForRowAtIndexPath
     Section section = sections()[static_cast<size_t>(indexPath.section)];
     if (section == Section::Name && indexPath.row == 0) {
         updateNameCell();
+        if (nameCell_->textField && std::exchange(focusName_, false)) nameCell_->textField->becomeFirstResponder();
         return nameCell_;
     }
     auto cell = std::make_shared<TLPictureCell>(TableViewCell::Style::Value1, "cell");

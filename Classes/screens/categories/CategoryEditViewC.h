@@ -2,7 +2,7 @@
 // CategoryEditViewC: a category's screen. Modes: 0 shows the category
 // (title: its name), 1 makes a new one ("New Category", or "New
 // Subcategory" for one with a master), 2 edits it ("Edit <name>"); 1 and 2
-// open in editing.
+// open in editing, 1 with the caret in the name.
 //
 // The first row is the name (a field while editing: "Category Name" or
 // "Subcategory Name") with the total; outside editing "New Transaction"
@@ -88,6 +88,8 @@ private:
     void showStoredPicture();
 
     std::shared_ptr<TableViewCell> nameCell_;
+    // The caret goes into the name at the next drawing (a new category).
+    bool focusName_ = false;
 };
 
 }  // namespace tallo

@@ -166,6 +166,17 @@ void SchedulerEditViewC::computeEntries() {
     }
 }
 
+std::vector<std::string> SchedulerEditViewC::rowKeys() {
+    computeEntries();
+    std::vector<std::string> keys;
+    for (const Entry& entry : entries_) {
+        bool base = entry.kind == ScheduleRow::Base && entry.base >= 0;
+        keys.push_back(base ? rowKey(rows()[static_cast<size_t>(entry.base)])
+                            : "schedule/" + std::to_string(static_cast<int>(entry.kind)));
+    }
+    return keys;
+}
+
 std::optional<IndexPath> SchedulerEditViewC::baseIndexPath(IndexPath indexPath) const {
     auto row = static_cast<size_t>(indexPath.row);
     if (indexPath.row < 0 || row >= entries_.size() || entries_[row].base < 0) return std::nullopt;

@@ -88,6 +88,7 @@ public:
 
 protected:
     void updateTitleAndButtons() override;
+    std::vector<std::string> rowKeys() override;
 
 private:
     void makeWorkingTransaction();

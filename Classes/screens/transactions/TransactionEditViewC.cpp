@@ -9,14 +9,16 @@
 #include "Classes/ledger/TLPayee.h"
 #include "Classes/ledger/TLSplit.h"
 #include "Classes/ledger/TLTransaction.h"
+#include "Classes/screens/accounts/AccountChooserViewC.h"
 #include "Classes/screens/amount/AmountViewC.h"
 #include "Classes/screens/categories/SelectCategoryViewC.h"
 #include "Classes/screens/payees/PayeeSelectionViewC.h"
 #include "Classes/screens/wizard/TLWizard.h"
-#include "Classes/shell/TLCheckListViewC.h"
 #include "Classes/shell/TLGlobal.h"
 #include "Classes/store/TLDatabase.h"
 #include "Classes/store/TLImageRecord.h"
+#include "Classes/store/TLInvestmentTransaction.h"
+#include "Classes/store/TLSecurity.h"
 #include "Classes/store/TLTransactionType.h"
 #include "Platform/foundation/DateFormatter.h"
 #include "Platform/foundation/Localization.h"
@@ -29,6 +31,20 @@ namespace {
 const Color kNegative{184 / 255.0, 62 / 255.0, 68 / 255.0};
 const Color kPositive{123 / 255.0, 157 / 255.0, 74 / 255.0};
 const Color kPlaceholder{0.6, 0.6, 0.6};
+
+// Row heights in points: the amount with its small label under it, and the
+// notes, which grow by a line's height per line of text.
+constexpr double kAmountWithLabelHeight = 88;
+constexpr double kNotesLineHeight = 19;
+constexpr double kNotesPadding = 42;
+
+// The notes row for `text`: a line per line of text, at least one. Only
+// the text's own line breaks count here; the page adds the lines that
+// wrapping makes, which only it can measure.
+double notesHeight(const std::string& text) {
+    double lines = 1 + static_cast<double>(std::count(text.begin(), text.end(), '\n'));
+    return kNotesLineHeight * lines + kNotesPadding;
+}
 
 std::string mediumDateText(Date date) {
     DateFormatter formatter;
@@ -98,6 +114,7 @@ void TransactionEditViewC::viewDidLoad() {
     notesCell_->selectable = false;
     notesCell_->textField = std::make_unique<TableViewCell::TextField>();
     notesCell_->textField->multiline = true;
+    // The row's height follows the text at the next drawing (textRowCell).
     notesCell_->textField->editingChanged = [this](const std::string& text) { transaction->setComments(text); };
     showStoredPicture();
 }
@@ -125,9 +142,46 @@ void TransactionEditViewC::updateTitleAndButtons() {
 }
 
 void TransactionEditViewC::setEditing(bool editing, bool animated) {
+    std::vector<std::string> before = rowKeys();
     IconCDViewC::setEditing(editing, animated);
     computeRows();
-    tableView().reloadData();
+    // Opening in editing is no switch the person sees.
+    updateRowsAfterSwitch(before, animated && isVisible);
+}
+
+std::string TransactionEditViewC::rowKey(const RowInfo& row) {
+    return std::to_string(static_cast<int>(row.kind)) + "/" + std::to_string(row.split);
+}
+
+std::vector<std::string> TransactionEditViewC::rowKeys() {
+    std::vector<std::string> keys;
+    for (const RowInfo& row : rows_) keys.push_back(rowKey(row));
+    return keys;
+}
+
+void TransactionEditViewC::updateRowsAfterSwitch(const std::vector<std::string>& before, bool animated) {
+    insertRowsArray.clear();
+    deleteRowsArray.clear();
+    reloadRowsArray.clear();
+    std::vector<std::string> after = rowKeys();
+    auto contains = [](const std::vector<std::string>& keys, const std::string& key) {
+        return std::find(keys.begin(), keys.end(), key) != keys.end();
+    };
+    for (size_t i = 0; i < before.size(); ++i) {
+        if (!contains(after, before[i])) deleteRowsArray.push_back(static_cast<int>(i));
+    }
+    for (size_t i = 0; i < after.size(); ++i) {
+        (contains(before, after[i]) ? reloadRowsArray : insertRowsArray).push_back(static_cast<int>(i));
+    }
+    if (!animated) return tableView().reloadData();
+    auto paths = [](const std::vector<int>& rows) {
+        std::vector<IndexPath> out;
+        for (int row : rows) out.push_back(IndexPath{0, row});
+        return out;
+    };
+    tableView().deleteRowsAtIndexPaths(paths(deleteRowsArray), TableView::RowAnimation::Fade);
+    tableView().insertRowsAtIndexPaths(paths(insertRowsArray), TableView::RowAnimation::Fade);
+    tableView().reloadRowsAtIndexPaths(paths(reloadRowsArray), TableView::RowAnimation::None);
 }
 
 void TransactionEditViewC::reloadData() {
@@ -150,8 +204,10 @@ const std::vector<TransactionEditViewC::RowInfo>& TransactionEditViewC::computeR
     bool preferPayee = transaction->shouldPreferPayee();
     rows_.push_back({Row::Amount});
     if (preferPayee) rows_.push_back({Row::Payee});
-    // Investment buys and sells have no split rows; their security rows come
-    // with the investment screens.
+    // Investment buys and sells have no split rows: their security, shares,
+    // price and commission say what they are. A transfer has none either:
+    // its amount row holds its one split, and its accounts are the
+    // account and transfer rows.
     if (!transaction->isTransfer() && !transaction->isInvestmentBuySell()) {
         std::vector<TLSplit*> splits = transaction->getOrderedSplit();
         bool hideLoneSplit = preferPayee && transaction->uncategorized() && !editing;
@@ -162,6 +218,9 @@ const std::vector<TransactionEditViewC::RowInfo>& TransactionEditViewC::computeR
     }
     if (showAccount) rows_.push_back({Row::Account});
     if (transaction->isTransfer()) rows_.push_back({Row::Transfer});
+    if (!editing && transaction->isInvestmentBuySell()) {
+        for (Row row : {Row::Security, Row::Shares, Row::Price, Row::Commission}) rows_.push_back({row});
+    }
     if (editing) {
         if (!preferPayee) rows_.push_back({Row::Payee});
         rows_.push_back({Row::Date});
@@ -191,13 +250,16 @@ std::shared_ptr<TableViewCell> TransactionEditViewC::splitCell(int index, size_t
     bool editing = isEditing();
     bool isSplit = transaction->getOrderedSplit().size() > 1;
     TLCategory* category = split->category();
+    // Right under the amount a lone split needs no name. (Transfers have no
+    // split rows: "Transfer" under their amount says what they are.)
+    if (index == 0 && !(row == 1 && !isSplit)) {
+        cell->caption = editing && category != nullptr ? L("Cat.") : L("Category");
+    }
     if (category != nullptr) {
         cell->setPicture(category->getImageSmall(true));
         cell->textLabel().text = category->name().value_or("");
     } else if (editing) {
-        // The first split row right under the amount of a lone split has no label.
-        bool firstUnderAmount = row == 1 && !isSplit;
-        cell->textLabel().text = firstUnderAmount ? L("Select Category") : L("Category");
+        cell->textLabel().text = L("Select Category");
         cell->textLabel().color = kPlaceholder;
     } else if (isSplit) {
         cell->textLabel().text = L("Uncategorized");
@@ -222,20 +284,56 @@ std::shared_ptr<TableViewCell> TransactionEditViewC::amountCell() {
         small = L("Split");
     }
     cell->detailTextLabel().text = small;
+    if (!small.empty()) cell->rowHeight = kAmountWithLabelHeight;
     cell->selectable = isEditing() && transaction->getOrderedSplit().size() < 2;
     return cell;
 }
 
 std::shared_ptr<TableViewCell> TransactionEditViewC::textRowCell(const std::shared_ptr<TableViewCell>& field,
                                                                   const std::string& label, const std::string& text) {
+    bool notes = field == notesCell_;
     if (isEditing()) {
         field->textField->text = text;
+        if (notes) field->rowHeight = notesHeight(text);
+        // A tap on the notes row (beside the text) starts typing in them.
+        field->selectable = notes;
         return field;
     }
     auto cell = std::make_shared<TableViewCell>(TableViewCell::Style::Value2, "field");
     cell->textLabel().text = label;
     cell->detailTextLabel().text = text;
+    if (notes) cell->rowHeight = notesHeight(text);
     cell->selectable = false;
+    return cell;
+}
+
+std::shared_ptr<TableViewCell> TransactionEditViewC::investmentCell(Row kind) {
+    auto cell = std::make_shared<TableViewCell>(TableViewCell::Style::Value2, "field");
+    cell->selectable = false;
+    auto* investment = dynamic_cast<TLInvestmentTransaction*>(transaction);
+    auto amount = [&](const std::optional<Decimal>& value) { return value ? amountText(*value) : std::string(); };
+    switch (kind) {
+        case Row::Security: {
+            cell->textLabel().text = L("Security");
+            TLSecurity* security = investment != nullptr ? investment->security() : nullptr;
+            std::string name = security != nullptr ? security->name().value_or("") : "";
+            cell->detailTextLabel().text = name.empty() ? L("Name") : name;
+            if (name.empty()) cell->detailTextLabel().color = kPlaceholder;
+            break;
+        }
+        case Row::Shares:
+            cell->textLabel().text = L("Shares");
+            if (investment != nullptr && investment->shares()) cell->detailTextLabel().text = investment->shares()->toString();
+            break;
+        case Row::Price:
+            cell->textLabel().text = L("Price");
+            if (investment != nullptr) cell->detailTextLabel().text = amount(investment->price());
+            break;
+        default:
+            cell->textLabel().text = L("Commis.");
+            if (investment != nullptr) cell->detailTextLabel().text = amount(investment->commission());
+            break;
+    }
     return cell;
 }
 
@@ -314,6 +412,10 @@ std::shared_ptr<TableViewCell> TransactionEditViewC::tableViewCellForRowAtIndexP
         case Row::Notes: return textRowCell(notesCell_, L("Notes"), transaction->comments().value_or(""));
         case Row::Number: return textRowCell(numberCell_, L("No."), transaction->number().value_or(""));
         case Row::Payee: return payeeCell(row);
+        case Row::Security:
+        case Row::Shares:
+        case Row::Price:
+        case Row::Commission: return investmentCell(info.kind);
         default: return detailCell(info.kind);
     }
 }
@@ -355,6 +457,7 @@ void TransactionEditViewC::tableViewDidSelectRowAtIndexPath(TableView& table, In
             return;
         case Row::Payee: return openPayee();
         case Row::Date: return openDate();
+        case Row::Notes: return notesCell_->textField->becomeFirstResponder();
         case Row::Delete: return showDeleteConfirmationSheet();
         default: return;
     }
@@ -409,19 +512,9 @@ void TransactionEditViewC::datePickerDateChanged(TLDatePicker* picker) {
 
 void TransactionEditViewC::openAccounts(bool transfer) {
     isSelectingTransfer = transfer;
-    auto list = std::make_shared<TLCheckListViewC>();
-    list->setTitle(L("Select Account"));
-    list->type = TLCheckListType::ChooseOneAndClose;
-    chooserAccounts_.clear();
     TLAccount* marked = transfer ? transaction->transferAccount_ : transaction->account();
-    for (TLAccount* account : TLAccount::getAccounts()) {
-        if (transfer && account == transaction->account()) continue;
-        if (account == marked) list->checkedIndexArray.push_back(static_cast<int>(chooserAccounts_.size()));
-        chooserAccounts_.push_back(account);
-        list->labelsArray.push_back(account->name().value_or(""));
-    }
-    accountChooser_ = list;
-    presentModalView(list, 0);
+    accountChooser_ = std::make_shared<AccountChooserViewC>(marked, transfer ? transaction->account() : nullptr);
+    presentModalView(accountChooser_, 0);
 }
 
 void TransactionEditViewC::addSplit() {
@@ -479,9 +572,9 @@ void TransactionEditViewC::willDismissModalView(TLNavigationViewC* modal) {
     updateTitleAndButtons();
 }
 
-void TransactionEditViewC::accountChosen(TLCheckListViewC& list) {
-    if (list.isCanceled || list.selectedIndex < 0 || static_cast<size_t>(list.selectedIndex) >= chooserAccounts_.size()) return;
-    TLAccount* chosen = chooserAccounts_[static_cast<size_t>(list.selectedIndex)];
+void TransactionEditViewC::accountChosen(AccountChooserViewC& list) {
+    TLAccount* chosen = list.account;
+    if (list.isCanceled || chosen == nullptr) return;
     if (isSelectingTransfer) {
         transaction->transferAccount_ = chosen;
         canSave_ = true;
@@ -604,8 +697,9 @@ void TransactionEditViewC::cancelAction() {
     }
     TLDatabase::sharedDatabase().rollback();
     canSave_ = true;
-    setEditing(false, workAnimated);
+    // The rows as stored again, then the switch, so that it animates.
     reloadData();
+    setEditing(false, workAnimated);
     updateTitleAndButtons();
 }
 

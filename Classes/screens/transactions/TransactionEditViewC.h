@@ -13,7 +13,16 @@
 // more splits; the account (when asked for: showAccount) and the other
 // account of a transfer ("To"/"From"). Editing adds the payee, date,
 // number, notes and, for one categorised split, "Split Transaction";
-// showing adds the payee, the date, and the number and notes when filled.
+// showing adds an investment's security, shares, price and commission, the
+// payee, the date, and the number and notes when filled.
+//
+// The first split row is named "Category" ("Cat." while editing a
+// categorised one), except right under the amount of a lone split, which
+// needs no name; later split rows have none. Rows are 44 points high; the
+// amount is 88 with its small label, the notes 19 per line plus 42.
+// Switching between showing and editing animates the rows that come and go
+// in one table update and redraws the rest. A tap on the notes row while
+// editing puts the caret into the notes.
 //
 // Taps while editing: the amount (fewer than two splits) and a split's
 // amount open the amount screen; a split's category the category chooser;
@@ -48,7 +57,7 @@
 namespace tallo {
 
 class TLAccount;
-class TLCheckListViewC;
+class AccountChooserViewC;
 class TLSplit;
 class TLTransaction;
 
@@ -64,13 +73,19 @@ public:
     bool isSelectingTransfer = false;
 
     // What each row shows; the layout is rebuilt on every mode change.
-    enum class Row { Amount, Payee, Split, AddSplit, Account, Transfer, Number, Date, Notes, SplitTransaction, Delete };
+    enum class Row {
+        Amount, Payee, Split, AddSplit, Account, Transfer, Security, Shares, Price, Commission, Number, Date, Notes,
+        SplitTransaction, Delete
+    };
     struct RowInfo {
         Row kind;
         int split = -1;  // the split's position for Split rows
     };
     const std::vector<RowInfo>& computeRows();
     const std::vector<RowInfo>& rows() const { return rows_; }
+    // The animation plan of the last switch between showing and editing:
+    // rows added (numbered as after it), removed (as before it) and redrawn.
+    std::vector<int> insertRowsArray, deleteRowsArray, reloadRowsArray;
 
     virtual void saveAction();
     virtual void cancelAction();
@@ -123,7 +138,7 @@ protected:
     void openDate();
     void openAccounts(bool transfer);
     void addSplit();
-    void accountChosen(TLCheckListViewC& list);
+    void accountChosen(AccountChooserViewC& list);
     // After the amount screen: a transfer keeps only the edited split, without category.
     void keepOnlyTransferSplit(TLSplit* edited);
     std::shared_ptr<TableViewCell> splitCell(int index, size_t row);
@@ -132,6 +147,12 @@ protected:
     std::shared_ptr<TableViewCell> textRowCell(const std::shared_ptr<TableViewCell>& field, const std::string& label,
                                                const std::string& text);
     std::shared_ptr<TableViewCell> payeeCell(size_t row);
+    // The security, shares, price and commission of an investment buy or sell.
+    std::shared_ptr<TableViewCell> investmentCell(Row kind);
+    // What each row on the table is, in order, for matching the rows of two
+    // layouts; a derived editor that shows other rows names its own.
+    virtual std::vector<std::string> rowKeys();
+    static std::string rowKey(const RowInfo& row);
     // The account, transfer-account and date rows.
     std::shared_ptr<TableViewCell> detailCell(Row kind);
 
@@ -140,9 +161,11 @@ protected:
     bool canSave_ = true;
 
 private:
+    // Redraws the table after a switch of mode: animated, the rows that
+    // came and went are inserted and deleted and the others reloaded.
+    void updateRowsAfterSwitch(const std::vector<std::string>& before, bool animated);
     std::vector<RowInfo> rows_;
-    std::vector<TLAccount*> chooserAccounts_;
-    std::shared_ptr<TLCheckListViewC> accountChooser_;
+    std::shared_ptr<AccountChooserViewC> accountChooser_;
     std::shared_ptr<TableViewCell> numberCell_;
     std::shared_ptr<TableViewCell> notesCell_;
 };
