@@ -91,7 +91,14 @@ function drawRow(row, editing) {
   const r = el('div', 'row ' + (row.style || 'default') + (row.selected ? ' selected' : ''));
   r.dataset.id = row.id;
   if (row.background) r.style.background = row.background;
+  // A row of its own height (points are pixels here); a row with notes
+  // grows further with the lines its text wraps into (fitNotes).
+  if (row.height) r.style.minHeight = row.height + 'px';
+  // A row the last update added slides in; removed ones are simply gone.
+  if (row.inserted) r.classList.add('inserted', 'inserted-' + row.inserted);
   if (row.indent) r.classList.add('indent');
+  // The row's name in a column of its own before its picture ("Category").
+  if (row.label) r.append(el('div', 'caption', row.label));
   // A one-colour picture (a tab's) drawn in the accent colour.
   if (row.glyph) r.append(glyph(row.glyph, 'row-glyph'));
   if (row.image) {
@@ -176,8 +183,13 @@ function drawRow(row, editing) {
       f.onblur = () => { if (!redrawing) send({ kind: 'blur', target: control.id }); };
       if (control.keyboard === 'number' || control.keyboard === 'decimal') f.inputMode = control.keyboard === 'number' ? 'numeric' : 'decimal';
       f.dataset.id = control.id;
+      // The program asks for the caret here once; draw() honours it.
+      if (control.focus) f.dataset.focus = 'yes';
       f.onclick = (e) => e.stopPropagation();
-      f.oninput = () => send({ kind: 'text', target: control.id, text: f.value });
+      f.oninput = () => {
+        if (control.multiline) fitNotes(f, true);
+        send({ kind: 'text', target: control.id, text: f.value });
+      };
       r.append(f);
     } else if (control.kind === 'budgetbar') {
       r.classList.add('budget-bar-row');
@@ -713,7 +725,15 @@ function drawView(node, nested = false) {
   } else {
     view.style.bottom = (SCREEN_HEIGHT - y - h) + 'px';
     if (x === 0 && w >= SCREEN_WIDTH) Object.assign(view.style, { left: '0', right: '0' });
+    // One at the right edge stays at the right edge of a wider page.
+    else if (x + w >= SCREEN_WIDTH) Object.assign(view.style, { right: '0', width: w + 'px' });
     else Object.assign(view.style, { left: x + 'px', width: w + 'px' });
+  }
+  if (node.image) {
+    // A picture laid over everything (the screen's rounded corners): it
+    // takes no taps from what lies under it.
+    view.className = 'overview picture-view';
+    view.append(picture(node.image));
   }
   if (node.animate) view.style.transition = `${nested ? 'top' : 'bottom'} ${node.animate}s ease-out`;
   for (const child of node.children || []) {
@@ -770,6 +790,36 @@ function drawOverlay(node) {
   return back;
 }
 
+// A text view and its row as high as its lines: 19 points a line plus 42
+// for the row, the lines being (content height − 16) ÷ 19, at least one —
+// the text's own line breaks and the wrapping the page alone can measure.
+// While typing, the caret stays in view with 10 points below it.
+const NOTES_LINE = 19;
+const NOTES_PADDING = 16;
+const NOTES_ROW_EXTRA = 42;
+function fitNotes(area, typing) {
+  const row = area.closest('.row');
+  if (!row || !area.isConnected) return;
+  area.style.height = 'auto';
+  const lines = Math.max(1, Math.floor((area.scrollHeight - NOTES_PADDING) / NOTES_LINE));
+  area.style.height = (lines * NOTES_LINE + NOTES_PADDING) + 'px';
+  row.style.minHeight = (lines * NOTES_LINE + NOTES_ROW_EXTRA) + 'px';
+  const content = row.closest('.content');
+  if (!typing || !content) return;
+  const below = area.getBoundingClientRect().bottom + 10 - content.getBoundingClientRect().bottom;
+  if (below > 0) content.scrollTop += below;
+}
+
+// The field the program put the caret into (once, when a screen starts
+// text entry): focused with the caret after its text. Any other drawing
+// leaves the focus where the person put it.
+function focusRequested() {
+  const field = screenEl.querySelector('[data-focus="yes"]');
+  if (!field || document.activeElement === field) return;
+  field.focus({ preventScroll: false });
+  if (field.setSelectionRange) field.setSelectionRange(field.value.length, field.value.length);
+}
+
 // The scene is drawn anew each time; the field being typed in keeps its
 // focus and caret across the redraw.
 let redrawing = false;
@@ -788,9 +838,12 @@ function draw(scene) {
         if (caret && again.setSelectionRange) again.setSelectionRange(caret[0], caret[1]);
       }
     }
+    for (const area of screenEl.querySelectorAll('textarea.field')) fitNotes(area, false);
   } finally {
     redrawing = false;
   }
+  // After the redraw, so that the program hears typing start there.
+  focusRequested();
   // The field typed in has gone with its screen: typing has ended.
   if (focusedId && caret && !document.querySelector(`[data-id="${CSS.escape(focusedId)}"]`)) {
     send({ kind: 'blur', target: focusedId });

@@ -3,7 +3,8 @@
 // new category typed into the chooser, the amount on the keypad — to the
 // transaction editor, whose Done lists the expense under the balance bar.
 // The expense is opened again, split in two through "Split Transaction",
-// and the balance follows. Then, with payees on, a second expense for a
+// and the balance follows; notes typed into it grow their row line by line
+// with the caret kept. Then, with payees on, a second expense for a
 // payee made on the way ("Café Central") is found again by typing "cafe"
 // into the register's search, and Home's net worth agrees. Last, 100 moved
 // to a second account ("Savings") is deleted from Savings' side with a
@@ -91,9 +92,40 @@ try {
   await row(page, 'Household').locator('.detail', { hasText: '$10.00' }).waitFor();
   await row(page, 'Add split').waitFor();
   await shot(page, 'split');
+
+  // A tap on the Notes row's name puts the caret into the notes; the row
+  // grows a line (19 points) with each line typed, the caret staying at
+  // the end through every redraw the typing brings.
+  const notes = page.locator('.row', { has: page.locator('textarea.field') });
+  const notesHeight = () => notes.evaluate((r) => Math.round(r.getBoundingClientRect().height));
+  assert.equal(await notesHeight(), 61, 'one empty line: 19 + 42');
+  await notes.locator('.text', { hasText: 'Notes' }).click();
+  await page.waitForFunction(() => document.activeElement?.matches('textarea.field'));
+  await page.keyboard.type('Weekly shop');
+  await page.keyboard.press('Enter');
+  await page.keyboard.type('at the market');
+  await page.keyboard.press('Enter');
+  await page.keyboard.type('with Ann');
+  await page.waitForFunction(() => Math.round(document.querySelector('textarea.field').closest('.row').getBoundingClientRect().height) === 99);
+  const typed = await page.evaluate(() => {
+    const area = document.activeElement;
+    return { value: area.value, caret: area.selectionStart, end: area.value.length, focused: area.matches('textarea.field') };
+  });
+  assert.deepEqual(typed, { value: 'Weekly shop\nat the market\nwith Ann', caret: 34, end: 34, focused: true });
+  // A line too long for the row wraps, and the row grows with the wrapping.
+  await page.keyboard.press('Enter');
+  await page.keyboard.type('and a long list of things we forgot last week, the bread and the cheese');
+  await page.waitForFunction(() => Math.round(document.querySelector('textarea.field').closest('.row').getBoundingClientRect().height) >= 19 * 5 + 42);
+  await shot(page, 'notes');
+  // Typing elsewhere afterwards keeps the caret there: the notes asked for it once.
+  await page.locator('.row input.field').click();
+  await page.keyboard.type('17');
+  await page.waitForFunction(() => document.activeElement?.matches('input.field') && document.activeElement.value === '17');
   await navButton(page, 'Done').click();
   await navButton(page, 'Edit').waitFor();
   await row(page, 'Add split').waitFor({ state: 'detached' });
+  await row(page, 'Notes').locator('.detail', { hasText: 'the bread and the cheese' }).waitFor();
+  await row(page, 'No.').locator('.detail', { hasText: '17' }).waitFor();
   await navButton(page, 'Back').click();
   await title(page, 'Checking');
   await page.waitForFunction(() => document.querySelector('.networth.bottom .amount')?.textContent === '$947.50');
