@@ -175,6 +175,8 @@ function drawRow(row, editing) {
     } else if (control.kind === 'field') {
       const f = el(control.multiline ? 'textarea' : 'input', 'field');
       f.value = control.text || '';
+      // A text view starts at one line and grows with its text (fitNotes).
+      if (control.multiline) f.rows = 1;
       f.placeholder = control.placeholder || '';
       if (control.secure) f.type = 'password';
       // A redraw replaces the field and focuses its successor: that is no
@@ -828,12 +830,16 @@ function draw(scene) {
   const focusedId = active && active.dataset ? active.dataset.id : undefined;
   // A date field has no caret (its selectionStart reads null).
   const caret = focusedId && typeof active.selectionStart === 'number' ? [active.selectionStart, active.selectionEnd] : null;
+  // What is being typed: the scene may carry the text of a keystroke or two
+  // before, and the field must not lose what came since.
+  const typing = caret && (active.tagName === 'INPUT' || active.tagName === 'TEXTAREA') ? active.value : null;
   redrawing = true;
   try {
     drawScene(scene);
     if (focusedId) {
       const again = document.querySelector(`[data-id="${CSS.escape(focusedId)}"]`);
       if (again) {
+        if (typing !== null && again.tagName === active.tagName && again.value !== typing) again.value = typing;
         again.focus({ preventScroll: true });
         if (caret && again.setSelectionRange) again.setSelectionRange(caret[0], caret[1]);
       }

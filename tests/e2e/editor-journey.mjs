@@ -106,7 +106,9 @@ try {
   await page.keyboard.type('at the market');
   await page.keyboard.press('Enter');
   await page.keyboard.type('with Ann');
-  await page.waitForFunction(() => Math.round(document.querySelector('textarea.field').closest('.row').getBoundingClientRect().height) === 99);
+  await page.waitForFunction(() => document.querySelector('textarea.field').value.endsWith('with Ann'));
+  await settle(page);
+  assert.equal(await notesHeight(), 99, 'three lines: 3 × 19 + 42');
   const typed = await page.evaluate(() => {
     const area = document.activeElement;
     return { value: area.value, caret: area.selectionStart, end: area.value.length, focused: area.matches('textarea.field') };
