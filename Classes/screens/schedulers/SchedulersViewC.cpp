@@ -4,6 +4,7 @@
 #include "Classes/ledger/TLAccount.h"
 #include "Classes/ledger/TLTransaction.h"
 #include "Classes/schedules/TLScheduler.h"
+#include "Classes/schedules/TLSchedulerWorkingTransaction.h"
 #include "Classes/screens/schedulers/SchedulerEditViewC.h"
 #include "Classes/screens/wizard/TLWizard.h"
 #include "Classes/shell/TLGlobal.h"
@@ -198,6 +199,7 @@ void SchedulersViewC::rightAction() {
     working->setAccount(account);
     working->copyCurrencyFromAccount();
     TLGlobal::sharedGlobal().setSchedulerTransaction(working);
+    TLSchedulerWorkingTransaction::remember(working);
     TLWizard& wizard = TLWizard::activeWizard();
     wizard.setTag(TLWizard::kNewSchedulerTag);
     wizard.beginWithInitiator(this, TLWizard::Initiator::SchedulerList, working);
