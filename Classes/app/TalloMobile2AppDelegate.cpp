@@ -3,6 +3,7 @@
 #include "Classes/currencies/TLCurrencyCenter.h"
 #include "Classes/ledger/TLAccount.h"
 #include "Classes/ledger/TLTransaction.h"
+#include "Classes/schedules/TLSchedulerWorkingTransaction.h"
 #include "Classes/screens/accounts/AccountsViewC.h"
 #include "Classes/screens/budgets/BudgetInfoViewC.h"
 #include "Classes/screens/passcode/PasscodeEditViewC.h"
@@ -109,6 +110,9 @@ bool TalloMobile2AppDelegate::applicationDidFinishLaunching() {
     custom->updateSelection();
     TLGlobal& global = TLGlobal::sharedGlobal();
     global.setTabBarController(tabs.get());
+    // A schedule editor's working transaction left in the file by the last
+    // run (ended while the editor was open) goes before anything counts it.
+    TLSchedulerWorkingTransaction::removeLeftover();
     global.mergeBudgets();
     global.createDefaultCategoriesIfNeeded();
     global.createDefaultCurrenciesIfNeeded();
@@ -276,6 +280,10 @@ void TalloMobile2AppDelegate::syncResetTabs() {
     }
     tabs_->setSelectedIndex(0);
     static_cast<TLTabBarController*>(tabs_.get())->updateSelection();
+    // The schedule editor just closed with its stack; its working
+    // transaction goes with the store being reloaded (and, if it reached
+    // the file, is removed after the reload).
+    TLGlobal::sharedGlobal().setSchedulerTransaction(nullptr);
 }
 
 void TalloMobile2AppDelegate::syncReloadTopScreen() {

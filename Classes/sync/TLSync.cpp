@@ -9,6 +9,7 @@
 #include <fstream>
 #include <limits>
 
+#include "Classes/schedules/TLSchedulerWorkingTransaction.h"
 #include "Classes/store/TLDatabase.h"
 #include "Classes/sync/BonjourController.h"
 #include "Platform/foundation/NotificationCenter.h"
@@ -170,6 +171,9 @@ void TLSync::syncDidEnd() {
 void TLSync::sendNotification() {
     TLDatabase& db = TLDatabase::sharedDatabase();
     db.reloadData();
+    // A schedule editor open when the sync began may have left its working
+    // transaction in the file.
+    TLSchedulerWorkingTransaction::removeLeftover();
     if (db.hasPersistentStore() && !db.recoveryNote().empty() && observer_) {
         // The store in place did not load and the opening went back to the
         // one kept from before the sync.

@@ -150,6 +150,64 @@ TEST_F(AppDelegateTest, EveryReturnPaysDueSchedulesAndUpdatesTheBadges) {
     EXPECT_NE(screen().find("tab#tab:2 badge=\"1\""), std::string::npos) << screen();
 }
 
+// A schedule's editor keeps a working transaction in the store while it is
+// open; a program ended then must not leave it as a payment nobody made.
+class ScheduleEditorLeftOpenTest : public AppDelegateTest {
+protected:
+    // Rent of 700 a month from Checking, due in 5 days, and its editor open.
+    void openRentEditor() {
+        TLAccount* checking = account("Checking");
+        auto* rent = create<TLScheduler>();
+        rent->setInAccount(checking);
+        rent->setFrequency(TLSchedulerFrequency::Monthly);
+        rent->setNextDate(localDate(2026, 12, 11, 9));
+        rent->setTotalamount(*Decimal::fromString("-700"));
+        auto* split = create<TLSplit>();
+        split->setBill(rent);
+        split->changeAmountTo(*Decimal::fromString("700"));
+        db().save();
+        launch();
+        tap("tab:2");
+        tap("row:0:0");
+        ASSERT_NE(screen().find("navbar title=\"Scheduler Info\""), std::string::npos) << screen();
+        ASSERT_EQ(payments(), 1u) << "the editor's working transaction";
+    }
+    size_t payments() { return db().fetchEntityCustom("Transaction").size(); }
+    TLAccount* checking() { return static_cast<TLAccount*>(db().fetchEntityCustom("Account").front()); }
+};
+
+TEST_F(ScheduleEditorLeftOpenTest, TheNextLaunchRemovesTheWorkingTransactionAKillLeftInTheFile) {
+    openRentEditor();
+    // Killed: nothing of this run is cleaned up; the next run reads the file.
+    Application::resetSharedApplication();
+    delegate_.reset();
+    TLSync::resetSharedSync();
+    TLGlobal::resetSharedGlobal();
+    db().reloadData();
+    ASSERT_EQ(payments(), 1u) << "the file holds the working transaction";
+
+    TLSync::sharedSync().setListeningInterface("localhost");
+    launch();
+    EXPECT_EQ(payments(), 0u);
+    EXPECT_EQ(checking()->balance(), *Decimal::fromString("0"));
+    EXPECT_EQ(checkBooks(), "");
+    tap("tab:2");
+    EXPECT_NE(screen().find("navbar title=\"Scheduler\""), std::string::npos) << screen();
+}
+
+TEST_F(ScheduleEditorLeftOpenTest, ASyncWhileTheEditorIsOpenLeavesNoWorkingTransactionAndNoDanglingOne) {
+    openRentEditor();
+    delegate_->syncResetTabs();
+    EXPECT_EQ(TLGlobal::sharedGlobal().schedulerTransaction(), nullptr);
+    TLSync::sharedSync().sendNotification();  // the store read again from the file
+    EXPECT_EQ(payments(), 0u);
+    EXPECT_EQ(checkBooks(), "");
+    // Leaving the first tab again finds no working transaction to delete.
+    tap("tab:2");
+    tap("tab:0");
+    EXPECT_EQ(payments(), 0u);
+}
+
 TEST_F(AppDelegateTest, MoreSettingsTransactionAndThePayeeSwitch) {
     launchWithAnAccount();
     tap("tab:4");  // More

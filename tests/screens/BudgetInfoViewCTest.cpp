@@ -329,5 +329,26 @@ TEST_F(BudgetInfoViewCTest, AnUnbudgetedCategoryGetsItsLimitFromItsList) {
     EXPECT_FALSE(has(scene(), "Unbudgeted"));
 }
 
+TEST_F(BudgetInfoViewCTest, ASyncClosesTheUnbudgetedListAndItsAmountScreen) {
+    foodLimit("100");
+    spend("25", fun, localDate(2011, 3, 5, 9));
+    db().save();
+    openBudget();
+    tap("row:1:2");  // Unbudgeted
+    tap("row:0:0");  // Fun: its amount screen
+    keys("30");
+
+    storeReplacedBySync();
+    std::string after = scene();
+    EXPECT_TRUE(has(after, "navbar title=\"2011 Budget\"")) << after;
+    EXPECT_TRUE(has(after, "text=\"Unbudgeted\"")) << "Fun still has no limit: " << after;
+    EXPECT_EQ(db().fetchEntityCustom("BudgetRecord").size(), 1u) << "Food's only";
+
+    tap("row:1:2");  // the list again, from the new store
+    std::string list = scene();
+    EXPECT_TRUE(has(list, "navbar title=\"Unbudgeted\"")) << list;
+    EXPECT_TRUE(has(list, "text=\"Fun\"")) << list;
+}
+
 }  // namespace
 }  // namespace tallo

@@ -113,5 +113,46 @@ TEST_F(BudgetManageViewCTest, AddCategoryOpensTheChooserAloneAndBudgetDoneSaves)
     EXPECT_EQ(limitIn(foodRecord, kApril2011), "none") << "entered for March only";
 }
 
+// ---- a sync while it is open ----------------------------------------------------
+
+TEST_F(BudgetManageViewCTest, ASyncClosesManageBudgetAndItsAmountScreenWithoutMakingTheLimit) {
+    limit(record(fun), kMarch2011, "20");
+    db().save();
+    openBudget();
+    tap("nav:left");  // editing
+    tap("row:0:0");   // "Add Category"
+    tap("row:0:0");   // Food: its amount screen
+    keys("150");
+    ASSERT_TRUE(has(scene(), "navbar title=\"Food\"")) << scene();
+
+    storeReplacedBySync();
+    std::string after = scene();
+    EXPECT_TRUE(has(after, "navbar title=\"2011 Budget\"")) << after;
+    EXPECT_FALSE(has(after, "Manage Budget")) << after;
+    EXPECT_TRUE(has(after, "text=\"Fun\"")) << "the budget of the store now in place: " << after;
+    EXPECT_EQ(db().fetchEntityCustom("BudgetRecord").size(), 1u) << "Fun's only; Food's limit was never entered";
+
+    // The budget screen goes on working on the new store.
+    tap("row:0:0");  // "Add Category" again
+    tap("row:0:0");  // Food
+    keys("150");
+    tap("nav:right");
+    EXPECT_EQ(db().fetchEntityCustom("BudgetRecord").size(), 2u);
+}
+
+TEST_F(BudgetManageViewCTest, ASyncDuringTheBudgetWizardEndsItAndShowsTheNewStoresBudget) {
+    openBudget();
+    tap("nav:left");  // the empty budget: the wizard's first step
+    ASSERT_TRUE(TLWizard::activeWizard().isActive());
+    ASSERT_TRUE(has(scene(), "navbar title=\"Manage Budget\"")) << scene();
+
+    storeReplacedBySync();
+    EXPECT_FALSE(TLWizard::activeWizard().isActive());
+    std::string after = scene();
+    EXPECT_TRUE(has(after, "Press \\\"Edit\\\" to manage budget.")) << after;
+    EXPECT_FALSE(has(after, "Manage Budget")) << after;
+    EXPECT_TRUE(db().fetchEntityCustom("BudgetRecord").empty());
+}
+
 }  // namespace
 }  // namespace tallo

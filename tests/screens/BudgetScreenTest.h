@@ -17,6 +17,7 @@
 #include "Classes/store/TLBudgetRecordType.h"
 #include "Classes/store/TLTransactionType.h"
 #include "Classes/values/TLMonthID.h"
+#include "Platform/foundation/NotificationCenter.h"
 #include "tests/shell/ScreenTestSupport.h"
 
 namespace tallo::test {
@@ -63,6 +64,13 @@ protected:
         custom->setLimit(D(value));
         custom->setGlobal(everyMonth);
         return custom;
+    }
+    // What a sync that received a store does to the screens: the store read
+    // again from its file (every object of the old one gone), then
+    // "gotNewDatabase". The fixture's object pointers are stale after it.
+    void storeReplacedBySync() {
+        db().reloadData();
+        NotificationCenter::defaultCenter().postNotification("gotNewDatabase");
     }
     void keys(const std::string& digits) {
         for (char c : digits) tap(c == '.' ? std::string("key:11") : std::string("key:") + c);

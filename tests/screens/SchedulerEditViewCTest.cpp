@@ -41,6 +41,12 @@ protected:
     std::optional<CalendarEvent> eventOf(const TLScheduler* s) {
         return TLSchedulerCalendar::eventStore().eventWithIdentifier(s->event_uuid().value_or(""));
     }
+    // The account row (the third in every mode) as scene text.
+    std::string accountRow() {
+        SceneNode rendered = app().render();
+        const SceneNode* row = rendered.find("row:0:2");
+        return row != nullptr ? row->toText() : "(no row)";
+    }
     std::shared_ptr<SchedulerEditViewC> editor;
 };
 
@@ -200,6 +206,43 @@ TEST_F(SchedulerEditViewCTest, CancelRollsTheEditBackAndBackLeavesNoWorkingTrans
     EXPECT_EQ(TLGlobal::sharedGlobal().schedulerTransaction(), nullptr);
     EXPECT_EQ(checking->balance(), D("0"));
     EXPECT_FALSE(unsaved());
+}
+
+TEST_F(SchedulerEditViewCTest, AnExistingScheduleMovesToTheAccountChosenInItsEditor) {
+    TLScheduler* s = rentSchedule();
+    open(s, 0);
+    EXPECT_FALSE(has(accountRow(), "accessory=\"disclosure\"")) << "only while editing: " << accountRow();
+
+    tap("nav:right");  // Edit
+    EXPECT_TRUE(has(accountRow(), "accessory=\"disclosure\"")) << accountRow();
+    tap("row:0:2");    // Account
+    ASSERT_NE(visible<TLCheckListViewC>(), nullptr);
+    EXPECT_EQ(navbar(), "Select Account <Cancel>");
+    EXPECT_EQ(rows(), "Checking (checked); Savings");
+    tap("row:0:1");  // Savings
+    EXPECT_EQ(app().visibleViewController(), editor.get());
+    EXPECT_TRUE(has(rows(), "Account [Savings]")) << rows();
+    EXPECT_EQ(s->inAccount(), checking) << "the schedule changes only on Done";
+
+    tap("nav:right");  // Done
+    EXPECT_EQ(s->inAccount(), savings);
+    EXPECT_EQ(s->totalamount(), D("-700"));
+    EXPECT_EQ(checking->balance(), D("0")) << "a schedule books nothing in either account";
+    EXPECT_EQ(savings->balance(), D("0"));
+    tap("nav:left");  // Back
+    EXPECT_EQ(count("Transaction"), 0u);
+    EXPECT_EQ(checkBooks(), "");
+    EXPECT_FALSE(unsaved());
+}
+
+TEST_F(SchedulerEditViewCTest, AScheduleWithOnlyOneAccountOffersNoAccountChooser) {
+    TLScheduler* s = rentSchedule();
+    db().deleteObject(savings);
+    db().save();
+    open(s, 2);
+    std::string row = accountRow();
+    EXPECT_TRUE(has(row, "Checking")) << row;
+    EXPECT_FALSE(has(row, "accessory=\"disclosure\"")) << "nothing to choose from: " << row;
 }
 
 // ---- paying --------------------------------------------------------------------------

@@ -43,6 +43,34 @@ TEST_F(SchedulersViewCTest, SchedulesStandUnderOverdueTodayAndNextInTheOrderThey
     EXPECT_EQ(TLGlobal::sharedGlobal().schedulerBadgeValue(), "2");
 }
 
+TEST_F(SchedulersViewCTest, ShownAgainTheListFollowsMidnightAndThePayeeSetting) {
+    TLScheduler* water = schedule(Frequency::Monthly, localDate(2011, 3, 16, 9), "40", food);
+    auto* utility = create<TLPayee>();
+    utility->setCompany("City Water");
+    utility->setIscompany(true);
+    utility->setRepresentationString("City Water");
+    water->setPayee(utility);
+    db().save();
+    openList();
+    EXPECT_EQ(rows(), "1 day [Food]");
+
+    // Nothing in the store changed, but the day did: due today now.
+    Clock::setNow(localDate(2011, 3, 16, 0, 0, 1));
+    list->notifyAppearing(false);
+    EXPECT_EQ(headers(), "Today");
+    EXPECT_EQ(rows(), "Today [Food]");
+
+    // Payees first: the second line names the payee.
+    TLTransactionSettings::setUsePayee(true);
+    list->notifyAppearing(false);
+    EXPECT_EQ(rows(), "Today [City Water]");
+
+    Clock::setNow(localDate(2011, 3, 17, 10));
+    list->notifyAppearing(false);
+    EXPECT_EQ(headers(), "Overdue");
+    EXPECT_EQ(rows(), "1 day [City Water]");
+}
+
 TEST_F(SchedulersViewCTest, WithoutAnAccountThatCanCarryASchedulePlusIsOff) {
     checking->setType(TLAccountType::Investment);
     savings->setType(TLAccountType::Investment);

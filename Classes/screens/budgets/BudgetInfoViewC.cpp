@@ -51,9 +51,11 @@ BudgetInfoViewC::BudgetInfoViewC()
         section->setViewC(this);
     }
     dateBar_.didSelectMonth = [this](int month, int year) { didSelectMonth(month, year); };
-    // A store replaced by sync holds another budget: the old objects are gone.
+    // A store replaced by sync holds another budget: the old objects are
+    // gone, from here and from every screen opened from here.
     NotificationCenter::defaultCenter().addObserver(this, "gotNewDatabase", [this](const Notification&) {
         fetchBudget();
+        closeOpenedScreens();
         if (isViewLoaded()) reloadData();
     });
 }
@@ -82,6 +84,22 @@ void BudgetInfoViewC::fetchBudget() {
     budget_ = budgets.empty() ? nullptr : static_cast<TLBudget*>(budgets.back());
     incomeSection_.setBudget(budget_);
     expenseSection_.setBudget(budget_);
+}
+
+void BudgetInfoViewC::closeOpenedScreens() {
+    // The budget is read again first: closing tells this screen it appears.
+    TLWizard& wizard = TLWizard::activeWizard();
+    if (wizard.isActive() && wizard.initiatorView() == this) wizard.cancel();
+    if (modalViewController() != nullptr) dismissModalViewControllerAnimated(false);
+    // Popped straight off the stack, so no limit typed there is applied.
+    NavigationController* stack = navigationController();
+    if (stack != nullptr && !stack->viewControllers().empty() && stack->viewControllers().front().get() == this) {
+        stack->popToRootViewControllerAnimated(false);
+    }
+    editingSection_ = nullptr;
+    editingRecord_ = nullptr;
+    editingCategory_ = nullptr;
+    recordCustom_ = nullptr;
 }
 
 void BudgetInfoViewC::viewWillAppear(bool animated) {

@@ -23,6 +23,10 @@
 // Opened by the budget wizard (view mode 1) it starts in editing and its
 // "Done" saves and ends the wizard, its "Cancel" cancels it.
 //
+// A store replaced by sync closes what was opened from here ("Manage
+// Budget", the budget wizard, "Unbudgeted", an amount screen): they hold
+// the old store's objects. The screen then reads the new budget.
+//
 // TLGlobal's activeMonthID always is the month shown, since every limit
 // lookup uses it. Keys: "+" and "-" step the month, "Enter" is the right
 // button, "Escape" cancels editing.
@@ -87,6 +91,8 @@ public:
 
 private:
     void fetchBudget();
+    // Closes the screens opened from here, without their results.
+    void closeOpenedScreens();
     void setMonth(int month, int year);
     void updateButtons();
     void enterEditing();

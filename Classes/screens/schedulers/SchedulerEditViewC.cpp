@@ -7,6 +7,7 @@
 #include "Classes/ledger/TLTransaction.h"
 #include "Classes/schedules/TLScheduler.h"
 #include "Classes/schedules/TLSchedulerCalendar.h"
+#include "Classes/schedules/TLSchedulerWorkingTransaction.h"
 #include "Classes/screens/schedulers/SchedulerTransactionsViewC.h"
 #include "Classes/screens/wizard/TLWizard.h"
 #include "Classes/shell/TLCheckListViewC.h"
@@ -65,6 +66,9 @@ void SchedulerEditViewC::viewDidLoad() {
     if (viewMode == 1 && scheduler == nullptr && transaction != nullptr) {
         transaction->isSchedulerHelper_ = true;
         TLGlobal::sharedGlobal().setSchedulerTransaction(transaction);
+        // Any save from here on may write it: noted, so that a copy left by
+        // a program ended meanwhile is removed at the next launch.
+        TLSchedulerWorkingTransaction::remember(transaction);
         scheduler = static_cast<TLScheduler*>(TLDatabase::sharedDatabase().createObjectForEntity("ScheduledBill"));
         scheduler->copyValuesFromTransaction(transaction, false);
         scheduler->setFrequency(TLSchedulerFrequency::Monthly);
@@ -99,7 +103,10 @@ void SchedulerEditViewC::makeWorkingTransaction() {
     if (scheduler->isTransfer()) working->setTransferPrimary(true);
     transaction = working;
     TLGlobal::sharedGlobal().setSchedulerTransaction(working);
-    // Stored at once: Cancel rolls the store back to this transaction.
+    // Stored at once: Cancel rolls the store back to this transaction. Noted
+    // first, so that a copy left in the file by a program ended while the
+    // editor is open is removed at the next launch.
+    TLSchedulerWorkingTransaction::remember(working);
     TLDatabase::sharedDatabase().save();
 }
 

@@ -20,6 +20,9 @@
 //   Payments   a number makes the schedule numbered, an empty field
 //              continuous ("Continuous").
 //   Remind     the chooser opens with the present reminder checked.
+//   Account    choosable while editing in every mode (two accounts or
+//              more): the schedule moves to the chosen account, and since
+//              a schedule books nothing no balance changes.
 //
 // Paying: outside editing the amount carries a pay control (none for a
 // numbered schedule with no payment left). Its second tap opens the
@@ -89,6 +92,7 @@ public:
 protected:
     void updateTitleAndButtons() override;
     std::vector<std::string> rowKeys() override;
+    bool editsSchedule() const override { return true; }
 
 private:
     void makeWorkingTransaction();

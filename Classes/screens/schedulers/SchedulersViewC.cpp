@@ -3,11 +3,15 @@
 #include "Classes/controls/SchedulerCell.h"
 #include "Classes/ledger/TLAccount.h"
 #include "Classes/ledger/TLTransaction.h"
+#include "Classes/ledger/TLTransactionSettings.h"
 #include "Classes/schedules/TLScheduler.h"
+#include "Classes/schedules/TLSchedulerWorkingTransaction.h"
 #include "Classes/screens/schedulers/SchedulerEditViewC.h"
 #include "Classes/screens/wizard/TLWizard.h"
 #include "Classes/shell/TLGlobal.h"
 #include "Classes/store/TLDatabase.h"
+#include "Classes/values/CVDates.h"
+#include "Platform/foundation/Clock.h"
 #include "Platform/foundation/Localization.h"
 
 namespace tallo {
@@ -39,11 +43,23 @@ void SchedulersViewC::reloadData() {
     tableView().reloadData();
 }
 
+SchedulersViewC::SectionsBasis SchedulersViewC::SectionsBasis::now() {
+    return {TLStoreState::current(), *CVDates::startOfDayDate(Clock::now()), TLTransactionSettings::usePayee()};
+}
+
+bool SchedulersViewC::SectionsBasis::holds() const {
+    return store.isCurrent() && usePayee == TLTransactionSettings::usePayee() &&
+           today.timeIntervalSince1970() == CVDates::startOfDayDate(Clock::now())->timeIntervalSince1970();
+}
+
 void SchedulersViewC::createSectionsArray() {
     performFetch();
+    FetchedResultsController* controller = frc();
+    if (controller != nullptr && sectionsBasis_ && sectionsBasis_->holds()) return;
     sectionsArray.clear();
     sectionsTitlesArray.clear();
-    FetchedResultsController* controller = frc();
+    sectionContents_.clear();
+    sectionsBasis_.reset();
     if (controller == nullptr) return;
     std::vector<TLScheduler*> late, today, next;
     for (ManagedObject* object : controller->fetchedObjects()) {
@@ -64,12 +80,12 @@ void SchedulersViewC::createSectionsArray() {
     add(late, "Overdue");
     add(today, "Today");
     add(next, "Next");
-    sectionContents_.clear();
     for (const auto& section : sectionsArray) {
         auto& contents = sectionContents_.emplace_back();
         contents.reserve(section.size());
         for (TLScheduler* scheduler : section) contents.push_back(SchedulerCell::contentFor(scheduler));
     }
+    sectionsBasis_ = SectionsBasis::now();
 }
 
 const SchedulerCell::Content& SchedulersViewC::contentFor(IndexPath indexPath, TLScheduler* scheduler) {
@@ -198,6 +214,7 @@ void SchedulersViewC::rightAction() {
     working->setAccount(account);
     working->copyCurrencyFromAccount();
     TLGlobal::sharedGlobal().setSchedulerTransaction(working);
+    TLSchedulerWorkingTransaction::remember(working);
     TLWizard& wizard = TLWizard::activeWizard();
     wizard.setTag(TLWizard::kNewSchedulerTag);
     wizard.beginWithInitiator(this, TLWizard::Initiator::SchedulerList, working);

@@ -21,12 +21,14 @@
 // calendar event (its payments stay), saves and updates the badges.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Classes/controls/SchedulerCell.h"
 #include "Classes/controls/TLPayButton.h"
 #include "Classes/shell/TLSearchViewC.h"
+#include "Classes/store/TLStoreState.h"
 
 namespace tallo {
 
@@ -65,6 +67,18 @@ public:
     void tableViewCommitDeleteForRowAtIndexPath(TableView&, IndexPath indexPath) override;
 
 private:
+    // What the sections and rows were made from: the store in its state,
+    // the day (the sections and "3 days" change at midnight) and the payee
+    // setting (the rows' second line). While all three hold, the list shown
+    // again keeps them; any change of the store makes them anew.
+    struct SectionsBasis {
+        TLStoreState store;
+        Date today;
+        bool usePayee = false;
+        static SectionsBasis now();
+        bool holds() const;
+    };
+    std::optional<SectionsBasis> sectionsBasis_;
     void updateEmptyState();
     // The rows' texts of the list (and of the search), made when they are
     // fetched: a row drawn again for any other event costs no arithmetic.

@@ -369,7 +369,7 @@ std::shared_ptr<TableViewCell> TransactionEditViewC::detailCell(Row kind) {
         cell->textLabel().text = L("Account");
         TLAccount* account = transaction->account();
         cell->detailTextLabel().text = account != nullptr ? account->name().value_or("") : L("Name");
-        choosable = editing && viewMode == 1 && TLAccount::getAccounts().size() >= 2;
+        choosable = editing && canChooseAccount();
     } else if (kind == Row::Transfer) {
         bool sending = transaction->transferPrimary().value_or(false);
         cell->textLabel().text = sending ? L("To") : L("From");
@@ -450,7 +450,7 @@ void TransactionEditViewC::tableViewDidSelectRowAtIndexPath(TableView& table, In
         case Row::AddSplit:
         case Row::SplitTransaction: return addSplit();
         case Row::Account:
-            if (viewMode == 1 && TLAccount::getAccounts().size() >= 2) openAccounts(false);
+            if (canChooseAccount()) openAccounts(false);
             return;
         case Row::Transfer:
             if (transaction->transferPrimary().value_or(false) && TLAccount::getAccounts().size() >= 2) openAccounts(true);
@@ -580,11 +580,21 @@ void TransactionEditViewC::accountChosen(AccountChooserViewC& list) {
         canSave_ = true;
         return;
     }
-    changeAccountTo(chosen);
+    // A schedule's working transaction books nothing, so it only takes the
+    // account; a real one carries its amount over to the new balance.
+    if (editsSchedule()) {
+        transaction->setAccount(chosen);
+    } else {
+        changeAccountTo(chosen);
+    }
     if (transaction->transferAccount_ != nullptr && transaction->transferAccount_ == transaction->account()) {
         transaction->transferAccount_ = TLGlobal::sharedGlobal().getOtherAccountToAccount(transaction->account());
         canSave_ = transaction->transferAccount_ != nullptr;
     }
+}
+
+bool TransactionEditViewC::canChooseAccount() const {
+    return (viewMode == 1 || editsSchedule()) && TLAccount::getAccounts().size() >= 2;
 }
 
 void TransactionEditViewC::changeAccountTo(TLAccount* account) {

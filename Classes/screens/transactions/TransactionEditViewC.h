@@ -27,7 +27,7 @@
 // Taps while editing: the amount (fewer than two splits) and a split's
 // amount open the amount screen; a split's category the category chooser;
 // "Add split"/"Split Transaction" start the entry wizard on a new split;
-// the account (new transactions) and the transfer's other account (sending
+// the account (new transactions and schedules) and the transfer's other account (sending
 // side) the account chooser; the payee the payee chooser; the date the
 // shared date picker. The number and notes are written at every change.
 // Cancelled sub-screens change nothing. Swiping deletes the payee, or a
@@ -126,6 +126,11 @@ public:
 protected:
     // The pieces a derived editor (the scheduled-transaction editor) reuses.
     bool isReadOnly() const;
+    // The screen edits a schedule through its working transaction.
+    virtual bool editsSchedule() const { return false; }
+    // The account row opens the chooser: a new transaction or a schedule,
+    // and at least two accounts to choose from.
+    bool canChooseAccount() const;
     // The title of the mode and the bar buttons of the editing state.
     virtual void updateTitleAndButtons();
     void showStoredPicture();
