@@ -423,23 +423,28 @@ bool sortsAsNumber(const AttributeDescription* attribute) {
 
 }  // namespace
 
-// The store gives the owner's rows in the request's order; rows changed or
-// deleted since the last save may stand anywhere in it, so it is asked for
-// as many more rows as there are such objects. The page is then made as any
-// fetch is: unsaved changes taken into account, sorted, windowed.
+// The store gives the owner's rows in the request's order, a chunk at a
+// time. Rows whose objects changed (or were deleted) since the last save may
+// stand anywhere in that order, so they are skipped there and every changed
+// or new object is considered on its own; the unchanged rows are read only
+// until the page has as many as it shows (offset + limit) that match the
+// predicate — any later one sorts after those. The page is then made as any
+// fetch is: sorted and windowed.
 bool ManagedObjectContext::Impl::pageFromStore(const FetchRequest& request, const EntityDescription& entity,
                                                std::vector<ManagedObject*>* page) {
     if (request.fetchLimit == 0 || !request.predicate || !request.includesSubentities) return false;
     if (entity.superentity() != nullptr || !isOnDemand(&entity)) return false;
     const RelationshipDescription* relationship = nullptr;
     ManagedObject* target = nullptr;
+    bool whole = false;
     for (const auto& term : request.predicate->keyEqualsObjectTerms()) {
-        if (!term.isWholePredicate || term.object == nullptr || term.object->context_ != owner) continue;
+        if (term.object == nullptr || term.object->context_ != owner) continue;
         const RelationshipDescription* candidate = entity.relationshipNamed(term.key);
         if (candidate == nullptr || candidate->isToMany || candidate->inverse == nullptr || !candidate->inverse->isToMany) continue;
         if (!term.object->entity().isKindOfEntity(candidate->destination)) continue;
         relationship = candidate;
         target = term.object;
+        whole = term.isWholePredicate;
     }
     if (relationship == nullptr || !target->isSetUnread(relationship->inverse->slot) || target->isInserted()) return false;
     StoreRowQuery query;
@@ -452,16 +457,33 @@ bool ManagedObjectContext::Impl::pageFromStore(const FetchRequest& request, cons
         if (!sortsAsNumber(attribute) || descriptor.comparison != SortDescriptor::Comparison::Compare) return false;
         query.orderBy.push_back({attribute, descriptor.ascending});
     }
-    query.limit = request.fetchOffset + request.fetchLimit + inserted.size() + changed.size() + deleted.size() + pendingDeletes.size();
-    std::vector<ManagedObject*> rows = readRows(query);
+    const size_t shown = request.fetchOffset + request.fetchLimit;
     const size_t slot = static_cast<size_t>(entity.storageIndex(relationship->slot));
-    ObjectSet found;
-    auto consider = [&](ManagedObject* object) {
-        if (!object->deleted_ && object->entity().rootEntity() == &entity && object->toOnes_[slot] == target) found.insert(object);
+    auto changedSinceSave = [](const ManagedObject* object) {
+        return object->deleted_ || object->snapshot_ != nullptr || object->isInserted();
     };
-    for (ManagedObject* object : rows) consider(object);
+    auto matches = [&](ManagedObject* object) {
+        if (object->deleted_ || object->toOnes_[slot] != target) return false;
+        return whole || request.predicate->evaluate(object);
+    };
+    ObjectSet found;
+    size_t unchangedMatches = 0;
+    query.limit = whole ? shown : std::max<size_t>(4 * shown, 256);
+    while (true) {
+        std::vector<ManagedObject*> rows = readRows(query);
+        for (ManagedObject* object : rows) {
+            if (changedSinceSave(object) || !matches(object)) continue;
+            found.insert(object);
+            ++unchangedMatches;
+        }
+        if (unchangedMatches >= shown || rows.size() < query.limit) break;
+        query.offset += rows.size();
+        query.limit = std::min<size_t>(query.limit * 2, 16384);
+    }
     for (const std::vector<ManagedObject*>* list : {&inserted, &changed}) {
-        for (ManagedObject* object : *list) consider(object);
+        for (ManagedObject* object : *list) {
+            if (object->entity().rootEntity() == &entity && matches(object)) found.insert(object);
+        }
     }
     *page = found.objects();
     if (!request.sortDescriptors.empty()) sort(*page, request, entity);

@@ -71,12 +71,14 @@ protected:
         ManagedObject* savings = insert(*context, "Account", {{"name", Value("Savings")}});
         const char* amounts[] = {"-42.50", "-100", "-7.25"};
         const int days[] = {3, 1, 2};
+        const char* texts[] = {"Café Latte", "Transfer to savings", "cafe au lait"};
         std::vector<ManagedObject*> checkingTransactions;
         for (int i = 0; i < 3; ++i) {
             const char* amount = amounts[i];
             ManagedObject* transaction = insert(*context, "Transaction", {{"totalamount", Value(D(amount))}});
             transaction->setValueForKey(checking, "account");
             transaction->setValueForKey(Value(test::localDate(2026, 1, days[i])), "transactionDate");
+            transaction->setValueForKey(Value(texts[i]), "searchString");
             insert(*context, "Split", {{"amount", Value(D(amount))}, {"transaction", Value(transaction)}});
             checkingTransactions.push_back(transaction);
         }
@@ -256,6 +258,60 @@ TEST_F(ReadOnDemandTest, ARegisterPageReadsItsRowsInDateOrderAndSeesUnsavedChang
     EXPECT_EQ(page(*context, checking, 5), "-5 -100 -42.5");
     // The whole set, read now, agrees with the pages.
     EXPECT_EQ(amounts(checking), "-42.5 -100 -5");
+}
+
+TEST_F(ReadOnDemandTest, ASearchPageReadsTheAccountsRowsOnlyUntilItHasItsMatches) {
+    auto context = open(true);
+    ManagedObject* checking = account(*context, "Checking");
+    auto search = [&](const char* text, size_t limit) {
+        FetchRequest request;
+        request.entityName = "Transaction";
+        request.predicate = Predicate::parse("(account == %@) AND (searchString contains[cd] %@)", {Value(checking), Value(text)});
+        request.sortDescriptors = {{"transactionDate", false}};
+        request.fetchLimit = limit;
+        std::string out;
+        for (const ManagedObject* object : context->executeFetchRequest(request)) {
+            out += (out.empty() ? "" : " ") + object->valueForKey("totalamount").description();
+        }
+        return out;
+    };
+    // "cafe" finds "Café Latte" and "cafe au lait", newest first.
+    EXPECT_EQ(search("cafe", 25), "-42.5 -7.25");
+    EXPECT_EQ(search("CAFÉ", 1), "-42.5");
+    EXPECT_EQ(search("savings", 25), "-100");
+    EXPECT_EQ(search("tea", 25), "");
+
+    // An unsaved edit of the text counts at once.
+    Value listed = checking->valueForKey("transactions");  // reads the set now
+    FetchRequest byAmount;
+    byAmount.entityName = "Transaction";
+    byAmount.predicate = Predicate::parse("totalamount == -7.25");
+    ManagedObject* fuel = context->executeFetchRequest(byAmount).at(0);
+    fuel->setValueForKey(Value("green tea"), "searchString");
+    EXPECT_EQ(search("tea", 25), "-7.25");
+    EXPECT_EQ(search("cafe", 25), "-42.5");
+}
+
+TEST_F(ReadOnDemandTest, ASearchPageBeforeAnySetIsReadSeesUnsavedEditsToo) {
+    auto context = open(true);
+    ManagedObject* checking = account(*context, "Checking");
+    FetchRequest request;
+    request.entityName = "Transaction";
+    request.predicate = Predicate::parse("(account == %@) AND (searchString contains[cd] %@)", {Value(checking), Value("cafe")});
+    request.sortDescriptors = {{"transactionDate", false}};
+    request.fetchLimit = 1;
+    ManagedObject* latte = context->executeFetchRequest(request).at(0);
+    EXPECT_EQ(latte->valueForKey("totalamount").description(), "-42.5");
+    // Renamed, the newest match is the older one; a new café of Jan 9 then
+    // comes first, all unsaved.
+    latte->setValueForKey(Value("Bakery"), "searchString");
+    EXPECT_EQ(context->executeFetchRequest(request).at(0)->valueForKey("totalamount").description(), "-7.25");
+    ManagedObject* espresso = insert(*context, "Transaction", {{"totalamount", Value(D("-3.10"))}, {"searchString", Value("Café")}});
+    espresso->setValueForKey(checking, "account");
+    espresso->setValueForKey(Value(test::localDate(2026, 1, 9)), "transactionDate");
+    EXPECT_EQ(context->executeFetchRequest(request).at(0), espresso);
+    request.fetchLimit = 5;
+    EXPECT_EQ(context->executeFetchRequest(request).size(), 2U);
 }
 
 TEST_F(ReadOnDemandTest, DeletingAnAccountCascadesThroughRowsNeverRead) {
