@@ -259,6 +259,11 @@ private:
 // the rows they name in turn, and each new object is woken last.
 class RowReader : public StoreLoadSink {
 public:
+    // At least 256 keys, and more than a 64th of a table's rows: the table
+    // is read whole.
+    static constexpr size_t kWholeTableShare = 64;
+    static constexpr size_t kWholeTableKeys = 256;
+
     explicit RowReader(ManagedObjectContext::Impl& impl) : impl_(impl) {}
 
     bool loadRow(const EntityDescription& entity, int64_t primaryKey, std::vector<Value> values,
@@ -306,6 +311,7 @@ public:
                 const Key& key = keys_[k];
                 const EntityDescription* root = key.object->entity().toOneAtSlot(key.slot)->destination->rootEntity();
                 if (!impl_.isOnDemand(root) || impl_.find(root, key.targetKey) != nullptr) continue;
+                if (wholeTables_.count(root) != 0) continue;
                 if (!asked_.insert({root, key.targetKey}).second) continue;  // missing from the store: stays nil
                 StoreRowQuery& next = named[root];
                 next.kind = StoreRowQuery::Kind::PrimaryKeys;
@@ -315,29 +321,59 @@ public:
             resolved_ = keys_.size();
             if (named.empty()) break;
             for (auto& [root, next] : named) {
-                if (!impl_.store->loadRows(next, *this, error)) return false;
+                // Rows named by a good part of a table (a category's splits
+                // naming their transactions) are cheaper read as the whole
+                // table than one by one.
+                if (next.keys.size() >= kWholeTableKeys &&
+                    next.keys.size() * kWholeTableShare > static_cast<size_t>(impl_.tableOf(*root).nextPrimaryKey)) {
+                    wholeTables_.insert(root);
+                } else if (!impl_.store->loadRows(next, *this, error)) {
+                    return false;
+                }
             }
         }
         return true;
     }
 
     // Links the new objects' to-ones (not their inverse sets: a set that is
-    // read already holds every row naming its owner) and wakes them.
+    // read already holds every row naming its owner) and wakes them. Tables
+    // to be read whole are read then, once the new objects are linked, and
+    // the to-ones into them linked last.
     void finish() {
+        std::vector<Key> waiting;
         for (const Key& key : keys_) {
             const RelationshipDescription* relationship = key.object->entity().toOneAtSlot(key.slot);
-            ManagedObject* target = impl_.find(relationship->destination->rootEntity(), key.targetKey);
-            if (target == nullptr || !target->entity().isKindOfEntity(relationship->destination)) continue;
-            key.object->toOnes_[static_cast<size_t>(key.object->entity().storageIndex(key.slot))] = target;
+            const EntityDescription* root = relationship->destination->rootEntity();
+            if (wholeTables_.count(root) != 0 && impl_.find(root, key.targetKey) == nullptr) {
+                waiting.push_back(key);
+                continue;
+            }
+            link(key, false);
         }
         keys_.clear();
-        for (ManagedObject* object : fresh_) object->awakeFromFetch();
+        std::vector<ManagedObject*> fresh = std::move(fresh_);
         fresh_.clear();
+        for (ManagedObject* object : fresh) object->awakeFromFetch();
+        for (const EntityDescription* root : wholeTables_) impl_.completeTable(root);
+        // Sets the whole read filled did not see these links yet.
+        for (const Key& key : waiting) link(key, true);
     }
 
     const std::vector<ManagedObject*>& rows() const { return rows_; }
 
 private:
+    struct Key;
+    void link(const Key& key, bool intoReadSets) {
+        const RelationshipDescription* relationship = key.object->entity().toOneAtSlot(key.slot);
+        ManagedObject* target = impl_.find(relationship->destination->rootEntity(), key.targetKey);
+        if (target == nullptr || !target->entity().isKindOfEntity(relationship->destination)) return;
+        key.object->toOnes_[static_cast<size_t>(key.object->entity().storageIndex(key.slot))] = target;
+        const RelationshipDescription* inverse = relationship->inverse;
+        if (intoReadSets && inverse->isToMany && !target->isSetUnread(inverse->slot)) {
+            target->sets_[static_cast<size_t>(inverse->slot)].insert(key.object);
+        }
+    }
+
     struct Key {
         ManagedObject* object;
         int slot;
@@ -349,6 +385,7 @@ private:
     std::vector<Key> keys_;
     size_t resolved_ = 0;
     bool firstQuery_ = false;
+    std::set<const EntityDescription*> wholeTables_;
     std::set<std::pair<const EntityDescription*, int64_t>> asked_;
 };
 

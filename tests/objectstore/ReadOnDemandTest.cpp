@@ -371,6 +371,41 @@ TEST_F(ReadOnDemandTest, AFetchNoSetCanAnswerReadsTheTableOnceAndFillsEverySetFr
     EXPECT_EQ(test::dumpContext(*context), wholeDump);
 }
 
+TEST_F(ReadOnDemandTest, RowsNamingMuchOfATableReadThatTableWholeAndItsSetsFromIt) {
+    {
+        // 300 more transactions with a split each, and 30 without.
+        auto whole = open(false);
+        ManagedObject* checking = account(*whole, "Checking");
+        for (int i = 0; i < 330; ++i) {
+            ManagedObject* transaction = insert(*whole, "Transaction", {{"totalamount", Value(D("-1"))}});
+            transaction->setValueForKey(checking, "account");
+            if (i < 300) insert(*whole, "Split", {{"amount", Value(D("-1"))}, {"transaction", Value(transaction)}});
+        }
+        std::string error;
+        ASSERT_TRUE(whole->save(&error)) << error;
+    }
+    auto context = open(true);
+    ManagedObject* savings = account(*context, "Savings");
+    ManagedObject* mirror = member(savings, "transactions", 0);  // read before: must stay in its set
+    int before = counts["Transaction"];
+
+    // The splits name 303 of 335 transactions: those are read as one table
+    // (all 335 rows), not one by one, and every set comes from that read.
+    auto splits = fetch(*context, "Split");
+    ASSERT_EQ(splits.size(), 303U);
+    EXPECT_EQ(counts["Transaction"], before + 335);
+    for (ManagedObject* split : splits) {
+        ManagedObject* transaction = split->valueForKey("transaction").asObject();
+        ASSERT_NE(transaction, nullptr);
+        EXPECT_EQ(member(transaction, "splits", 0), split);
+    }
+    EXPECT_EQ(member(account(*context, "Checking"), "transactions", 0)->valueForKey("totalamount").description(), "-42.5");
+    EXPECT_EQ(account(*context, "Checking")->valueForKeyPath("transactions.@count").description(), "333");
+    EXPECT_EQ(amounts(savings), "100 2500");
+    EXPECT_EQ(member(savings, "transactions", 0), mirror);
+    EXPECT_EQ(counts["Transaction"], before + 335);
+}
+
 TEST_F(ReadOnDemandTest, ReloadForgetsEveryReadRowAndReadsTheFileAsItIsNow) {
     auto context = open(true);
     ManagedObject* checking = account(*context, "Checking");
