@@ -78,6 +78,9 @@ bool TLDatabase::openAndLoad(std::string* error) {
     if (!store) return false;
     bool readOnly = store->isReadOnly();
     auto context = std::make_unique<ManagedObjectContext>(model_, makeEntityObject, std::move(store));
+    // The tables that grow with the book are read as screens need their rows,
+    // so opening costs what the first screen reads.
+    context->readOnDemand({"Transaction", "Split", "TransactionRate"});
     if (!context->load(error)) return false;
     context_ = std::move(context);
     hasStore_ = true;

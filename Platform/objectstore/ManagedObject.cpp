@@ -32,10 +32,16 @@ std::optional<Bytes> ManagedObject::dataAt(int slot) const {
     return std::nullopt;
 }
 
+void ManagedObject::readSet(int setSlot) const {
+    if (context_ != nullptr) context_->readSet(const_cast<ManagedObject*>(this), setSlot);
+}
+
+// A set not read yet is left alone: when it is read, it takes the changed
+// objects' present state into account.
 void ManagedObject::linkOneSide(const RelationshipDescription& relationship, ManagedObject* target) {
     willChange();
     if (relationship.isToMany) {
-        if (target != nullptr) sets_[static_cast<size_t>(relationship.slot)].insert(target);
+        if (target != nullptr && !isSetUnread(relationship.slot)) sets_[static_cast<size_t>(relationship.slot)].insert(target);
     } else {
         toOnes_[static_cast<size_t>(entity_->storageIndex(relationship.slot))] = target;
     }
@@ -44,7 +50,7 @@ void ManagedObject::linkOneSide(const RelationshipDescription& relationship, Man
 void ManagedObject::unlinkOneSide(const RelationshipDescription& relationship, ManagedObject* target) {
     willChange();
     if (relationship.isToMany) {
-        sets_[static_cast<size_t>(relationship.slot)].erase(target);
+        if (!isSetUnread(relationship.slot)) sets_[static_cast<size_t>(relationship.slot)].erase(target);
     } else if (toOne(relationship.slot) == target) {
         toOnes_[static_cast<size_t>(entity_->storageIndex(relationship.slot))] = nullptr;
     }

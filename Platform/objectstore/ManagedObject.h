@@ -7,6 +7,10 @@
 // inverse in step, from either side: setting a split's `transaction` adds the
 // split to that transaction's `splits` and removes it from the old one's.
 //
+// A to-many relationship whose objects live in a table the context reads on
+// demand is read when it is first used (toMany), so an account's
+// transactions cost nothing until something asks for them.
+//
 // Objects live until the context frees them: a deleted object when its
 // deletion is saved (or the context is reset), every object when its context
 // is destroyed. A pointer kept past that is dangling — AddressSanitizer
@@ -78,7 +82,10 @@ protected:
 
     ManagedObject* toOne(int slot) const { return toOnes_[static_cast<size_t>(entity_->storageIndex(slot))]; }
     void setToOne(const RelationshipDescription& relationship, ManagedObject* target);
-    const ObjectSet& toMany(int setSlot) const { return sets_[static_cast<size_t>(setSlot)]; }
+    const ObjectSet& toMany(int setSlot) const {
+        if (unreadSets_ != 0 && ((unreadSets_ >> setSlot) & 1U) != 0) readSet(setSlot);
+        return sets_[static_cast<size_t>(setSlot)];
+    }
     void addToMany(const RelationshipDescription& relationship, ManagedObject* object);
     void removeToMany(const RelationshipDescription& relationship, ManagedObject* object);
 
@@ -91,14 +98,19 @@ private:
     friend class ManagedObjectContext;
     friend class ObjectStoreAccess;
     friend class ContextLoader;
+    friend class RowReader;
     enum class State { Inserted, Saved };
     struct Snapshot {
         std::vector<Value> values;
         std::vector<ManagedObject*> toOnes;
         std::vector<ObjectSet> sets;
+        uint64_t unreadSets;
     };
 
     void willChange();
+    // Reads a to-many set that was left unread (through the context).
+    void readSet(int setSlot) const;
+    bool isSetUnread(int setSlot) const { return ((unreadSets_ >> setSlot) & 1U) != 0; }
     // One side of a relationship change, without touching the inverse.
     void linkOneSide(const RelationshipDescription& relationship, ManagedObject* target);
     void unlinkOneSide(const RelationshipDescription& relationship, ManagedObject* target);
@@ -111,6 +123,7 @@ private:
     std::vector<Value> values_;           // attributes, by EntityDescription::storageIndex
     std::vector<ManagedObject*> toOnes_;  // to-one targets, likewise
     std::vector<ObjectSet> sets_;
+    uint64_t unreadSets_ = 0;             // bit per set slot: not read from the store yet
     std::unique_ptr<Snapshot> snapshot_;  // the last saved state, taken at the first change after a save
 };
 

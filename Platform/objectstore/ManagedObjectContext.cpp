@@ -23,8 +23,12 @@ struct FetchCandidates {
 
 struct ManagedObjectContext::Impl {
     struct Table {
-        std::vector<std::unique_ptr<ManagedObject>> objects;  // by primary key
+        std::map<int64_t, std::unique_ptr<ManagedObject>> objects;  // by primary key
         int64_t nextPrimaryKey = 1;
+        // Read on demand: rows are objects only once something needed them;
+        // `complete` once every row was read.
+        bool onDemand = false;
+        bool complete = true;
     };
 
     ManagedObjectContext* owner = nullptr;
@@ -39,6 +43,20 @@ struct ManagedObjectContext::Impl {
     std::map<int, ChangeListener> listeners;
     int nextListener = 1;
     bool loading = false;
+    std::vector<std::string> onDemandNames;
+
+    // Reading on demand (RowReader below).
+    bool isOnDemand(const EntityDescription* root) const {
+        auto table = tables.find(root);
+        return table != tables.end() && table->second.onDemand && !table->second.complete;
+    }
+    // The objects of the rows the query names, read where they were not yet.
+    std::vector<ManagedObject*> readRows(const StoreRowQuery& query);
+    void completeTable(const EntityDescription* root);
+    void completeAllTables();
+    // A page of `key == object` in a sortable order, read from the store
+    // while the object's set is unread; false when the request is not one.
+    bool pageFromStore(const FetchRequest& request, const EntityDescription& entity, std::vector<ManagedObject*>* page);
 
     Table& tableOf(const EntityDescription& entity) { return tables[entity.rootEntity()]; }
 
@@ -77,20 +95,27 @@ struct ManagedObjectContext::Impl {
     ManagedObject* find(const EntityDescription* root, int64_t primaryKey) {
         auto table = tables.find(root);
         if (table == tables.end()) return nullptr;
-        auto& objects = table->second.objects;
-        auto found = std::lower_bound(objects.begin(), objects.end(), primaryKey,
-                                      [](const std::unique_ptr<ManagedObject>& o, int64_t key) { return o->primaryKey() < key; });
-        if (found == objects.end() || (*found)->primaryKey() != primaryKey) return nullptr;
-        return found->get();
+        auto found = table->second.objects.find(primaryKey);
+        return found == table->second.objects.end() ? nullptr : found->second.get();
     }
 
     // Frees the given objects and removes them from their tables.
     void discard(const std::vector<ManagedObject*>& doomed) {
-        if (doomed.empty()) return;
-        std::set<ManagedObject*> gone(doomed.begin(), doomed.end());
-        for (auto& [root, table] : tables) {
-            std::erase_if(table.objects, [&](const std::unique_ptr<ManagedObject>& o) { return gone.count(o.get()) != 0; });
+        for (ManagedObject* object : doomed) {
+            auto table = tables.find(object->entity().rootEntity());
+            if (table != tables.end()) table->second.objects.erase(object->primaryKey());
         }
+    }
+
+    // The sets of an object read from a table read on demand, and the sets
+    // of any object that point into such a table, start unread.
+    uint64_t unreadSetsOf(const EntityDescription& entity, bool objectIsOnDemand) const {
+        uint64_t unread = 0;
+        for (const RelationshipDescription* relationship : entity.relationships()) {
+            if (!relationship->isToMany || relationship->isManyToMany()) continue;
+            if (objectIsOnDemand || isOnDemand(relationship->destination->rootEntity())) unread |= uint64_t{1} << relationship->slot;
+        }
+        return unread;
     }
 
     void notify() {
@@ -116,7 +141,7 @@ public:
             return false;
         }
         auto& table = impl_.tableOf(entity);
-        if (!table.objects.empty() && table.objects.back()->primaryKey() >= primaryKey) {
+        if (!table.objects.empty() && table.objects.rbegin()->first >= primaryKey) {
             if (error != nullptr) *error = entity.name() + " rows are not in key order at " + std::to_string(primaryKey);
             return false;
         }
@@ -132,8 +157,15 @@ public:
             }
         }
         table.nextPrimaryKey = primaryKey + 1;
-        table.objects.push_back(std::move(object));
+        table.objects.emplace_hint(table.objects.end(), primaryKey, std::move(object));
         return true;
+    }
+
+    void deferredTable(const EntityDescription& root, int64_t largestKey) override {
+        auto& table = impl_.tableOf(root);
+        table.onDemand = true;
+        table.complete = false;
+        table.nextPrimaryKey = largestKey + 1;
     }
 
     bool loadPair(const RelationshipDescription& relationship, int64_t ownerKey, int64_t targetKey,
@@ -150,11 +182,15 @@ public:
         std::map<const EntityDescription*, std::vector<ManagedObject*>> byKey;
         for (auto& [root, table] : impl_.tables) {
             if (table.objects.empty()) continue;
-            int64_t largest = table.objects.back()->primaryKey();
+            int64_t largest = table.objects.rbegin()->first;
             if (largest < 0 || static_cast<uint64_t>(largest) > 4 * table.objects.size() + 1024) continue;
             std::vector<ManagedObject*>& index = byKey[root];
             index.assign(static_cast<size_t>(largest) + 1, nullptr);
-            for (auto& object : table.objects) index[static_cast<size_t>(object->primaryKey())] = object.get();
+            for (auto& [key, object] : table.objects) index[static_cast<size_t>(key)] = object.get();
+        }
+        // Sets pointing into tables read on demand wait until they are used.
+        for (auto& [root, table] : impl_.tables) {
+            for (auto& [key, object] : table.objects) object->unreadSets_ = impl_.unreadSetsOf(object->entity(), false);
         }
         auto find = [&](const EntityDescription* root, int64_t key) -> ManagedObject* {
             auto index = byKey.find(root);
@@ -162,16 +198,30 @@ public:
             if (key < 0 || static_cast<uint64_t>(key) >= index->second.size()) return nullptr;
             return index->second[static_cast<size_t>(key)];
         };
+        // Rows named from here in tables read on demand are read now, all at once.
+        std::map<const EntityDescription*, StoreRowQuery> named;
+        for (const Key& key : keys_) {
+            const RelationshipDescription* relationship = key.object->entity().toOneAtSlot(key.slot);
+            const EntityDescription* root = relationship != nullptr ? relationship->destination->rootEntity() : nullptr;
+            if (root == nullptr || !impl_.isOnDemand(root)) continue;
+            StoreRowQuery& query = named[root];
+            query.kind = StoreRowQuery::Kind::PrimaryKeys;
+            query.root = root;
+            query.keys.push_back(key.targetKey);
+        }
+        for (auto& [root, query] : named) impl_.readRows(query);
         for (const Key& key : keys_) {
             const EntityDescription& entity = key.object->entity();
             const RelationshipDescription* relationship = entity.toOneAtSlot(key.slot);
             if (relationship == nullptr) continue;
-            ManagedObject* target = find(relationship->destination->rootEntity(), key.targetKey);
+            const EntityDescription* targetRoot = relationship->destination->rootEntity();
+            ManagedObject* target = impl_.isOnDemand(targetRoot) ? impl_.find(targetRoot, key.targetKey)
+                                                                 : find(targetRoot, key.targetKey);
             // A dangling key reads as no target, as a missing object reads as nil.
             if (target == nullptr || !target->entity().isKindOfEntity(relationship->destination)) continue;
             key.object->toOnes_[static_cast<size_t>(entity.storageIndex(key.slot))] = target;
             // A one-to-one is stored on both sides, and each side loads its own.
-            if (relationship->inverse->isToMany) {
+            if (relationship->inverse->isToMany && !target->isSetUnread(relationship->inverse->slot)) {
                 target->sets_[static_cast<size_t>(relationship->inverse->slot)].insert(key.object);
             }
         }
@@ -203,6 +253,315 @@ private:
     std::vector<Key> keys_;
 };
 
+// Reads rows of tables read on demand into objects. A row whose object
+// exists already is left alone (its in-memory state is the one that
+// counts); a new row's to-ones are resolved once the read is done, reading
+// the rows they name in turn, and each new object is woken last.
+class RowReader : public StoreLoadSink {
+public:
+    // At least 256 keys, and more than a 64th of a table's rows: the table
+    // is read whole.
+    static constexpr size_t kWholeTableShare = 64;
+    static constexpr size_t kWholeTableKeys = 256;
+
+    explicit RowReader(ManagedObjectContext::Impl& impl) : impl_(impl) {}
+
+    bool loadRow(const EntityDescription& entity, int64_t primaryKey, std::vector<Value> values,
+                 std::string* error) override {
+        if (values.size() != static_cast<size_t>(entity.valueSlotCount())) {
+            if (error != nullptr) *error = entity.name() + " row " + std::to_string(primaryKey) + " has the wrong number of values";
+            return false;
+        }
+        if (ManagedObject* known = impl_.find(entity.rootEntity(), primaryKey)) {
+            if (firstQuery_) rows_.push_back(known);
+            return true;
+        }
+        auto object = impl_.make(entity, primaryKey, false);
+        object->state_ = ManagedObject::State::Saved;
+        object->unreadSets_ = impl_.unreadSetsOf(entity, true);
+        for (int slot = 0; slot < entity.valueSlotCount(); ++slot) {
+            Value& value = values[static_cast<size_t>(slot)];
+            if (!entity.isToOneSlot(slot)) {
+                object->values_[static_cast<size_t>(entity.storageIndex(slot))] = std::move(value);
+            } else if (auto key = value.asInteger()) {
+                keys_.push_back({object.get(), slot, *key});
+            }
+        }
+        ManagedObject* raw = object.get();
+        impl_.tableOf(entity).objects.emplace(primaryKey, std::move(object));
+        if (firstQuery_) rows_.push_back(raw);
+        fresh_.push_back(raw);
+        return true;
+    }
+
+    bool loadPair(const RelationshipDescription&, int64_t, int64_t, std::string* error) override {
+        if (error != nullptr) *error = "a table read on demand has no many-to-many pairs";
+        return false;
+    }
+
+    // Reads what the query names, then every row the new objects name.
+    bool read(const StoreRowQuery& query, std::string* error) {
+        firstQuery_ = true;
+        bool ok = impl_.store->loadRows(query, *this, error);
+        firstQuery_ = false;
+        if (!ok) return false;
+        while (true) {
+            std::map<const EntityDescription*, StoreRowQuery> named;
+            for (size_t k = resolved_; k < keys_.size(); ++k) {
+                const Key& key = keys_[k];
+                const EntityDescription* root = key.object->entity().toOneAtSlot(key.slot)->destination->rootEntity();
+                if (!impl_.isOnDemand(root) || impl_.find(root, key.targetKey) != nullptr) continue;
+                if (wholeTables_.count(root) != 0) continue;
+                if (!asked_.insert({root, key.targetKey}).second) continue;  // missing from the store: stays nil
+                StoreRowQuery& next = named[root];
+                next.kind = StoreRowQuery::Kind::PrimaryKeys;
+                next.root = root;
+                next.keys.push_back(key.targetKey);
+            }
+            resolved_ = keys_.size();
+            if (named.empty()) break;
+            for (auto& [root, next] : named) {
+                // Rows named by a good part of a table (a category's splits
+                // naming their transactions) are cheaper read as the whole
+                // table than one by one.
+                if (next.keys.size() >= kWholeTableKeys &&
+                    next.keys.size() * kWholeTableShare > static_cast<size_t>(impl_.tableOf(*root).nextPrimaryKey)) {
+                    wholeTables_.insert(root);
+                } else if (!impl_.store->loadRows(next, *this, error)) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    // Links the new objects' to-ones (not their inverse sets: a set that is
+    // read already holds every row naming its owner) and wakes them. Tables
+    // to be read whole are read then, once the new objects are linked, and
+    // the to-ones into them linked last.
+    void finish() {
+        std::vector<Key> waiting;
+        for (const Key& key : keys_) {
+            const RelationshipDescription* relationship = key.object->entity().toOneAtSlot(key.slot);
+            const EntityDescription* root = relationship->destination->rootEntity();
+            if (wholeTables_.count(root) != 0 && impl_.find(root, key.targetKey) == nullptr) {
+                waiting.push_back(key);
+                continue;
+            }
+            link(key, false);
+        }
+        keys_.clear();
+        std::vector<ManagedObject*> fresh = std::move(fresh_);
+        fresh_.clear();
+        for (ManagedObject* object : fresh) object->awakeFromFetch();
+        for (const EntityDescription* root : wholeTables_) impl_.completeTable(root);
+        // Sets the whole read filled did not see these links yet.
+        for (const Key& key : waiting) link(key, true);
+    }
+
+    const std::vector<ManagedObject*>& rows() const { return rows_; }
+
+private:
+    struct Key;
+    void link(const Key& key, bool intoReadSets) {
+        const RelationshipDescription* relationship = key.object->entity().toOneAtSlot(key.slot);
+        ManagedObject* target = impl_.find(relationship->destination->rootEntity(), key.targetKey);
+        if (target == nullptr || !target->entity().isKindOfEntity(relationship->destination)) return;
+        key.object->toOnes_[static_cast<size_t>(key.object->entity().storageIndex(key.slot))] = target;
+        const RelationshipDescription* inverse = relationship->inverse;
+        if (intoReadSets && inverse->isToMany && !target->isSetUnread(inverse->slot)) {
+            target->sets_[static_cast<size_t>(inverse->slot)].insert(key.object);
+        }
+    }
+
+    struct Key {
+        ManagedObject* object;
+        int slot;
+        int64_t targetKey;
+    };
+    ManagedObjectContext::Impl& impl_;
+    std::vector<ManagedObject*> rows_;   // the objects of the rows the first query named
+    std::vector<ManagedObject*> fresh_;  // objects made by this read
+    std::vector<Key> keys_;
+    size_t resolved_ = 0;
+    bool firstQuery_ = false;
+    std::set<const EntityDescription*> wholeTables_;
+    std::set<std::pair<const EntityDescription*, int64_t>> asked_;
+};
+
+std::vector<ManagedObject*> ManagedObjectContext::Impl::readRows(const StoreRowQuery& query) {
+    RowReader reader(*this);
+    std::string error;
+    bool ok = reader.read(query, &error);
+    reader.finish();
+    if (!ok) InternalError::report("reading " + query.root->name() + " rows from the store failed: " + error);
+    return reader.rows();
+}
+
+void ManagedObjectContext::Impl::completeTable(const EntityDescription* root) {
+    auto found = tables.find(root);
+    if (found == tables.end() || !found->second.onDemand || found->second.complete) return;
+    StoreRowQuery query;
+    query.root = root;
+    readRows(query);
+    found->second.complete = true;
+    // Every set still unread that points into this table is filled in one
+    // pass over the table, instead of one read per set.
+    std::unordered_map<ManagedObject*, uint64_t> filled;
+    for (auto& [otherRoot, table] : tables) {
+        for (auto& [key, object] : table.objects) {
+            if (object->unreadSets_ == 0) continue;
+            for (const RelationshipDescription* relationship : object->entity().relationships()) {
+                if (!relationship->isToMany || !object->isSetUnread(relationship->slot)) continue;
+                if (relationship->destination->rootEntity() != root) continue;
+                uint64_t bit = uint64_t{1} << relationship->slot;
+                object->unreadSets_ &= ~bit;
+                object->sets_[static_cast<size_t>(relationship->slot)].clear();
+                filled[object.get()] |= bit;
+            }
+        }
+    }
+    if (filled.empty()) return;
+    for (auto& [key, object] : found->second.objects) {
+        if (object->deleted_) continue;
+        for (const RelationshipDescription* relationship : object->entity().relationships()) {
+            if (relationship->isToMany || relationship->inverse == nullptr || !relationship->inverse->isToMany) continue;
+            ManagedObject* target = object->toOnes_[static_cast<size_t>(object->entity().storageIndex(relationship->slot))];
+            if (target == nullptr) continue;
+            auto mask = filled.find(target);
+            if (mask == filled.end() || ((mask->second >> relationship->inverse->slot) & 1U) == 0) continue;
+            target->sets_[static_cast<size_t>(relationship->inverse->slot)].insert(object.get());
+        }
+    }
+}
+
+void ManagedObjectContext::Impl::completeAllTables() {
+    std::vector<const EntityDescription*> roots;
+    for (auto& [root, table] : tables) {
+        if (table.onDemand && !table.complete) roots.push_back(root);
+    }
+    for (const EntityDescription* root : roots) completeTable(root);
+}
+
+namespace {
+
+bool sortsAsNumber(const AttributeDescription* attribute) {
+    if (attribute == nullptr || attribute->isTransient) return false;
+    switch (attribute->type) {
+        case AttributeType::Date:
+        case AttributeType::Integer16:
+        case AttributeType::Integer32:
+        case AttributeType::Integer64:
+        case AttributeType::Boolean:
+        case AttributeType::Double: return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+// The store gives the owner's rows in the request's order, a chunk at a
+// time. Rows whose objects changed (or were deleted) since the last save may
+// stand anywhere in that order, so they are skipped there and every changed
+// or new object is considered on its own; the unchanged rows are read only
+// until the page has as many as it shows (offset + limit) that match the
+// predicate — any later one sorts after those. The page is then made as any
+// fetch is: sorted and windowed.
+bool ManagedObjectContext::Impl::pageFromStore(const FetchRequest& request, const EntityDescription& entity,
+                                               std::vector<ManagedObject*>* page) {
+    if (request.fetchLimit == 0 || !request.predicate || !request.includesSubentities) return false;
+    if (entity.superentity() != nullptr || !isOnDemand(&entity)) return false;
+    const RelationshipDescription* relationship = nullptr;
+    ManagedObject* target = nullptr;
+    bool whole = false;
+    for (const auto& term : request.predicate->keyEqualsObjectTerms()) {
+        if (term.object == nullptr || term.object->context_ != owner) continue;
+        const RelationshipDescription* candidate = entity.relationshipNamed(term.key);
+        if (candidate == nullptr || candidate->isToMany || candidate->inverse == nullptr || !candidate->inverse->isToMany) continue;
+        if (!term.object->entity().isKindOfEntity(candidate->destination)) continue;
+        relationship = candidate;
+        target = term.object;
+        whole = term.isWholePredicate;
+    }
+    if (relationship == nullptr || !target->isSetUnread(relationship->inverse->slot) || target->isInserted()) return false;
+    StoreRowQuery query;
+    query.kind = StoreRowQuery::Kind::ForeignKey;
+    query.root = &entity;
+    query.keys = {target->primaryKey()};
+    query.toOne = relationship;
+    for (const SortDescriptor& descriptor : request.sortDescriptors) {
+        const AttributeDescription* attribute = entity.attributeNamed(descriptor.keyPath);
+        if (!sortsAsNumber(attribute) || descriptor.comparison != SortDescriptor::Comparison::Compare) return false;
+        query.orderBy.push_back({attribute, descriptor.ascending});
+    }
+    const size_t shown = request.fetchOffset + request.fetchLimit;
+    const size_t slot = static_cast<size_t>(entity.storageIndex(relationship->slot));
+    auto changedSinceSave = [](const ManagedObject* object) {
+        return object->deleted_ || object->snapshot_ != nullptr || object->isInserted();
+    };
+    auto matches = [&](ManagedObject* object) {
+        if (object->deleted_ || object->toOnes_[slot] != target) return false;
+        return whole || request.predicate->evaluate(object);
+    };
+    ObjectSet found;
+    size_t unchangedMatches = 0;
+    query.limit = whole ? shown : std::max<size_t>(4 * shown, 256);
+    while (true) {
+        std::vector<ManagedObject*> rows = readRows(query);
+        for (ManagedObject* object : rows) {
+            if (changedSinceSave(object) || !matches(object)) continue;
+            found.insert(object);
+            ++unchangedMatches;
+        }
+        if (unchangedMatches >= shown || rows.size() < query.limit) break;
+        query.offset += rows.size();
+        query.limit = std::min<size_t>(query.limit * 2, 16384);
+    }
+    for (const std::vector<ManagedObject*>* list : {&inserted, &changed}) {
+        for (ManagedObject* object : *list) {
+            if (object->entity().rootEntity() == &entity && matches(object)) found.insert(object);
+        }
+    }
+    *page = found.objects();
+    if (!request.sortDescriptors.empty()) sort(*page, request, entity);
+    applyWindow(*page, request.fetchOffset, request.fetchLimit);
+    return true;
+}
+
+// The set as the store has it, then as the unsaved changes make it: a row
+// that now names another owner (or is deleted) leaves, a changed or new
+// object that names this owner joins.
+void ManagedObjectContext::readSet(ManagedObject* owner, int setSlot) {
+    owner->unreadSets_ &= ~(uint64_t{1} << setSlot);
+    const RelationshipDescription* relationship = nullptr;
+    for (const RelationshipDescription* candidate : owner->entity().relationships()) {
+        if (candidate->isToMany && candidate->slot == setSlot) relationship = candidate;
+    }
+    if (relationship == nullptr || relationship->inverse == nullptr || relationship->inverse->isToMany) return;
+    const RelationshipDescription& inverse = *relationship->inverse;
+    const EntityDescription* root = relationship->destination->rootEntity();
+    StoreRowQuery query;
+    query.kind = StoreRowQuery::Kind::ForeignKey;
+    query.root = root;
+    query.keys = {owner->primaryKey()};
+    query.toOne = &inverse;
+    std::vector<ManagedObject*> rows = impl_->readRows(query);
+    ObjectSet& set = owner->sets_[static_cast<size_t>(setSlot)];
+    set.clear();
+    auto belongs = [&](ManagedObject* object) {
+        if (object->deleted_ || !object->entity().isKindOfEntity(relationship->destination)) return false;
+        return object->toOnes_[static_cast<size_t>(object->entity().storageIndex(inverse.slot))] == owner;
+    };
+    for (ManagedObject* object : rows) {
+        if (belongs(object)) set.insert(object);
+    }
+    for (const std::vector<ManagedObject*>* list : {&impl_->inserted, &impl_->changed}) {
+        for (ManagedObject* object : *list) {
+            if (object->entity().rootEntity() == root && belongs(object)) set.insert(object);
+        }
+    }
+}
+
 ManagedObjectContext::ManagedObjectContext(std::shared_ptr<const Model> model, ObjectFactory factory,
                                            std::unique_ptr<PersistentStore> store)
     : model_(std::move(model)), impl_(std::make_unique<Impl>()) {
@@ -213,6 +572,24 @@ ManagedObjectContext::ManagedObjectContext(std::shared_ptr<const Model> model, O
 
 ManagedObjectContext::~ManagedObjectContext() = default;
 
+namespace {
+
+// Whether the entity's table (root or any sub-entity) is part of a join table.
+bool takesPartInManyToMany(const EntityDescription& root) {
+    std::vector<const EntityDescription*> pending{&root};
+    while (!pending.empty()) {
+        const EntityDescription* entity = pending.back();
+        pending.pop_back();
+        for (const RelationshipDescription* relationship : entity->relationships()) {
+            if (relationship->isManyToMany()) return true;
+        }
+        pending.insert(pending.end(), entity->subentities().begin(), entity->subentities().end());
+    }
+    return false;
+}
+
+}  // namespace
+
 bool ManagedObjectContext::load(std::string* error) {
     ++changeGeneration_;
     impl_->tables.clear();
@@ -221,18 +598,32 @@ bool ManagedObjectContext::load(std::string* error) {
     impl_->pendingDeletes.clear();
     impl_->deleted.clear();
     if (!impl_->store) return true;
+    std::vector<const EntityDescription*> deferred;
+    if (impl_->store->canReadOnDemand()) {
+        for (const std::string& name : impl_->onDemandNames) {
+            const EntityDescription* entity = model_->entityNamed(name);
+            if (entity == nullptr || entity->superentity() != nullptr || takesPartInManyToMany(*entity)) continue;
+            deferred.push_back(entity);
+        }
+    }
     ContextLoader loader(*impl_);
     impl_->loading = true;
-    bool ok = impl_->store->load(loader, error) && loader.resolve(error);
+    bool ok = (deferred.empty() ? impl_->store->load(loader, error) : impl_->store->loadDeferring(loader, deferred, error)) &&
+              loader.resolve(error);
     impl_->loading = false;
     if (!ok) {
         impl_->tables.clear();
         return false;
     }
     for (auto& [root, table] : impl_->tables) {
-        for (auto& object : table.objects) object->awakeFromFetch();
+        if (table.onDemand) continue;  // read rows were woken as they came
+        for (auto& [key, object] : table.objects) object->awakeFromFetch();
     }
     return true;
+}
+
+void ManagedObjectContext::readOnDemand(std::vector<std::string> rootEntityNames) {
+    impl_->onDemandNames = std::move(rootEntityNames);
 }
 
 void ManagedObjectContext::noteChange(ManagedObject* object) {
@@ -241,7 +632,7 @@ void ManagedObjectContext::noteChange(ManagedObject* object) {
     impl_->changedEntities.insert(&object->entity());
     if (object->state_ == ManagedObject::State::Saved && object->snapshot_ == nullptr) {
         object->snapshot_ = std::make_unique<ManagedObject::Snapshot>(
-            ManagedObject::Snapshot{object->values_, object->toOnes_, object->sets_});
+            ManagedObject::Snapshot{object->values_, object->toOnes_, object->sets_, object->unreadSets_});
         impl_->changed.push_back(object);
     }
 }
@@ -253,9 +644,10 @@ ManagedObject* ManagedObjectContext::insertNewObjectForEntityForName(std::string
         return nullptr;
     }
     auto& table = impl_->tableOf(*entity);
-    auto object = impl_->make(*entity, table.nextPrimaryKey++, true);
+    int64_t key = table.nextPrimaryKey++;
+    auto object = impl_->make(*entity, key, true);
     ManagedObject* raw = object.get();
-    table.objects.push_back(std::move(object));
+    table.objects.emplace_hint(table.objects.end(), key, std::move(object));
     impl_->inserted.push_back(raw);
     impl_->changedEntities.insert(entity);
     raw->awakeFromInsert();
@@ -414,6 +806,7 @@ void ManagedObjectContext::rollback() {
         object->values_ = std::move(object->snapshot_->values);
         object->toOnes_ = std::move(object->snapshot_->toOnes);
         object->sets_ = std::move(object->snapshot_->sets);
+        object->unreadSets_ = object->snapshot_->unreadSets;
         object->snapshot_.reset();
         object->deleted_ = false;
     }
@@ -443,8 +836,11 @@ std::vector<ManagedObject*> ManagedObjectContext::executeFetchRequest(const Fetc
     processPendingChanges();
     const EntityDescription* entity = model_->entityNamed(request.entityName);
     if (entity == nullptr) return {};
+    std::vector<ManagedObject*> page;
+    if (impl_->pageFromStore(request, *entity, &page)) return page;
     FetchCandidates candidates = impl_->candidates(request, *entity);
     if (candidates.noneCanMatch) return {};
+    if (candidates.set == nullptr) impl_->completeTable(entity->rootEntity());
     std::vector<ManagedObject*> result = impl_->filter(request, *entity, candidates);
     if (!request.sortDescriptors.empty()) Impl::sort(result, request, *entity);
     Impl::applyWindow(result, request.fetchOffset, request.fetchLimit);
@@ -554,7 +950,7 @@ std::vector<ManagedObject*> ManagedObjectContext::Impl::filter(const FetchReques
     if (candidates.set != nullptr) {
         for (ManagedObject* o : *candidates.set) consider(o);
     } else if (auto table = tables.find(entity.rootEntity()); table != tables.end()) {
-        for (const auto& o : table->second.objects) consider(o.get());
+        for (const auto& [key, o] : table->second.objects) consider(o.get());
     }
     return result;
 }
@@ -622,12 +1018,13 @@ int ManagedObjectContext::addChangeListener(ChangeListener listener) {
 void ManagedObjectContext::removeChangeListener(int token) { impl_->listeners.erase(token); }
 
 std::vector<ManagedObject*> ManagedObjectContext::allObjects() const {
+    impl_->completeAllTables();
     std::vector<ManagedObject*> all;
     for (const auto& entity : model_->entities()) {
         if (entity->superentity() != nullptr) continue;
         auto table = impl_->tables.find(entity.get());
         if (table == impl_->tables.end()) continue;
-        for (const auto& o : table->second.objects) {
+        for (const auto& [key, o] : table->second.objects) {
             if (!o->deleted_) all.push_back(o.get());
         }
     }

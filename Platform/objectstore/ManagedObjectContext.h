@@ -1,9 +1,21 @@
 #pragma once
-// ManagedObjectContext: the one place objects live. It loads the whole store
-// when built (an identity map: one object per row), inserts and deletes,
-// answers fetches from memory (seeing unsaved changes, never deleted
-// objects), saves only the changed rows as one unit, and rolls back to the
-// last saved state.
+// ManagedObjectContext: the one place objects live. It loads the store when
+// built (an identity map: one object per row), inserts and deletes, answers
+// fetches from memory (seeing unsaved changes, never deleted objects), saves
+// only the changed rows as one unit, and rolls back to the last saved state.
+//
+// Tables named by readOnDemand (the large ones: transactions, splits) are
+// not read by load when the store can read rows on demand. Their rows are
+// read when something needs them, and become objects like any other:
+//   - a to-one naming such a row reads that row (and what its own to-ones
+//     name) as soon as the naming object is read;
+//   - a to-many into such a table reads its rows by the indexed foreign key
+//     when it is first used, then takes the unsaved changes into account;
+//   - a fetch that is answered from such a to-many (`key == object`) reads
+//     only that set; any other fetch of the table reads the table whole,
+//     once, and fills every set pointing into it in one pass.
+// An object read this way is never read again: its in-memory state, changed
+// or not, is what every fetch and relationship sees.
 //
 //   insert      runs the class's awakeFromInsert
 //   delete      marks the object; processPendingChanges (called by save,
@@ -52,6 +64,10 @@ public:
     // Loads every row of the store. False (and `error`) when the store cannot
     // be read; the context is then empty.
     bool load(std::string* error = nullptr);
+    // The root entities whose tables load leaves to be read on demand (see
+    // above); takes effect at the next load. Tables that take part in a
+    // many-to-many relationship are always loaded whole.
+    void readOnDemand(std::vector<std::string> rootEntityNames);
 
     const Model& model() const { return *model_; }
 
@@ -87,6 +103,9 @@ public:
 private:
     friend class ManagedObject;
     friend class ContextLoader;
+    friend class RowReader;
+    // Reads an object's to-many set that was left unread.
+    void readSet(ManagedObject* owner, int setSlot);
     // Called by an object before it changes: takes its snapshot at the first
     // change after a save and remembers which entity changed.
     void noteChange(ManagedObject* object);

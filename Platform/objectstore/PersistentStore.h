@@ -1,7 +1,9 @@
 #pragma once
 // PersistentStore: where a context's objects are kept between runs. The
-// context loads everything once when it is built and hands each save's
-// changes over as one unit: a store applies all of them or none.
+// context loads the store when it is built and hands each save's changes
+// over as one unit: a store applies all of them or none. A store that can
+// read rows on demand lets the context leave its large tables unread at the
+// load and ask for their rows as fetches and relationships need them.
 
 #include <cstdint>
 #include <string>
@@ -28,6 +30,35 @@ public:
                          std::string* error) = 0;
     virtual bool loadPair(const RelationshipDescription& relationship, int64_t ownerKey, int64_t targetKey,
                           std::string* error) = 0;
+    // A table left unread by loadDeferring: its largest primary key (0 when
+    // it is empty), so new rows get keys never used before.
+    virtual void deferredTable(const EntityDescription& root, int64_t largestKey) {
+        (void)root;
+        (void)largestKey;
+    }
+};
+
+// Which rows of one table (a root entity's) a read on demand feeds: in
+// primary-key order, or for a foreign-key read optionally in the order of
+// `orderBy` (nil first when ascending, last when descending, ties by primary
+// key), `offset` rows skipped and no more than `limit` of them (0: all).
+struct StoreRowQuery {
+    struct Order {
+        const AttributeDescription* attribute;  // a date, integer, boolean or double
+        bool ascending;
+    };
+    enum class Kind {
+        AllRows,
+        PrimaryKeys,  // the rows whose keys are in `keys`
+        ForeignKey,   // the rows whose to-one `toOne` names the object with key `keys[0]`
+    };
+    Kind kind = Kind::AllRows;
+    const EntityDescription* root = nullptr;
+    std::vector<int64_t> keys;
+    const RelationshipDescription* toOne = nullptr;
+    std::vector<Order> orderBy;
+    size_t offset = 0;
+    size_t limit = 0;
 };
 
 struct StoreJoinChange {
@@ -60,6 +91,25 @@ class PersistentStore {
 public:
     virtual ~PersistentStore() = default;
     virtual bool load(StoreLoadSink& sink, std::string* error) = 0;
+
+    // Reading on demand. A store that cannot (the default) answers false to
+    // canReadOnDemand, and the context loads it whole.
+    virtual bool canReadOnDemand() const { return false; }
+    // As load, but the tables of `deferredRoots` are not read: each is
+    // reported to the sink's deferredTable instead. Their many-to-many pairs
+    // must not exist (the context defers only tables without any).
+    virtual bool loadDeferring(StoreLoadSink& sink, const std::vector<const EntityDescription*>& deferredRoots,
+                               std::string* error) {
+        (void)deferredRoots;
+        return load(sink, error);
+    }
+    // Feeds the rows the query asks for, from the last saved state.
+    virtual bool loadRows(const StoreRowQuery& query, StoreLoadSink& sink, std::string* error) {
+        (void)query;
+        (void)sink;
+        if (error != nullptr) *error = "this store cannot read rows on demand";
+        return false;
+    }
     // All or nothing: on failure the store is as it was before the call.
     virtual bool save(const StoreChanges& changes, std::string* error) = 0;
 };

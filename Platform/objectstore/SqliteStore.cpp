@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string_view>
@@ -111,17 +112,18 @@ using namespace sqlite_store_detail;
 
 namespace {
 
-// Feeds every row of one entity table, in primary-key order.
-bool loadTable(sqlite3* db, const std::string& path, StoreLayout& layout, TableLayout& table, StoreLoadSink& sink,
-               std::string* error) {
-    if (!table.select) {
-        std::string sql = "SELECT " + quoted(kPrimaryKeyColumn) + ", " + quoted(kEntityColumn);
-        for (const ColumnLayout& column : table.columns) sql += ", " + quoted(column.name);
-        sql += " FROM " + quoted(table.name) + " ORDER BY " + quoted(kPrimaryKeyColumn);
-        table.select = prepare(db, sql, error, true);
-        if (!table.select) return false;
-    }
-    sqlite3_stmt* statement = table.select.get();
+// The columns every row read selects: the key, the entity name, then every
+// column of the table in layout order.
+std::string selectColumns(const TableLayout& table) {
+    std::string sql = "SELECT " + quoted(kPrimaryKeyColumn) + ", " + quoted(kEntityColumn);
+    for (const ColumnLayout& column : table.columns) sql += ", " + quoted(column.name);
+    return sql + " FROM " + quoted(table.name);
+}
+
+// Feeds the rows a prepared select of selectColumns answers (its parameters
+// bound), in the order it gives them.
+bool feedRows(sqlite3* db, const std::string& path, StoreLayout& layout, TableLayout& table, sqlite3_stmt* statement,
+              StoreLoadSink& sink, std::string* error) {
     StatementUse use(statement);
     const EntityLayout* last = nullptr;
     int rc;
@@ -152,6 +154,26 @@ bool loadTable(sqlite3* db, const std::string& path, StoreLayout& layout, TableL
         if (!sink.loadRow(*last->entity, primaryKey, std::move(values), error)) return false;
     }
     if (rc != SQLITE_DONE) return fail(error, path + ": reading " + table.name + ": " + sqliteMessage(db));
+    return true;
+}
+
+// Feeds every row of one entity table, in primary-key order.
+bool loadTable(sqlite3* db, const std::string& path, StoreLayout& layout, TableLayout& table, StoreLoadSink& sink,
+               std::string* error) {
+    if (!table.select) {
+        table.select = prepare(db, selectColumns(table) + " ORDER BY " + quoted(kPrimaryKeyColumn), error, true);
+        if (!table.select) return false;
+    }
+    return feedRows(db, path, layout, table, table.select.get(), sink, error);
+}
+
+// The largest primary key of a table, 0 when it is empty.
+bool largestKey(sqlite3* db, const TableLayout& table, int64_t* key, std::string* error) {
+    Statement statement = prepare(db, "SELECT MAX(" + quoted(kPrimaryKeyColumn) + ") FROM " + quoted(table.name), error);
+    if (!statement) return false;
+    int rc = sqlite3_step(statement.get());
+    if (rc != SQLITE_ROW) return fail(error, table.name + ": " + sqliteMessage(db));
+    *key = sqlite3_column_int64(statement.get(), 0);
     return true;
 }
 
@@ -352,6 +374,87 @@ bool SqliteStore::load(StoreLoadSink& sink, std::string* error) {
     for (size_t i = 0; ok && i < layout_->joins.size(); ++i) ok = loadJoin(db_, path_, layout_->joins[i], sink, error);
     rollbackIfOpen(db_);  // ends the read; nothing was written
     return ok;
+}
+
+bool SqliteStore::loadDeferring(StoreLoadSink& sink, const std::vector<const EntityDescription*>& deferredRoots,
+                                std::string* error) {
+    std::string why;
+    if (!exec(db_, "BEGIN", &why)) return fail(error, path_ + ": cannot be read: " + why);
+    auto deferred = [&](const TableLayout& table) {
+        return std::find(deferredRoots.begin(), deferredRoots.end(), table.root) != deferredRoots.end();
+    };
+    bool ok = true;
+    for (size_t i = 0; ok && i < layout_->tables.size(); ++i) {
+        TableLayout& table = layout_->tables[i];
+        if (!deferred(table)) {
+            ok = loadTable(db_, path_, *layout_, table, sink, error);
+            continue;
+        }
+        int64_t largest = 0;
+        ok = largestKey(db_, table, &largest, &why);
+        if (!ok) fail(error, path_ + ": cannot be read: " + why);
+        if (ok) sink.deferredTable(*table.root, largest);
+    }
+    for (size_t i = 0; ok && i < layout_->joins.size(); ++i) {
+        JoinLayout& join = layout_->joins[i];
+        if (deferred(layout_->tables[join.ownerTable]) || deferred(layout_->tables[join.targetTable])) {
+            ok = fail(error, path_ + ": " + join.name + " joins a table that is read on demand");
+        } else {
+            ok = loadJoin(db_, path_, join, sink, error);
+        }
+    }
+    rollbackIfOpen(db_);
+    return ok;
+}
+
+bool SqliteStore::loadRows(const StoreRowQuery& query, StoreLoadSink& sink, std::string* error) {
+    auto found = layout_->tableOfRoot.find(query.root);
+    if (found == layout_->tableOfRoot.end()) return fail(error, path_ + ": no table holds " + query.root->name());
+    TableLayout& table = layout_->tables[found->second];
+    if (query.kind == StoreRowQuery::Kind::AllRows) return loadTable(db_, path_, *layout_, table, sink, error);
+    if (query.kind == StoreRowQuery::Kind::PrimaryKeys) {
+        sqlite3_stmt* statement =
+            cached(db_, table.selectByKey, selectColumns(table) + " WHERE " + quoted(kPrimaryKeyColumn) + " = ?1", error);
+        if (statement == nullptr) return false;
+        for (int64_t key : query.keys) {
+            sqlite3_bind_int64(statement, 1, key);
+            if (!feedRows(db_, path_, *layout_, table, statement, sink, error)) return false;
+        }
+        return true;
+    }
+    // Rows naming one object through a to-one: the column of that to-one in
+    // the layout of the relationship's own entity (indexed).
+    if (query.toOne == nullptr || query.keys.size() != 1) return fail(error, path_ + ": a foreign-key read needs a to-one and one key");
+    auto entry = layout_->entityIndex.find(query.toOne->owner);
+    if (entry == layout_->entityIndex.end()) return fail(error, path_ + ": no table holds " + query.toOne->owner->name());
+    const Field* field = nullptr;
+    for (const Field& candidate : layout_->entities[entry->second].fields) {
+        if (candidate.toOne == query.toOne) field = &candidate;
+    }
+    if (field == nullptr) return fail(error, path_ + ": " + query.toOne->name + " has no column");
+    // The order's columns, each an attribute of the table's entities stored
+    // as a number (text would sort by bytes, not as the context compares).
+    std::string order;
+    for (const StoreRowQuery::Order& by : query.orderBy) {
+        const ColumnLayout* column = nullptr;
+        for (size_t index : table.entities) {
+            for (const Field& candidate : layout_->entities[index].fields) {
+                if (candidate.attribute == by.attribute) column = &table.columns[candidate.column];
+            }
+        }
+        if (column == nullptr || column->storage == Storage::Text || column->storage == Storage::Blob) {
+            return fail(error, path_ + ": " + table.name + " cannot be ordered by " + by.attribute->name);
+        }
+        order += quoted(column->name) + (by.ascending ? " ASC, " : " DESC, ");
+    }
+    std::string sql = selectColumns(table) + " WHERE " + quoted(table.columns[field->column].name) + " = ?1 ORDER BY " + order +
+                      quoted(kPrimaryKeyColumn) + " LIMIT ?2 OFFSET ?3";
+    sqlite3_stmt* statement = cached(db_, table.selectWhere[sql], sql, error);
+    if (statement == nullptr) return false;
+    sqlite3_bind_int64(statement, 1, query.keys[0]);
+    sqlite3_bind_int64(statement, 2, query.limit == 0 ? -1 : static_cast<sqlite3_int64>(query.limit));
+    sqlite3_bind_int64(statement, 3, static_cast<sqlite3_int64>(query.offset));
+    return feedRows(db_, path_, *layout_, table, statement, sink, error);
 }
 
 bool SqliteStore::save(const StoreChanges& changes, std::string* error) {

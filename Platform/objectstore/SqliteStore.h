@@ -103,6 +103,12 @@ public:
     // the model does not know) stops the load with an error naming table,
     // row and column.
     bool load(StoreLoadSink& sink, std::string* error) override;
+    // Reading on demand: a table left unread at the load is read by key, by
+    // a foreign-key column (indexed) or whole, from the last committed state.
+    bool canReadOnDemand() const override { return true; }
+    bool loadDeferring(StoreLoadSink& sink, const std::vector<const EntityDescription*>& deferredRoots,
+                       std::string* error) override;
+    bool loadRows(const StoreRowQuery& query, StoreLoadSink& sink, std::string* error) override;
     // One transaction: deleted rows (and their many-to-many pairs) go, inserted
     // rows are added, updated rows get every stored column rewritten, pairs
     // are removed and added. Its cost follows the changed rows, not the store

@@ -13,6 +13,7 @@
 #include <sqlite3.h>
 
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -103,6 +104,8 @@ struct TableLayout {
     std::vector<ColumnLayout> columns;
     std::vector<size_t> entities;  // into StoreLayout::entities
     Statement select;
+    Statement selectByKey;                      // one row by Z_PK
+    std::map<std::string, Statement> selectWhere;  // rows by a foreign-key column, by their SQL
     Statement remove;
 };
 

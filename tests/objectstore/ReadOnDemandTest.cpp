@@ -1,0 +1,428 @@
+// A context over a store whose transactions and splits are read on demand
+// keeps every promise of a context that loaded them whole: one object per
+// row, inverses in step, unsaved changes seen by every set and fetch,
+// delete rules, rollback and reload. A store that counts the rows it hands
+// out shows what was read, and when.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "Platform/objectstore/ManagedObjectContext.h"
+#include "Platform/objectstore/SqliteStore.h"
+#include "tests/objectstore/TestModel.h"
+#include "tests/support/StoreDump.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace tallo {
+namespace {
+
+Decimal D(const char* text) { return *Decimal::fromString(text); }
+
+// Feeds what the SQLite store feeds and counts the rows per entity.
+class CountingSink : public StoreLoadSink {
+public:
+    CountingSink(StoreLoadSink& inner, std::map<std::string, int>& counts) : inner_(inner), counts_(counts) {}
+    bool loadRow(const EntityDescription& entity, int64_t primaryKey, std::vector<Value> values, std::string* error) override {
+        ++counts_[entity.rootEntity()->name()];
+        return inner_.loadRow(entity, primaryKey, std::move(values), error);
+    }
+    bool loadPair(const RelationshipDescription& relationship, int64_t ownerKey, int64_t targetKey, std::string* error) override {
+        return inner_.loadPair(relationship, ownerKey, targetKey, error);
+    }
+    void deferredTable(const EntityDescription& root, int64_t largestKey) override { inner_.deferredTable(root, largestKey); }
+
+private:
+    StoreLoadSink& inner_;
+    std::map<std::string, int>& counts_;
+};
+
+class CountingStore : public PersistentStore {
+public:
+    CountingStore(std::unique_ptr<SqliteStore> inner, std::map<std::string, int>& counts)
+        : inner_(std::move(inner)), counts_(counts) {}
+    bool load(StoreLoadSink& sink, std::string* error) override {
+        CountingSink counting(sink, counts_);
+        return inner_->load(counting, error);
+    }
+    bool canReadOnDemand() const override { return true; }
+    bool loadDeferring(StoreLoadSink& sink, const std::vector<const EntityDescription*>& roots, std::string* error) override {
+        CountingSink counting(sink, counts_);
+        return inner_->loadDeferring(counting, roots, error);
+    }
+    bool loadRows(const StoreRowQuery& query, StoreLoadSink& sink, std::string* error) override {
+        CountingSink counting(sink, counts_);
+        return inner_->loadRows(query, counting, error);
+    }
+    bool save(const StoreChanges& changes, std::string* error) override { return inner_->save(changes, error); }
+
+private:
+    std::unique_ptr<SqliteStore> inner_;
+    std::map<std::string, int>& counts_;
+};
+
+class ReadOnDemandTest : public ::testing::Test {
+protected:
+    // Checking (3 transactions of one split each, the second a transfer to
+    // Savings' mirror) and Savings (the mirror and one more).
+    ReadOnDemandTest() {
+        auto context = open(false);
+        ManagedObject* checking = insert(*context, "Account", {{"name", Value("Checking")}});
+        ManagedObject* savings = insert(*context, "Account", {{"name", Value("Savings")}});
+        const char* amounts[] = {"-42.50", "-100", "-7.25"};
+        const int days[] = {3, 1, 2};
+        const char* texts[] = {"Café Latte", "Transfer to savings", "cafe au lait"};
+        std::vector<ManagedObject*> checkingTransactions;
+        for (int i = 0; i < 3; ++i) {
+            const char* amount = amounts[i];
+            ManagedObject* transaction = insert(*context, "Transaction", {{"totalamount", Value(D(amount))}});
+            transaction->setValueForKey(checking, "account");
+            transaction->setValueForKey(Value(test::localDate(2026, 1, days[i])), "transactionDate");
+            transaction->setValueForKey(Value(texts[i]), "searchString");
+            insert(*context, "Split", {{"amount", Value(D(amount))}, {"transaction", Value(transaction)}});
+            checkingTransactions.push_back(transaction);
+        }
+        ManagedObject* mirror = insert(*context, "Transaction", {{"totalamount", Value(D("100"))}, {"account", Value(savings)}});
+        checkingTransactions[1]->setValueForKey(mirror, "transferCopy");
+        mirror->setValueForKey(checkingTransactions[1], "transferCopyInverse");
+        insert(*context, "Transaction", {{"totalamount", Value(D("2500"))}, {"account", Value(savings)}});
+        std::string error;
+        EXPECT_TRUE(context->save(&error)) << error;
+        wholeDump = test::dumpContext(*context);
+    }
+
+    std::unique_ptr<ManagedObjectContext> open(bool onDemand) {
+        std::string error;
+        auto store = SqliteStore::open(path, test::ledgerModel(), &error);
+        EXPECT_TRUE(store) << error;
+        counts.clear();
+        auto context = std::make_unique<ManagedObjectContext>(test::ledgerModel(), test::testFactory(),
+                                                              std::make_unique<CountingStore>(std::move(store), counts));
+        if (onDemand) context->readOnDemand({"Transaction", "Split"});
+        EXPECT_TRUE(context->load(&error)) << error;
+        return context;
+    }
+
+    static ManagedObject* insert(ManagedObjectContext& context, const char* entity,
+                                 std::initializer_list<std::pair<const char*, Value>> values = {}) {
+        ManagedObject* object = context.insertNewObjectForEntityForName(entity);
+        for (const auto& [key, value] : values) EXPECT_TRUE(object->setValueForKey(value, key)) << key;
+        return object;
+    }
+
+    static std::vector<ManagedObject*> fetch(ManagedObjectContext& context, const char* entity, const char* format = nullptr,
+                                             std::vector<Value> arguments = {}) {
+        FetchRequest request;
+        request.entityName = entity;
+        if (format != nullptr) request.predicate = Predicate::parse(format, arguments);
+        return context.executeFetchRequest(request);
+    }
+
+    // The object at `index` of a to-many.
+    static ManagedObject* member(const ManagedObject* owner, const char* key, size_t index) {
+        Value members = owner->valueForKey(key);
+        const ObjectList* objects = members.asObjects();
+        return objects != nullptr && index < objects->size() ? (*objects)[index] : nullptr;
+    }
+
+    // The newest `limit` of an account's transactions, as a register asks.
+    static std::string page(ManagedObjectContext& context, ManagedObject* owner, size_t limit) {
+        FetchRequest request;
+        request.entityName = "Transaction";
+        request.predicate = Predicate::parse("account == %@", {Value(owner)});
+        request.sortDescriptors = {{"transactionDate", false}};
+        request.fetchLimit = limit;
+        std::string out;
+        for (const ManagedObject* object : context.executeFetchRequest(request)) {
+            out += (out.empty() ? "" : " ") + object->valueForKey("totalamount").description();
+        }
+        return out;
+    }
+
+    static ManagedObject* account(ManagedObjectContext& context, const char* name) {
+        auto found = fetch(context, "Account", "name == %@", {Value(name)});
+        return found.size() == 1 ? found[0] : nullptr;
+    }
+
+    static std::string amounts(const ManagedObject* owner, const char* key = "transactions") {
+        std::string out;
+        Value members = owner->valueForKey(key);
+        if (const ObjectList* objects = members.asObjects()) {
+            for (const ManagedObject* object : *objects) {
+                out += (out.empty() ? "" : " ") + object->valueForKey("totalamount").description();
+            }
+        }
+        return out;
+    }
+
+    test::TemporaryFolder folder;
+    std::string path = folder.path() + "/TalloMobile2.sqlite";
+    std::map<std::string, int> counts;
+    std::string wholeDump;
+};
+
+TEST_F(ReadOnDemandTest, OpeningReadsOnlyTheSmallTablesAndASetReadsOnlyItsOwnRows) {
+    auto context = open(true);
+    EXPECT_EQ(counts["Account"], 2);
+    EXPECT_EQ(counts["Transaction"], 0);
+    EXPECT_EQ(counts["Split"], 0);
+
+    ManagedObject* checking = account(*context, "Checking");
+    ASSERT_NE(checking, nullptr);
+    EXPECT_EQ(amounts(checking), "-42.5 -100 -7.25");
+    // Checking's three, and the transfer's mirror its second one names.
+    EXPECT_EQ(counts["Transaction"], 4);
+    EXPECT_EQ(counts["Split"], 0);
+
+    // The mirror reached through the transfer is the object Savings lists:
+    // one object per row, whichever way it was reached.
+    ManagedObject* transfer = member(checking, "transactions", 1);
+    ManagedObject* mirror = transfer->valueForKey("transferCopy").asObject();
+    ASSERT_NE(mirror, nullptr);
+    ManagedObject* savings = account(*context, "Savings");
+    EXPECT_EQ(amounts(savings), "100 2500");
+    EXPECT_EQ(member(savings, "transactions", 0), mirror);
+    EXPECT_EQ(mirror->valueForKey("transferCopyInverse").asObject(), transfer);
+    EXPECT_EQ(counts["Transaction"], 6);  // Savings' two rows, one of them known
+
+    ManagedObject* split = member(transfer, "splits", 0);
+    EXPECT_EQ(split->valueForKey("transaction").asObject(), transfer);
+    EXPECT_EQ(counts["Split"], 1);
+
+    // A second use of a set reads nothing more.
+    amounts(checking);
+    amounts(savings);
+    EXPECT_EQ(counts["Transaction"], 6);
+}
+
+TEST_F(ReadOnDemandTest, SetsAndFetchesSeeUnsavedChangesToRowsReadLater) {
+    auto context = open(true);
+    ManagedObject* checking = account(*context, "Checking");
+    ManagedObject* savings = account(*context, "Savings");
+
+    // Savings' 2500 moves to Checking and a new 12 is entered in Checking,
+    // both while Checking's set is still unread.
+    ManagedObject* salary = member(savings, "transactions", 1);
+    salary->setValueForKey(checking, "account");
+    ManagedObject* coffee = insert(*context, "Transaction", {{"totalamount", Value(D("-12"))}, {"account", Value(checking)}});
+    EXPECT_EQ(counts["Transaction"], 3);  // Savings' two and the transfer its mirror names
+
+    EXPECT_EQ(amounts(checking), "-42.5 -100 -7.25 2500 -12");
+    EXPECT_EQ(amounts(savings), "100");
+    EXPECT_EQ(fetch(*context, "Transaction", "account == %@", {Value(checking)}).size(), 5U);
+
+    // A deletion not yet saved hides the row from a set read after it.
+    context->deleteObject(coffee);
+    ManagedObject* mirror = member(savings, "transactions", 0);
+    context->deleteObject(mirror);
+    context->processPendingChanges();
+    EXPECT_EQ(amounts(savings), "");
+    EXPECT_EQ(fetch(*context, "Transaction", "totalamount > 0").size(), 1U);
+
+    // The new row's key follows the store's largest, so the save cannot
+    // collide with a row never read; the file then holds what the sets show.
+    ManagedObject* rent = insert(*context, "Transaction", {{"totalamount", Value(D("-900"))}, {"account", Value(savings)}});
+    EXPECT_GT(rent->primaryKey(), 5);
+    std::string error;
+    ASSERT_TRUE(context->save(&error)) << error;
+    context.reset();
+    auto whole = open(false);
+    EXPECT_EQ(amounts(account(*whole, "Checking")), "-42.5 -100 -7.25 2500");
+    EXPECT_EQ(amounts(account(*whole, "Savings")), "-900");
+}
+
+TEST_F(ReadOnDemandTest, ARegisterPageReadsItsRowsInDateOrderAndSeesUnsavedChanges) {
+    auto context = open(true);
+    ManagedObject* checking = account(*context, "Checking");
+    // Jan 3, then Jan 2: only the page's rows are read (the -100 of Jan 1,
+    // which would bring its mirror, is not).
+    EXPECT_EQ(page(*context, checking, 2), "-42.5 -7.25");
+    EXPECT_EQ(counts["Transaction"], 2);
+
+    // While Checking's set is still unread: -42.50 moves back to Dec 31,
+    // -7.25 is deleted and a -5 of Jan 4 is entered.
+    auto newestTwo = [&] {
+        FetchRequest request;
+        request.entityName = "Transaction";
+        request.predicate = Predicate::parse("account == %@", {Value(checking)});
+        request.sortDescriptors = {{"transactionDate", false}};
+        request.fetchLimit = 2;
+        return context->executeFetchRequest(request);
+    }();
+    ASSERT_EQ(newestTwo.size(), 2U);
+    newestTwo[0]->setValueForKey(Value(test::localDate(2025, 12, 31)), "transactionDate");
+    context->deleteObject(newestTwo[1]);
+    insert(*context, "Transaction",
+           {{"totalamount", Value(D("-5"))}, {"account", Value(checking)}, {"transactionDate", Value(test::localDate(2026, 1, 4))}});
+    EXPECT_EQ(page(*context, checking, 2), "-5 -100");
+    EXPECT_EQ(page(*context, checking, 5), "-5 -100 -42.5");
+    // The whole set, read now, agrees with the pages.
+    EXPECT_EQ(amounts(checking), "-42.5 -100 -5");
+}
+
+TEST_F(ReadOnDemandTest, ASearchPageReadsTheAccountsRowsOnlyUntilItHasItsMatches) {
+    auto context = open(true);
+    ManagedObject* checking = account(*context, "Checking");
+    auto search = [&](const char* text, size_t limit) {
+        FetchRequest request;
+        request.entityName = "Transaction";
+        request.predicate = Predicate::parse("(account == %@) AND (searchString contains[cd] %@)", {Value(checking), Value(text)});
+        request.sortDescriptors = {{"transactionDate", false}};
+        request.fetchLimit = limit;
+        std::string out;
+        for (const ManagedObject* object : context->executeFetchRequest(request)) {
+            out += (out.empty() ? "" : " ") + object->valueForKey("totalamount").description();
+        }
+        return out;
+    };
+    // "cafe" finds "Café Latte" and "cafe au lait", newest first.
+    EXPECT_EQ(search("cafe", 25), "-42.5 -7.25");
+    EXPECT_EQ(search("CAFÉ", 1), "-42.5");
+    EXPECT_EQ(search("savings", 25), "-100");
+    EXPECT_EQ(search("tea", 25), "");
+
+    // An unsaved edit of the text counts at once.
+    Value listed = checking->valueForKey("transactions");  // reads the set now
+    FetchRequest byAmount;
+    byAmount.entityName = "Transaction";
+    byAmount.predicate = Predicate::parse("totalamount == -7.25");
+    ManagedObject* fuel = context->executeFetchRequest(byAmount).at(0);
+    fuel->setValueForKey(Value("green tea"), "searchString");
+    EXPECT_EQ(search("tea", 25), "-7.25");
+    EXPECT_EQ(search("cafe", 25), "-42.5");
+}
+
+TEST_F(ReadOnDemandTest, ASearchPageBeforeAnySetIsReadSeesUnsavedEditsToo) {
+    auto context = open(true);
+    ManagedObject* checking = account(*context, "Checking");
+    FetchRequest request;
+    request.entityName = "Transaction";
+    request.predicate = Predicate::parse("(account == %@) AND (searchString contains[cd] %@)", {Value(checking), Value("cafe")});
+    request.sortDescriptors = {{"transactionDate", false}};
+    request.fetchLimit = 1;
+    ManagedObject* latte = context->executeFetchRequest(request).at(0);
+    EXPECT_EQ(latte->valueForKey("totalamount").description(), "-42.5");
+    // Renamed, the newest match is the older one; a new café of Jan 9 then
+    // comes first, all unsaved.
+    latte->setValueForKey(Value("Bakery"), "searchString");
+    EXPECT_EQ(context->executeFetchRequest(request).at(0)->valueForKey("totalamount").description(), "-7.25");
+    ManagedObject* espresso = insert(*context, "Transaction", {{"totalamount", Value(D("-3.10"))}, {"searchString", Value("Café")}});
+    espresso->setValueForKey(checking, "account");
+    espresso->setValueForKey(Value(test::localDate(2026, 1, 9)), "transactionDate");
+    EXPECT_EQ(context->executeFetchRequest(request).at(0), espresso);
+    request.fetchLimit = 5;
+    EXPECT_EQ(context->executeFetchRequest(request).size(), 2U);
+}
+
+TEST_F(ReadOnDemandTest, DeletingAnAccountCascadesThroughRowsNeverRead) {
+    auto context = open(true);
+    context->deleteObject(account(*context, "Checking"));
+    std::string error;
+    ASSERT_TRUE(context->save(&error)) << error;
+    context.reset();
+
+    auto whole = open(false);
+    EXPECT_EQ(fetch(*whole, "Transaction").size(), 2U);
+    // The splits of Checking's transactions went with them; the mirror lost
+    // its partner.
+    EXPECT_EQ(fetch(*whole, "Split").size(), 0U);
+    ManagedObject* mirror = fetch(*whole, "Transaction", "totalamount == 100").at(0);
+    EXPECT_TRUE(mirror->valueForKey("transferCopyInverse").isNull());
+}
+
+TEST_F(ReadOnDemandTest, RollbackPutsReadAndChangedObjectsAndTheirSetsBack) {
+    auto context = open(true);
+    ManagedObject* checking = account(*context, "Checking");
+    ManagedObject* savings = account(*context, "Savings");
+    ManagedObject* groceries = member(checking, "transactions", 0);
+
+    groceries->setValueForKey(D("-45"), "totalamount");
+    groceries->setValueForKey(savings, "account");  // Savings' set not read yet
+    insert(*context, "Transaction", {{"totalamount", Value(D("-3"))}, {"account", Value(checking)}});
+    EXPECT_EQ(amounts(savings), "-45 100 2500");
+    EXPECT_EQ(amounts(checking), "-100 -7.25 -3");
+
+    context->rollback();
+    EXPECT_EQ(groceries->valueForKey("totalamount").description(), "-42.5");
+    EXPECT_EQ(groceries->valueForKey("account").asObject(), checking);
+    EXPECT_EQ(amounts(checking), "-42.5 -100 -7.25");
+    EXPECT_EQ(amounts(savings), "100 2500");
+    EXPECT_FALSE(context->hasChanges());
+}
+
+TEST_F(ReadOnDemandTest, AFetchNoSetCanAnswerReadsTheTableOnceAndFillsEverySetFromIt) {
+    auto context = open(true);
+    ManagedObject* checking = account(*context, "Checking");
+    ManagedObject* savings = account(*context, "Savings");
+    // A change made before the table is read whole is kept, not overwritten.
+    ManagedObject* mirror = member(savings, "transactions", 0);
+    mirror->setValueForKey(D("101"), "totalamount");
+
+    int before = counts["Transaction"];
+    auto expenses = fetch(*context, "Transaction", "totalamount < 0");
+    EXPECT_EQ(expenses.size(), 3U);
+    EXPECT_EQ(counts["Transaction"], before + 5);
+    EXPECT_EQ(amounts(checking), "-42.5 -100 -7.25");
+    EXPECT_EQ(amounts(savings), "101 2500");
+    EXPECT_EQ(counts["Transaction"], before + 5);  // the sets came from the table read
+
+    // Everything read, the context is the one a whole load gives.
+    context->rollback();
+    EXPECT_EQ(test::dumpContext(*context), wholeDump);
+}
+
+TEST_F(ReadOnDemandTest, RowsNamingMuchOfATableReadThatTableWholeAndItsSetsFromIt) {
+    {
+        // 300 more transactions with a split each, and 30 without.
+        auto whole = open(false);
+        ManagedObject* checking = account(*whole, "Checking");
+        for (int i = 0; i < 330; ++i) {
+            ManagedObject* transaction = insert(*whole, "Transaction", {{"totalamount", Value(D("-1"))}});
+            transaction->setValueForKey(checking, "account");
+            if (i < 300) insert(*whole, "Split", {{"amount", Value(D("-1"))}, {"transaction", Value(transaction)}});
+        }
+        std::string error;
+        ASSERT_TRUE(whole->save(&error)) << error;
+    }
+    auto context = open(true);
+    ManagedObject* savings = account(*context, "Savings");
+    ManagedObject* mirror = member(savings, "transactions", 0);  // read before: must stay in its set
+    int before = counts["Transaction"];
+
+    // The splits name 303 of 335 transactions: those are read as one table
+    // (all 335 rows), not one by one, and every set comes from that read.
+    auto splits = fetch(*context, "Split");
+    ASSERT_EQ(splits.size(), 303U);
+    EXPECT_EQ(counts["Transaction"], before + 335);
+    for (ManagedObject* split : splits) {
+        ManagedObject* transaction = split->valueForKey("transaction").asObject();
+        ASSERT_NE(transaction, nullptr);
+        EXPECT_EQ(member(transaction, "splits", 0), split);
+    }
+    EXPECT_EQ(member(account(*context, "Checking"), "transactions", 0)->valueForKey("totalamount").description(), "-42.5");
+    EXPECT_EQ(account(*context, "Checking")->valueForKeyPath("transactions.@count").description(), "333");
+    EXPECT_EQ(amounts(savings), "100 2500");
+    EXPECT_EQ(member(savings, "transactions", 0), mirror);
+    EXPECT_EQ(counts["Transaction"], before + 335);
+}
+
+TEST_F(ReadOnDemandTest, ReloadForgetsEveryReadRowAndReadsTheFileAsItIsNow) {
+    auto context = open(true);
+    ManagedObject* checking = account(*context, "Checking");
+    EXPECT_EQ(amounts(checking), "-42.5 -100 -7.25");
+    {
+        // Another context (as sync does through the file) adds to Checking.
+        auto other = open(false);
+        insert(*other, "Transaction", {{"totalamount", Value(D("-8.80"))}, {"account", Value(account(*other, "Checking"))}});
+        std::string error;
+        ASSERT_TRUE(other->save(&error)) << error;
+    }
+    context->reset();
+    checking = account(*context, "Checking");
+    EXPECT_EQ(amounts(checking), "-42.5 -100 -7.25 -8.8");
+    std::string read = test::dumpContext(*context);
+    EXPECT_EQ(read, test::dumpContext(*open(false)));
+}
+
+}  // namespace
+}  // namespace tallo
