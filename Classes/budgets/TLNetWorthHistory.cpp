@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "Classes/budgets/TLReportPeriod.h"
-#include "Classes/store/TLStoreState.h"
+#include "Classes/budgets/TLRememberedMonths.h"
 #include "Classes/ledger/TLAccount.h"
 #include "Classes/ledger/TLTransaction.h"
 #include "Classes/values/TLMonthID.h"
@@ -12,29 +12,13 @@ namespace tallo {
 
 namespace {
 
-// The last answer, reused while the store and the month are the same: the
-// Reports list and the report opened from it ask the same question.
-struct Remembered {
-    TLStoreState state;
-    uint32_t month = 0;
-    uint32_t count = 0;
-    std::vector<TLNetWorthPoint> answer;
-};
-
 std::vector<TLNetWorthPoint> compute(Date now, uint32_t count);
 
 }  // namespace
 
 std::vector<TLNetWorthPoint> TLNetWorthHistory::lastMonthEnds(Date now, uint32_t count) {
-    static Remembered remembered;
-    uint32_t month = TLMonthID::fromDate(now);
-    if (remembered.state.isCurrent() && remembered.month == month && remembered.count == count) return remembered.answer;
-    remembered.answer = compute(now, count);
-    // Taken after computing: converting may have added a rate record.
-    remembered.state = TLStoreState::current();
-    remembered.month = month;
-    remembered.count = count;
-    return remembered.answer;
+    static TLRememberedMonths<TLNetWorthPoint> remembered;
+    return remembered.answer(now, count, compute);
 }
 
 namespace {

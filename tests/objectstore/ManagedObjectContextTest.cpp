@@ -149,6 +149,38 @@ TEST_F(ContextTest, DeletionRunsTheHookThenTheRules) {
     EXPECT_EQ(test::dumpContext(context), "Budget#1 {}\n");
 }
 
+// A deletion hook that fetches processes the pending deletions inside the
+// outer run; one that deletes an object whose deletion is already under way
+// (a category's hook deleting an emptied budget) must not run that deletion
+// twice, and the save frees each object once.
+TEST(ContextDeletionHooks, AHookThatFetchesAndDeletesAgainRunsEachDeletionOnce) {
+    class DeletesItsAccountToo : public test::TestObject {
+    protected:
+        void prepareForDeletion() override {
+            test::TestObject::prepareForDeletion();
+            FetchRequest accounts;
+            accounts.entityName = "Account";
+            managedObjectContext()->executeFetchRequest(accounts);
+            if (ManagedObject* account = valueForKey("account").asObject()) managedObjectContext()->deleteObject(account);
+        }
+    };
+    ManagedObjectContext context(test::ledgerModel(), [](const EntityDescription& entity) {
+        if (entity.name() == "Transaction") return std::unique_ptr<ManagedObject>(new DeletesItsAccountToo());
+        return std::unique_ptr<ManagedObject>(new test::TestObject());
+    });
+    ManagedObject* checking = context.insertNewObjectForEntityForName("Account");
+    for (int i = 0; i < 3; ++i) context.insertNewObjectForEntityForName("Transaction")->setValueForKey(checking, "account");
+    ASSERT_TRUE(context.save());
+    test::TestObject::hookLog().clear();
+
+    context.deleteObject(checking);
+    ASSERT_TRUE(context.save());
+    EXPECT_EQ(test::TestObject::hookLog(),
+              (std::vector<std::string>{"delete Account#1", "delete Transaction#1 from Account#1", "delete Transaction#2 from Account#1",
+                                        "delete Transaction#3 from Account#1"}));
+    EXPECT_TRUE(context.allObjects().empty());
+}
+
 TEST_F(ContextTest, ObjectsInsertedAndDeletedBeforeASaveAreNoChange) {
     ASSERT_TRUE(context.save());
     EXPECT_FALSE(context.hasChanges());
