@@ -74,7 +74,10 @@ void TLDatabase::build() {
 }
 
 bool TLDatabase::openAndLoad(std::string* error) {
-    auto store = SqliteStore::open(urlToSqliteFile(), model_, error);
+    // A register and its search read an account's transactions newest first.
+    SqliteStoreOptions options;
+    options.orderedIndexes = {{"Transaction", "account", "transactionDate"}};
+    auto store = SqliteStore::open(urlToSqliteFile(), model_, error, options);
     if (!store) return false;
     bool readOnly = store->isReadOnly();
     auto context = std::make_unique<ManagedObjectContext>(model_, makeEntityObject, std::move(store));

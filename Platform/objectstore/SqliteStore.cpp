@@ -327,7 +327,7 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const std::string& path, std::sha
                                                std::string* error, SqliteStoreOptions options) {
     auto layout = std::make_unique<Layout>();
     std::string why;
-    if (!layout->build(*model, &why)) {
+    if (!layout->build(*model, &why) || !layout->addOrderedIndexes(options.orderedIndexes, &why)) {
         fail(error, path + ": the model " + model->name() + " cannot be stored: " + why);
         return nullptr;
     }
@@ -352,6 +352,15 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const std::string& path, std::sha
         return nullptr;
     }
     bool readOnly = sqlite3_db_readonly(db.get(), "main") == 1 || !folderIsWritable(path);
+    // The ordered indexes only make reads faster: a file that cannot take
+    // them (read-only) is used without them.
+    for (const OrderedIndexLayout& index : layout->orderedIndexes) {
+        if (readOnly) break;
+        exec(db.get(),
+             "CREATE INDEX IF NOT EXISTS " + quoted(index.name) + " ON " + quoted(layout->tables[index.table].name) + " (" +
+                 quoted(index.firstColumn) + ", " + quoted(index.secondColumn) + ")",
+             &why);
+    }
     auto store = std::unique_ptr<SqliteStore>(new SqliteStore(path, std::move(model), std::move(layout), db.release()));
     store->readOnly_ = readOnly;
     return store;

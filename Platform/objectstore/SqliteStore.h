@@ -38,6 +38,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Platform/objectstore/Model.h"
 #include "Platform/objectstore/PersistentStore.h"
@@ -59,6 +60,17 @@ struct SqliteStoreOptions {
     IntegrityCheck integrityCheck = IntegrityCheck::Quick;
     // How long a save waits for another connection's lock before failing.
     int busyTimeoutMilliseconds = 1000;
+    // Indexes of two columns, a to-one's key then an attribute, for the reads
+    // that ask for one object's rows in that attribute's order (an account's
+    // transactions by date): `open` adds the missing ones (named
+    // Z<ROOT>_Z<TOONE>_Z<ATTRIBUTE>_INDEX). They are the program's own: a
+    // file lacking them is not incomplete, so checkStoreFile never asks for them.
+    struct OrderedIndex {
+        std::string entity;
+        std::string toOne;
+        std::string attribute;
+    };
+    std::vector<OrderedIndex> orderedIndexes;
 };
 
 class SqliteStore final : public PersistentStore {

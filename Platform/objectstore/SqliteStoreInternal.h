@@ -121,8 +121,17 @@ struct JoinLayout {
     Statement removeTarget;
 };
 
+// An index of two columns of one table (SqliteStoreOptions::OrderedIndex).
+struct OrderedIndexLayout {
+    size_t table;
+    std::string name;
+    std::string firstColumn;
+    std::string secondColumn;
+};
+
 struct StoreLayout {
     std::vector<TableLayout> tables;
+    std::vector<OrderedIndexLayout> orderedIndexes;
     std::vector<EntityLayout> entities;
     std::vector<JoinLayout> joins;
     std::unordered_map<const EntityDescription*, size_t> entityIndex;
@@ -130,6 +139,9 @@ struct StoreLayout {
     std::unordered_map<const RelationshipDescription*, size_t> joinOf;  // both sides of each pair
 
     bool build(const Model& model, std::string* error);
+    // Adds the indexes `open` was asked for; false when one names an entity,
+    // to-one or attribute the layout does not store.
+    bool addOrderedIndexes(const std::vector<SqliteStoreOptions::OrderedIndex>& indexes, std::string* error);
 
 private:
     bool addEntity(const EntityDescription* entity, size_t table, const std::vector<Field>& inherited, std::string* error);

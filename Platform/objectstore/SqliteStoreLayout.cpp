@@ -119,4 +119,26 @@ bool StoreLayout::build(const Model& model, std::string* error) {
     return true;
 }
 
+bool StoreLayout::addOrderedIndexes(const std::vector<SqliteStoreOptions::OrderedIndex>& indexes, std::string* error) {
+    for (const SqliteStoreOptions::OrderedIndex& index : indexes) {
+        const EntityLayout* entry = nullptr;
+        for (const EntityLayout& candidate : entities) {
+            if (candidate.entity->name() == index.entity) entry = &candidate;
+        }
+        if (entry == nullptr) return fail(error, "no entity " + index.entity + " to index");
+        const ColumnLayout* first = nullptr;
+        const ColumnLayout* second = nullptr;
+        const TableLayout& table = tables[entry->table];
+        for (const Field& field : entry->fields) {
+            if (field.toOne != nullptr && field.toOne->name == index.toOne) first = &table.columns[field.column];
+            if (field.attribute != nullptr && field.attribute->name == index.attribute) second = &table.columns[field.column];
+        }
+        if (first == nullptr || second == nullptr) {
+            return fail(error, index.entity + " stores no " + (first == nullptr ? index.toOne : index.attribute) + " to index");
+        }
+        orderedIndexes.push_back({entry->table, table.name + "_" + first->name + "_" + second->name + "_INDEX", first->name, second->name});
+    }
+    return true;
+}
+
 }  // namespace tallo::sqlite_store_detail

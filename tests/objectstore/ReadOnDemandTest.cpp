@@ -5,6 +5,9 @@
 // out shows what was read, and when.
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -422,6 +425,51 @@ TEST_F(ReadOnDemandTest, ReloadForgetsEveryReadRowAndReadsTheFileAsItIsNow) {
     EXPECT_EQ(amounts(checking), "-42.5 -100 -7.25 -8.8");
     std::string read = test::dumpContext(*context);
     EXPECT_EQ(read, test::dumpContext(*open(false)));
+}
+
+// The index a register's reads use is added when the store is opened, and
+// a file that cannot be written opens without it.
+TEST_F(ReadOnDemandTest, TheOrderedIndexIsAddedAtOpenAndAReadOnlyFileOpensWithout) {
+    auto indexes = [&] {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'index' AND name LIKE '%TRANSACTIONDATE%'", -1,
+                           &statement, nullptr);
+        std::string names;
+        while (sqlite3_step(statement) == SQLITE_ROW) names += reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        return names;
+    };
+    SqliteStoreOptions options;
+    options.orderedIndexes = {{"Transaction", "account", "transactionDate"}};
+    std::string error;
+    ::chmod(path.c_str(), 0444);
+    {
+        auto store = SqliteStore::open(path, test::ledgerModel(), &error, options);
+        ASSERT_TRUE(store) << error;
+        EXPECT_TRUE(store->isReadOnly() || ::geteuid() == 0);
+    }
+    if (::geteuid() != 0) {
+        EXPECT_EQ(indexes(), "");
+    }
+    ::chmod(path.c_str(), 0644);
+    {
+        auto store = SqliteStore::open(path, test::ledgerModel(), &error, options);
+        ASSERT_TRUE(store) << error;
+        ManagedObjectContext context(test::ledgerModel(), test::testFactory(), std::move(store));
+        context.readOnDemand({"Transaction", "Split"});
+        ASSERT_TRUE(context.load(&error)) << error;
+        EXPECT_EQ(page(context, account(context, "Checking"), 2), "-42.5 -7.25");
+    }
+    EXPECT_EQ(indexes(), "ZTRANSACTION_ZACCOUNT_ZTRANSACTIONDATE_INDEX");
+    // A file with the index is still one any copy of this model accepts.
+    EXPECT_TRUE(SqliteStore::checkStoreFile(path, *test::ledgerModel(), &error)) << error;
+
+    options.orderedIndexes = {{"Transaction", "account", "nothing"}};
+    EXPECT_FALSE(SqliteStore::open(path, test::ledgerModel(), &error, options));
+    EXPECT_NE(error.find("stores no nothing"), std::string::npos) << error;
 }
 
 }  // namespace
