@@ -98,6 +98,17 @@ try {
   // the end through every redraw the typing brings.
   const notes = page.locator('.row', { has: page.locator('textarea.field') });
   const notesHeight = () => notes.evaluate((r) => Math.round(r.getBoundingClientRect().height));
+  // The row is measured once a redraw in flight has put it in place (a row
+  // being replaced measures 0 for a moment); a wrong height still fails below.
+  const heightSettles = (expected) =>
+    page
+      .waitForFunction(
+        (want) => Math.round(document.querySelector('textarea.field')?.closest('.row')?.getBoundingClientRect().height ?? 0) === want,
+        expected,
+        { timeout: 5000 },
+      )
+      .catch(() => {});
+  await heightSettles(61);
   assert.equal(await notesHeight(), 61, 'one empty line: 19 + 42');
   await notes.locator('.text', { hasText: 'Notes' }).click();
   await page.waitForFunction(() => document.activeElement?.matches('textarea.field'));
@@ -108,6 +119,7 @@ try {
   await page.keyboard.type('with Ann');
   await page.waitForFunction(() => document.querySelector('textarea.field').value.endsWith('with Ann'));
   await settle(page);
+  await heightSettles(99);
   assert.equal(await notesHeight(), 99, 'three lines: 3 × 19 + 42');
   const typed = await page.evaluate(() => {
     const area = document.activeElement;
