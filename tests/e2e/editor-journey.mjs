@@ -97,13 +97,20 @@ try {
   // grows a line (19 points) with each line typed, the caret staying at
   // the end through every redraw the typing brings.
   const notes = page.locator('.row', { has: page.locator('textarea.field') });
-  const notesHeight = () => notes.evaluate((r) => Math.round(r.getBoundingClientRect().height));
-  // The row is measured once a redraw in flight has put it in place (a row
-  // being replaced measures 0 for a moment); a wrong height still fails below.
+  // The notes row on screen: the row of the visible notes field (a redraw
+  // in flight may leave a replaced copy out of view, measuring 0).
+  const visibleNotesHeight = () => {
+    const area = [...document.querySelectorAll('textarea.field')].find((a) => a.getClientRects().length > 0);
+    return area ? Math.round(area.closest('.row').getBoundingClientRect().height) : 0;
+  };
+  const notesHeight = () => page.evaluate(visibleNotesHeight);
   const heightSettles = (expected) =>
     page
       .waitForFunction(
-        (want) => Math.round(document.querySelector('textarea.field')?.closest('.row')?.getBoundingClientRect().height ?? 0) === want,
+        (want) => {
+          const area = [...document.querySelectorAll('textarea.field')].find((a) => a.getClientRects().length > 0);
+          return area !== undefined && Math.round(area.closest('.row').getBoundingClientRect().height) === want;
+        },
         expected,
         { timeout: 5000 },
       )
