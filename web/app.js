@@ -365,20 +365,73 @@ function drawDateBar(node) {
 
 function drawTable(node) {
   const table = el('div', 'table ' + (node.style || 'plain'));
+  const update = rowUpdate(node.change);
   let sectionNumber = 0;
   for (const section of node.children || []) {
     if (section.kind === 'index') table.indexStrip = drawIndex(section);
     if (section.kind !== 'section') continue;
     const s = el('div', 'section');
-    s.dataset.section = sectionNumber++;
+    const number = sectionNumber++;
+    s.dataset.section = number;
     if (section.header) s.append(el('div', 'section-header', section.header));
     const rows = el('div', 'rows');
-    for (const row of section.children || []) rows.append(drawRow(row, node.editing));
+    for (const row of section.children || []) rows.append(drawRow(node.rowHeight && !row.height ? { ...row, height: node.rowHeight } : row, node.editing));
+    if (update) leaveRows(rows, number, update);
     if (rows.children.length) s.append(rows);
     if (section.footer) s.append(el('div', 'section-footer', section.footer));
     table.append(s);
   }
+  previousRows = null;  // the last drawing's rows belong to this, the first list
   return table;
+}
+
+// The rows of the list drawn last, by section, while the next is drawn: the
+// rows an update deleted leave from where they stood.
+let previousRows = null;
+
+// The update a table carries ("delete 0:2 0:5; insert 0:3"; deleted rows
+// are numbered as before it, inserted ones as after it), or null when there
+// is nothing to take out of the last drawing.
+function rowUpdate(change) {
+  if (!change || !previousRows || matchMedia('(prefers-reduced-motion: reduce)').matches) return null;
+  const update = { deleted: new Map(), inserted: new Map() };
+  for (const part of change.split(';')) {
+    const [verb, ...paths] = part.trim().split(/\s+/);
+    const into = verb === 'delete' ? update.deleted : verb === 'insert' ? update.inserted : null;
+    if (!into) continue;
+    for (const path of paths) {
+      const [section, row] = path.split(':').map(Number);
+      if (!Number.isInteger(section) || !Number.isInteger(row)) continue;
+      if (!into.has(section)) into.set(section, new Set());
+      into.get(section).add(row);
+    }
+  }
+  return update.deleted.size ? update : null;
+}
+
+// Puts the deleted rows of section `number` of the last drawing back among
+// the new rows, where they stood (the rows kept keep their order, the
+// inserted ones are new), and lets them fold away. They take no taps, and
+// lose their addresses so nothing finds them in place of a live row.
+function leaveRows(rows, number, update) {
+  const deleted = update.deleted.get(number);
+  const old = previousRows[number];
+  if (!deleted || !old) return;
+  const inserted = update.inserted.get(number) || new Set();
+  const kept = [...rows.children].filter((_, i) => !inserted.has(i));
+  let next = 0;
+  for (let r = 0; r < old.length; r++) {
+    if (!deleted.has(r)) { next++; continue; }
+    const ghost = old[r].element;
+    ghost.inert = true;
+    ghost.removeAttribute('data-id');
+    for (const e of ghost.querySelectorAll('[data-id]')) e.removeAttribute('data-id');
+    ghost.classList.remove('inserted', 'selected');
+    ghost.classList.add('leaving');
+    ghost.style.setProperty('--height', old[r].height + 'px');
+    ghost.addEventListener('animationend', () => ghost.remove(), { once: true });
+    rows.insertBefore(ghost, kept[next] || null);
+  }
 }
 
 // The A–Z strip beside a list: a tap asks the screen which section to show
@@ -859,6 +912,10 @@ function draw(scene) {
 
 function drawScene(scene) {
   const screen = (scene.children || []).find((c) => c.kind === 'screen');
+  // A screen pushed, popped or presented is another list: nothing leaves it.
+  const lastTable = screenEl.querySelector('.content .table');
+  previousRows = screen && !screen.transition && lastTable ? [...lastTable.querySelectorAll(':scope > .section')].map((section) =>
+    [...section.querySelectorAll(':scope > .rows > .row:not(.leaving)')].map((r) => ({ element: r, height: r.offsetHeight }))) : null;
   screenEl.replaceChildren();
   if (screen) {
     for (const part of screen.children || []) {

@@ -1,6 +1,5 @@
 #include "Classes/budgets/TLBudgetActivity.h"
 
-#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -13,28 +12,6 @@
 namespace tallo {
 
 namespace {
-
-// Every dated transaction, in date order.
-struct DateOrder {
-    TLStoreState state;
-    std::vector<std::pair<double, const TLTransaction*>> transactions;
-};
-
-const DateOrder& dateOrder() {
-    static DateOrder order;
-    if (order.state.isCurrent()) return order;
-    order.transactions.clear();
-    for (ManagedObject* object : TLDatabase::sharedDatabase().fetchEntityCustom("Transaction")) {
-        auto* transaction = static_cast<const TLTransaction*>(object);
-        if (std::optional<Date> date = transaction->transactionDate()) {
-            order.transactions.emplace_back(date->timeIntervalSince1970(), transaction);
-        }
-    }
-    std::sort(order.transactions.begin(), order.transactions.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    order.state = TLStoreState::current();
-    return order;
-}
 
 struct CachedActivity {
     TLStoreState state;
@@ -54,12 +31,15 @@ const TLBudgetActivity& TLBudgetActivity::of(const TLTimeInterval& interval) {
     if (cached.activity && cached.state.isCurrent() && cached.from == from && cached.to == to) return *cached.activity;
 
     auto activity = std::make_unique<TLBudgetActivity>();
-    if (context != nullptr) {
-        const auto& order = dateOrder().transactions;
-        auto first = std::lower_bound(order.begin(), order.end(), from,
-                                      [](const auto& entry, double value) { return entry.first < value; });
-        for (auto at = first; at != order.end() && at->first <= to; ++at) {
-            for (const TLSplit* split : at->second->splits()) {
+    if (context != nullptr && from <= to) {
+        // The interval's transactions come from the store's index of dates,
+        // their splits in a few reads for all of them.
+        auto predicate = Predicate::parse("transactionDate >= %@ AND transactionDate <= %@",
+                                          {Value(interval.startDate()), Value(*end)});
+        std::vector<ManagedObject*> transactions = TLDatabase::sharedDatabase().fetchEntityCustom("Transaction", predicate);
+        context->prefetchToMany(transactions, "splits");
+        for (ManagedObject* object : transactions) {
+            for (const TLSplit* split : static_cast<const TLTransaction*>(object)->splits()) {
                 if (split->bill() == nullptr) activity->byCategory_[split->category()].push_back(split);
             }
         }

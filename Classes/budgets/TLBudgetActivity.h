@@ -1,12 +1,12 @@
 #pragma once
 // TLBudgetActivity: the splits booked within an interval, by category — what
-// the budget screen asks about for every row of both sections. Gathering
-// them means looking at every transaction's date; done once, the answers for
-// all rows come from the gathered lists. A hundred thousand transactions are
-// put in date order once (then a month is found by binary search), and both
-// the order and the month's lists are reused for as long as the store is
-// unchanged: any change of any object makes them be gathered again, so an
-// answer never comes from an older state of the store.
+// the budget screen asks about for every row of both sections. The
+// interval's transactions are read through the store's index of dates (a
+// month costs its own rows, however long the book), their splits in a few
+// reads for all of them; the answers for all rows come from the gathered
+// lists, reused for as long as the store is unchanged: any change of any
+// object makes them be gathered again, so an answer never comes from an
+// older state of the store.
 //
 // Booked within means: a split of a transaction (never of a schedule) whose
 // transactionDate lies in the interval, both ends included. Main thread only.

@@ -74,9 +74,10 @@ void TLDatabase::build() {
 }
 
 bool TLDatabase::openAndLoad(std::string* error) {
-    // A register and its search read an account's transactions newest first.
+    // A register and its search read an account's transactions newest first;
+    // a budget month or a report reads the transactions of a span of days.
     SqliteStoreOptions options;
-    options.orderedIndexes = {{"Transaction", "account", "transactionDate"}};
+    options.orderedIndexes = {{"Transaction", "account", "transactionDate"}, {"Transaction", "", "transactionDate"}};
     auto store = SqliteStore::open(urlToSqliteFile(), model_, error, options);
     if (!store) return false;
     bool readOnly = store->isReadOnly();

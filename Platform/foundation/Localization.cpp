@@ -150,7 +150,10 @@ std::optional<std::map<std::string, std::string>> Localization::parseStringsTabl
     return StringsReader(text).read(error);
 }
 
-std::string Localization::localizedString(std::string_view english) {
+namespace {
+
+// The entry of `key` in the current language's table, if there is one.
+std::optional<std::string> lookUp(const std::string& key) {
     Cache& c = cache();
     std::lock_guard lock(c.mutex);
     std::string resources = Bundle::resourcePath();
@@ -159,8 +162,21 @@ std::string Localization::localizedString(std::string_view english) {
         c.generation = Locale::generation();
         c.resources = resources;
     }
-    auto found = c.table.find(std::string(english));
-    return found != c.table.end() ? found->second : std::string(english);
+    auto found = c.table.find(key);
+    if (found == c.table.end()) return std::nullopt;
+    return found->second;
+}
+
+}  // namespace
+
+std::string Localization::localizedString(std::string_view english) {
+    return lookUp(std::string(english)).value_or(std::string(english));
+}
+
+std::string Localization::localizedString(std::string_view english, std::string_view sense) {
+    std::string key(english);
+    key.append("|").append(sense);
+    return lookUp(key).value_or(std::string(english));
 }
 
 void Localization::reload() {

@@ -12,6 +12,10 @@
 // once on standard error with its line and then ignored as a whole, so the
 // program falls back to English rather than showing half-translated screens.
 // The table follows Locale: a change of locale loads the new language.
+//
+// One English word can carry two senses that other languages tell apart
+// ("Security": a passcode's, or a stock's). L("Security", "investment") looks
+// up the key "Security|investment" and falls back to plain "Security".
 
 #include <map>
 #include <optional>
@@ -23,6 +27,9 @@ namespace tallo {
 class Localization {
 public:
     static std::string localizedString(std::string_view english);
+    // The text of `english` in the sense `sense`: the key "english|sense",
+    // else the English text.
+    static std::string localizedString(std::string_view english, std::string_view sense);
 
     // Parses a strings table. On broken input answers nothing and says where
     // in `error` ("line 3: expected '=' after the key").
@@ -33,5 +40,8 @@ public:
 };
 
 inline std::string L(std::string_view english) { return Localization::localizedString(english); }
+inline std::string L(std::string_view english, std::string_view sense) {
+    return Localization::localizedString(english, sense);
+}
 
 }  // namespace tallo

@@ -13,31 +13,21 @@ namespace tallo {
 
 // Reads rows from a store into objects, then resolves keys to objects.
 class ContextLoader : public StoreLoadSink {
+    using Key = ManagedObjectContext::Impl::StoredKey;
+
 public:
     explicit ContextLoader(ManagedObjectContext::Impl& impl) : impl_(impl) {}
 
     bool loadRow(const EntityDescription& entity, int64_t primaryKey, std::vector<Value> values,
                  std::string* error) override {
-        if (values.size() != static_cast<size_t>(entity.valueSlotCount())) {
-            if (error != nullptr) *error = entity.name() + " row " + std::to_string(primaryKey) + " has the wrong number of values";
-            return false;
-        }
         auto& table = impl_.tableOf(entity);
         if (!table.objects.empty() && table.objects.rbegin()->first >= primaryKey) {
             if (error != nullptr) *error = entity.name() + " rows are not in key order at " + std::to_string(primaryKey);
             return false;
         }
-        auto object = impl_.make(entity, primaryKey, false);
-        object->state_ = ManagedObject::State::Saved;
         // Attributes go to their places; to-one keys wait for every row to be in.
-        for (int slot = 0; slot < entity.valueSlotCount(); ++slot) {
-            Value& value = values[static_cast<size_t>(slot)];
-            if (!entity.isToOneSlot(slot)) {
-                object->values_[static_cast<size_t>(entity.storageIndex(slot))] = std::move(value);
-            } else if (auto key = value.asInteger()) {
-                keys_.push_back({object.get(), slot, *key});
-            }
-        }
+        auto object = impl_.objectFromRow(entity, primaryKey, values, keys_, error);
+        if (object == nullptr) return false;
         table.nextPrimaryKey = primaryKey + 1;
         table.objects.emplace_hint(table.objects.end(), primaryKey, std::move(object));
         return true;
@@ -123,11 +113,6 @@ private:
     struct Pair {
         const RelationshipDescription* relationship;
         int64_t ownerKey;
-        int64_t targetKey;
-    };
-    struct Key {
-        ManagedObject* object;
-        int slot;
         int64_t targetKey;
     };
     ManagedObjectContext::Impl& impl_;

@@ -82,6 +82,10 @@ public:
 
     std::vector<ManagedObject*> executeFetchRequest(const FetchRequest& request);
     size_t countForFetchRequest(const FetchRequest& request);
+    // Reads the `key` to-many sets of `owners` that are still unread, in a
+    // few passes through the store rather than one each (the splits of a
+    // month's transactions). Sets already read, and unknown keys, are left.
+    void prefetchToMany(const std::vector<ManagedObject*>& owners, std::string_view key);
 
     // Called after changes to objects of the named entities were processed,
     // saved or rolled back (fetched-results controllers refetch on it).
@@ -106,6 +110,9 @@ private:
     friend class RowReader;
     // Reads an object's to-many set that was left unread.
     void readSet(ManagedObject* owner, int setSlot);
+    // Reads the set at `setSlot` of each of `owners` (all of one entity, each
+    // set unread).
+    void readSets(const std::vector<ManagedObject*>& owners, int setSlot);
     // Called by an object before it changes: takes its snapshot at the first
     // change after a save and remembers which entity changed.
     void noteChange(ManagedObject* object);

@@ -103,6 +103,37 @@ struct ManagedObjectContext::Impl {
         return object;
     }
 
+    // A to-one of a row read from the store, by the key of the row it names:
+    // resolved once the rows it may name are in.
+    struct StoredKey {
+        ManagedObject* object;
+        int slot;
+        int64_t targetKey;
+    };
+
+    // A saved object made from a stored row of `entity`: its attributes in
+    // place, each to-one key added to `keys`. Answers nullptr, saying why in
+    // `error`, when the row has the wrong number of values.
+    std::unique_ptr<ManagedObject> objectFromRow(const EntityDescription& entity, int64_t primaryKey,
+                                                 std::vector<Value>& values, std::vector<StoredKey>& keys,
+                                                 std::string* error) {
+        if (values.size() != static_cast<size_t>(entity.valueSlotCount())) {
+            if (error != nullptr) *error = entity.name() + " row " + std::to_string(primaryKey) + " has the wrong number of values";
+            return nullptr;
+        }
+        auto object = make(entity, primaryKey, false);
+        object->state_ = ManagedObject::State::Saved;
+        for (int slot = 0; slot < entity.valueSlotCount(); ++slot) {
+            Value& value = values[static_cast<size_t>(slot)];
+            if (!entity.isToOneSlot(slot)) {
+                object->values_[static_cast<size_t>(entity.storageIndex(slot))] = std::move(value);
+            } else if (auto key = value.asInteger()) {
+                keys.push_back({object.get(), slot, *key});
+            }
+        }
+        return object;
+    }
+
     ManagedObject* find(const EntityDescription* root, int64_t primaryKey) {
         auto table = tables.find(root);
         if (table == tables.end()) return nullptr;

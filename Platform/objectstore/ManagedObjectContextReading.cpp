@@ -17,6 +17,8 @@ namespace tallo {
 // counts); a new row's to-ones are resolved once the read is done, reading
 // the rows they name in turn, and each new object is woken last.
 class RowReader : public StoreLoadSink {
+    using Key = ManagedObjectContext::Impl::StoredKey;
+
 public:
     // At least 256 keys, and more than a 64th of a table's rows: the table
     // is read whole.
@@ -27,25 +29,13 @@ public:
 
     bool loadRow(const EntityDescription& entity, int64_t primaryKey, std::vector<Value> values,
                  std::string* error) override {
-        if (values.size() != static_cast<size_t>(entity.valueSlotCount())) {
-            if (error != nullptr) *error = entity.name() + " row " + std::to_string(primaryKey) + " has the wrong number of values";
-            return false;
-        }
         if (ManagedObject* known = impl_.find(entity.rootEntity(), primaryKey)) {
             if (firstQuery_) rows_.push_back(known);
             return true;
         }
-        auto object = impl_.make(entity, primaryKey, false);
-        object->state_ = ManagedObject::State::Saved;
+        auto object = impl_.objectFromRow(entity, primaryKey, values, keys_, error);
+        if (object == nullptr) return false;
         object->unreadSets_ = impl_.unreadSetsOf(entity, true);
-        for (int slot = 0; slot < entity.valueSlotCount(); ++slot) {
-            Value& value = values[static_cast<size_t>(slot)];
-            if (!entity.isToOneSlot(slot)) {
-                object->values_[static_cast<size_t>(entity.storageIndex(slot))] = std::move(value);
-            } else if (auto key = value.asInteger()) {
-                keys_.push_back({object.get(), slot, *key});
-            }
-        }
         ManagedObject* raw = object.get();
         impl_.tableOf(entity).objects.emplace(primaryKey, std::move(object));
         if (firstQuery_) rows_.push_back(raw);
@@ -121,7 +111,6 @@ public:
     const std::vector<ManagedObject*>& rows() const { return rows_; }
 
 private:
-    struct Key;
     void link(const Key& key, bool intoReadSets) {
         const RelationshipDescription* relationship = key.object->entity().toOneAtSlot(key.slot);
         ManagedObject* target = impl_.find(relationship->destination->rootEntity(), key.targetKey);
@@ -133,11 +122,6 @@ private:
         }
     }
 
-    struct Key {
-        ManagedObject* object;
-        int slot;
-        int64_t targetKey;
-    };
     ManagedObjectContext::Impl& impl_;
     std::vector<ManagedObject*> rows_;   // the objects of the rows the first query named
     std::vector<ManagedObject*> fresh_;  // objects made by this read
@@ -217,18 +201,37 @@ bool sortsAsNumber(const AttributeDescription* attribute) {
     }
 }
 
+// A bound the store can compare as the predicate does: a date against a
+// date column, a number against a 64-bit integer or double column.
+bool boundsInStore(const AttributeDescription* attribute, const Value& value) {
+    if (attribute == nullptr || attribute->isTransient) return false;
+    switch (attribute->type) {
+        case AttributeType::Date: return value.kind() == Value::Kind::Date;
+        case AttributeType::Integer64: return value.kind() == Value::Kind::Integer;
+        case AttributeType::Double: return value.kind() == Value::Kind::Double;
+        default: return false;
+    }
+}
+
 }  // namespace
 
-// The store gives the owner's rows in the request's order, a chunk at a
-// time. Rows whose objects changed (or were deleted) since the last save may
-// stand anywhere in that order, so they are skipped there and every changed
-// or new object is considered on its own; the unchanged rows are read only
-// until the page has as many as it shows (offset + limit) that match the
-// predicate — any later one sorts after those. The page is then made as any
-// fetch is: sorted and windowed.
+// Two kinds of fetch read from the store what they show, no more:
+// - a page of one owner's rows (`key == object` while the object's set is
+//   unread, with a limit, in an order the store can give: a register page or
+//   a search page);
+// - the rows within bounds on attributes (`date >= from AND date <= to`):
+//   a month's transactions.
+// Texts the rows must contain and bounds narrow the read in the store; the
+// whole predicate is still asked of each row read. Rows whose objects
+// changed (or were deleted) since the last save may stand anywhere in the
+// store's order, so they are skipped there and every changed or new object
+// is considered on its own; a page reads the unchanged rows a chunk at a
+// time, only until it has as many as it shows (offset + limit) that match
+// -- any later one sorts after those. The result is then made as any fetch
+// is: sorted and windowed.
 bool ManagedObjectContext::Impl::pageFromStore(const FetchRequest& request, const EntityDescription& entity,
                                                std::vector<ManagedObject*>* page) {
-    if (request.fetchLimit == 0 || !request.predicate || !request.includesSubentities) return false;
+    if (!request.predicate || !request.includesSubentities) return false;
     if (entity.superentity() != nullptr || !isOnDemand(&entity)) return false;
     const RelationshipDescription* relationship = nullptr;
     ManagedObject* target = nullptr;
@@ -242,29 +245,54 @@ bool ManagedObjectContext::Impl::pageFromStore(const FetchRequest& request, cons
         target = term.object;
         whole = term.isWholePredicate;
     }
-    if (relationship == nullptr || !target->isSetUnread(relationship->inverse->slot) || target->isInserted()) return false;
+    bool byKey = relationship != nullptr && target->isSetUnread(relationship->inverse->slot) && !target->isInserted();
     StoreRowQuery query;
-    query.kind = StoreRowQuery::Kind::ForeignKey;
     query.root = &entity;
-    query.keys = {target->primaryKey()};
-    query.toOne = relationship;
+    for (const Predicate::KeyContainsText& term : request.predicate->keyContainsTextTerms()) {
+        const AttributeDescription* attribute = entity.attributeNamed(term.key);
+        if (attribute == nullptr || attribute->isTransient || attribute->type != AttributeType::String) continue;
+        query.contains.push_back({attribute, term.text, term.foldCase, term.foldDiacritics});
+    }
+    for (const Predicate::KeyBound& term : request.predicate->keyBoundTerms()) {
+        const AttributeDescription* attribute = entity.attributeNamed(term.key);
+        if (boundsInStore(attribute, term.value)) query.bounds.push_back({attribute, term.value, term.lower, term.inclusive});
+    }
+    // A limit the store can apply needs its order.
+    bool ordered = request.fetchLimit > 0;
     for (const SortDescriptor& descriptor : request.sortDescriptors) {
         const AttributeDescription* attribute = entity.attributeNamed(descriptor.keyPath);
-        if (!sortsAsNumber(attribute) || descriptor.comparison != SortDescriptor::Comparison::Compare) return false;
+        if (!sortsAsNumber(attribute) || descriptor.comparison != SortDescriptor::Comparison::Compare) ordered = false;
         query.orderBy.push_back({attribute, descriptor.ascending});
     }
-    const size_t shown = request.fetchOffset + request.fetchLimit;
-    const size_t slot = static_cast<size_t>(entity.storageIndex(relationship->slot));
+    if (!ordered) query.orderBy.clear();
+    if (byKey) {
+        if (!ordered) return false;  // the owner's set, read once, answers it
+        query.kind = StoreRowQuery::Kind::ForeignKey;
+        query.keys = {target->primaryKey()};
+        query.toOne = relationship;
+    } else {
+        // An owner whose set is in memory answers from that set. Otherwise,
+        // read whole or not, the table's rows within bounds come quicker
+        // from the store's index than from a look at every object.
+        if (relationship != nullptr || query.bounds.empty()) return false;
+        query.kind = StoreRowQuery::Kind::Matching;
+    }
+    const size_t shown = ordered ? request.fetchOffset + request.fetchLimit : 0;
+    const size_t slot = relationship != nullptr ? static_cast<size_t>(entity.storageIndex(relationship->slot)) : 0;
     auto changedSinceSave = [](const ManagedObject* object) {
         return object->deleted_ || object->snapshot_ != nullptr || object->isInserted();
     };
     auto matches = [&](ManagedObject* object) {
-        if (object->deleted_ || object->toOnes_[slot] != target) return false;
+        if (object->deleted_ || (relationship != nullptr && object->toOnes_[slot] != target)) return false;
         return whole || request.predicate->evaluate(object);
     };
     ObjectSet found;
     size_t unchangedMatches = 0;
-    query.limit = whole ? shown : std::max<size_t>(4 * shown, 256);
+    if (!ordered) {
+        query.limit = 0;
+    } else {
+        query.limit = whole || !query.contains.empty() || !query.bounds.empty() ? shown : std::max<size_t>(4 * shown, 256);
+    }
     while (true) {
         std::vector<ManagedObject*> rows = readRows(query);
         for (ManagedObject* object : rows) {
@@ -272,7 +300,7 @@ bool ManagedObjectContext::Impl::pageFromStore(const FetchRequest& request, cons
             found.insert(object);
             ++unchangedMatches;
         }
-        if (unchangedMatches >= shown || rows.size() < query.limit) break;
+        if (!ordered || unchangedMatches >= shown || rows.size() < query.limit) break;
         query.offset += rows.size();
         query.limit = std::min<size_t>(query.limit * 2, 16384);
     }
@@ -290,35 +318,63 @@ bool ManagedObjectContext::Impl::pageFromStore(const FetchRequest& request, cons
 // The set as the store has it, then as the unsaved changes make it: a row
 // that now names another owner (or is deleted) leaves, a changed or new
 // object that names this owner joins.
-void ManagedObjectContext::readSet(ManagedObject* owner, int setSlot) {
-    owner->unreadSets_ &= ~(uint64_t{1} << setSlot);
+void ManagedObjectContext::readSet(ManagedObject* owner, int setSlot) { readSets({owner}, setSlot); }
+
+// Each set as the store has it, then as the unsaved changes make it: a row
+// that now names another owner (or is deleted) leaves, a changed or new
+// object that names its owner joins. Owners are asked for a few hundred at
+// a time, in one query each.
+void ManagedObjectContext::readSets(const std::vector<ManagedObject*>& owners, int setSlot) {
+    if (owners.empty()) return;
+    for (ManagedObject* owner : owners) owner->unreadSets_ &= ~(uint64_t{1} << setSlot);
     const RelationshipDescription* relationship = nullptr;
-    for (const RelationshipDescription* candidate : owner->entity().relationships()) {
+    for (const RelationshipDescription* candidate : owners.front()->entity().relationships()) {
         if (candidate->isToMany && candidate->slot == setSlot) relationship = candidate;
     }
     if (relationship == nullptr || relationship->inverse == nullptr || relationship->inverse->isToMany) return;
     const RelationshipDescription& inverse = *relationship->inverse;
     const EntityDescription* root = relationship->destination->rootEntity();
-    StoreRowQuery query;
-    query.kind = StoreRowQuery::Kind::ForeignKey;
-    query.root = root;
-    query.keys = {owner->primaryKey()};
-    query.toOne = &inverse;
-    std::vector<ManagedObject*> rows = impl_->readRows(query);
-    ObjectSet& set = owner->sets_[static_cast<size_t>(setSlot)];
-    set.clear();
-    auto belongs = [&](ManagedObject* object) {
-        if (object->deleted_ || !object->entity().isKindOfEntity(relationship->destination)) return false;
-        return object->toOnes_[static_cast<size_t>(object->entity().storageIndex(inverse.slot))] == owner;
+    std::unordered_map<ManagedObject*, ObjectSet*> sets;
+    for (ManagedObject* owner : owners) {
+        ObjectSet& set = owner->sets_[static_cast<size_t>(setSlot)];
+        set.clear();
+        sets.emplace(owner, &set);
+    }
+    // The owner an object names through the inverse, when it is one of these.
+    auto ownerOf = [&](ManagedObject* object) -> ObjectSet* {
+        if (object->deleted_ || !object->entity().isKindOfEntity(relationship->destination)) return nullptr;
+        ManagedObject* named = object->toOnes_[static_cast<size_t>(object->entity().storageIndex(inverse.slot))];
+        auto found = sets.find(named);
+        return found == sets.end() ? nullptr : found->second;
     };
-    for (ManagedObject* object : rows) {
-        if (belongs(object)) set.insert(object);
+    constexpr size_t kOwnersAQuery = 500;
+    for (size_t first = 0; first < owners.size(); first += kOwnersAQuery) {
+        StoreRowQuery query;
+        query.kind = StoreRowQuery::Kind::ForeignKey;
+        query.root = root;
+        query.toOne = &inverse;
+        for (size_t i = first; i < std::min(owners.size(), first + kOwnersAQuery); ++i) query.keys.push_back(owners[i]->primaryKey());
+        for (ManagedObject* object : impl_->readRows(query)) {
+            if (ObjectSet* set = ownerOf(object)) set->insert(object);
+        }
     }
     for (const std::vector<ManagedObject*>* list : {&impl_->inserted, &impl_->changed}) {
         for (ManagedObject* object : *list) {
-            if (object->entity().rootEntity() == root && belongs(object)) set.insert(object);
+            if (object->entity().rootEntity() != root) continue;
+            if (ObjectSet* set = ownerOf(object)) set->insert(object);
         }
     }
+}
+
+void ManagedObjectContext::prefetchToMany(const std::vector<ManagedObject*>& owners, std::string_view key) {
+    std::map<std::pair<const EntityDescription*, int>, std::vector<ManagedObject*>> unread;
+    for (ManagedObject* owner : owners) {
+        if (owner == nullptr || owner->context_ != this || owner->deleted_) continue;
+        const RelationshipDescription* relationship = owner->entity().relationshipNamed(key);
+        if (relationship == nullptr || !relationship->isToMany || !owner->isSetUnread(relationship->slot)) continue;
+        unread[{&owner->entity(), relationship->slot}].push_back(owner);
+    }
+    for (const auto& [entityAndSlot, group] : unread) readSets(group, entityAndSlot.second);
 }
 
 }  // namespace tallo

@@ -39,24 +39,44 @@ public:
 };
 
 // Which rows of one table (a root entity's) a read on demand feeds: in
-// primary-key order, or for a foreign-key read optionally in the order of
-// `orderBy` (nil first when ascending, last when descending, ties by primary
-// key), `offset` rows skipped and no more than `limit` of them (0: all).
+// primary-key order, or for a foreign-key or matching read optionally in the
+// order of `orderBy` (nil first when ascending, last when descending, ties by
+// primary key), `offset` rows skipped and no more than `limit` of them (0:
+// all). Those reads also keep only the rows whose text attribute contains a
+// text (the stored text and `text` folded alike by foldText with the term's
+// options; a row without text left out), and whose attributes lie within the
+// bounds (a row without the value left out); skipping and the limit count
+// the rows kept.
 struct StoreRowQuery {
     struct Order {
         const AttributeDescription* attribute;  // a date, integer, boolean or double
         bool ascending;
     };
+    struct Contains {
+        const AttributeDescription* attribute;  // a string
+        std::string text;                       // as written
+        bool foldCase = false;
+        bool foldDiacritics = false;
+    };
+    struct Bound {
+        const AttributeDescription* attribute;  // a date, integer or double
+        Value value;                            // of the attribute's type
+        bool lower = false;                     // the attribute is above it (else below)
+        bool inclusive = false;
+    };
     enum class Kind {
         AllRows,
         PrimaryKeys,  // the rows whose keys are in `keys`
-        ForeignKey,   // the rows whose to-one `toOne` names the object with key `keys[0]`
+        ForeignKey,   // the rows whose to-one `toOne` names an object whose key is in `keys`
+        Matching,     // the rows within `contains` and `bounds` (and `toOne`, when given)
     };
     Kind kind = Kind::AllRows;
     const EntityDescription* root = nullptr;
     std::vector<int64_t> keys;
     const RelationshipDescription* toOne = nullptr;
     std::vector<Order> orderBy;
+    std::vector<Contains> contains;
+    std::vector<Bound> bounds;
     size_t offset = 0;
     size_t limit = 0;
 };

@@ -79,6 +79,30 @@ public:
         bool isWholePredicate = false;
     };
     virtual std::vector<KeyEqualsObject> keyEqualsObjectTerms() const = 0;
+
+    // For fetches: the top-level (or AND-joined) terms "key contains text"
+    // where key is a single key and text a constant text, with their [c]/[d]
+    // folding, so a store can narrow its rows before objects are made. Every
+    // object the predicate accepts satisfies each of them.
+    struct KeyContainsText {
+        std::string key;
+        std::string text;  // as written, not folded
+        bool foldCase = false;
+        bool foldDiacritics = false;
+    };
+    virtual std::vector<KeyContainsText> keyContainsTextTerms() const = 0;
+
+    // For fetches: the top-level (or AND-joined) terms that bound a single
+    // key by a constant, unfolded: "key >= value", "value > key", and
+    // "key BETWEEN {low, high}" as two bounds. Every object the predicate
+    // accepts lies within each of them.
+    struct KeyBound {
+        std::string key;
+        Value value;
+        bool lower = false;  // key above value (else below)
+        bool inclusive = false;
+    };
+    virtual std::vector<KeyBound> keyBoundTerms() const = 0;
 };
 
 }  // namespace tallo

@@ -188,4 +188,36 @@ std::vector<Predicate::KeyEqualsObject> ComparisonPredicate::keyEqualsObjectTerm
     return terms.empty() ? term(*right_, *left_) : terms;
 }
 
+std::vector<Predicate::KeyContainsText> ComparisonPredicate::keyContainsTextTerms() const {
+    if (op_ != Operator::Contains) return {};
+    const std::string* name = left_->singleKeyOfSelf();
+    const Value* value = right_->constantValue();
+    if (name == nullptr || value == nullptr || value->asString() == nullptr) return {};
+    return {KeyContainsText{*name, *value->asString(), options_.foldCase, options_.foldDiacritics}};
+}
+
+std::vector<Predicate::KeyBound> ComparisonPredicate::keyBoundTerms() const {
+    if (options_.any()) return {};
+    if (op_ == Operator::Between) {
+        const std::string* name = left_->singleKeyOfSelf();
+        const ListExpression* list = right_->asList();
+        if (name == nullptr || list == nullptr || list->elements().size() != 2) return {};
+        const Value* low = list->elements()[0]->constantValue();
+        const Value* high = list->elements()[1]->constantValue();
+        if (low == nullptr || high == nullptr) return {};
+        return {KeyBound{*name, *low, true, true}, KeyBound{*name, *high, false, true}};
+    }
+    bool lower = op_ == Operator::Greater || op_ == Operator::GreaterOrEqual;
+    bool upper = op_ == Operator::Less || op_ == Operator::LessOrEqual;
+    if (!lower && !upper) return {};
+    bool inclusive = op_ == Operator::GreaterOrEqual || op_ == Operator::LessOrEqual;
+    if (const std::string* name = left_->singleKeyOfSelf()) {
+        if (const Value* value = right_->constantValue()) return {KeyBound{*name, *value, lower, inclusive}};
+    }
+    if (const std::string* name = right_->singleKeyOfSelf()) {  // value < key bounds the key from below
+        if (const Value* value = left_->constantValue()) return {KeyBound{*name, *value, upper, inclusive}};
+    }
+    return {};
+}
+
 }  // namespace tallo::predicate

@@ -32,6 +32,8 @@ public:
     bool evaluateIn(const Scope& scope) const override;
     std::string description() const override;
     std::vector<KeyEqualsObject> keyEqualsObjectTerms() const override;
+    std::vector<KeyContainsText> keyContainsTextTerms() const override;
+    std::vector<KeyBound> keyBoundTerms() const override;
 
 private:
     bool equal(const Value& left, const Value& right) const;

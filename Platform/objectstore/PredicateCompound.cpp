@@ -59,4 +59,22 @@ std::vector<Predicate::KeyEqualsObject> CompoundPredicate::keyEqualsObjectTerms(
     return terms;
 }
 
+std::vector<Predicate::KeyContainsText> CompoundPredicate::keyContainsTextTerms() const {
+    if (kind_ != Kind::And) return {};
+    std::vector<KeyContainsText> terms;
+    for (const auto& node : children_) {
+        for (KeyContainsText& term : node->keyContainsTextTerms()) terms.push_back(std::move(term));
+    }
+    return terms;
+}
+
+std::vector<Predicate::KeyBound> CompoundPredicate::keyBoundTerms() const {
+    if (kind_ != Kind::And) return {};
+    std::vector<KeyBound> terms;
+    for (const auto& node : children_) {
+        for (KeyBound& term : node->keyBoundTerms()) terms.push_back(std::move(term));
+    }
+    return terms;
+}
+
 }  // namespace tallo::predicate

@@ -23,6 +23,8 @@ public:
     Precedence precedence() const override;
     // AND passes on the terms of its children; OR and NOT have none.
     std::vector<KeyEqualsObject> keyEqualsObjectTerms() const override;
+    std::vector<KeyContainsText> keyContainsTextTerms() const override;
+    std::vector<KeyBound> keyBoundTerms() const override;
 
 private:
     Kind kind_;

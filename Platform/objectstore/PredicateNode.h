@@ -40,6 +40,8 @@ public:
         return evaluateIn(scope);
     }
     std::vector<KeyEqualsObject> keyEqualsObjectTerms() const override { return {}; }
+    std::vector<KeyContainsText> keyContainsTextTerms() const override { return {}; }
+    std::vector<KeyBound> keyBoundTerms() const override { return {}; }
 };
 
 }  // namespace tallo::predicate

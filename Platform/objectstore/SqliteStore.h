@@ -60,11 +60,13 @@ struct SqliteStoreOptions {
     IntegrityCheck integrityCheck = IntegrityCheck::Quick;
     // How long a save waits for another connection's lock before failing.
     int busyTimeoutMilliseconds = 1000;
-    // Indexes of two columns, a to-one's key then an attribute, for the reads
-    // that ask for one object's rows in that attribute's order (an account's
-    // transactions by date): `open` adds the missing ones (named
-    // Z<ROOT>_Z<TOONE>_Z<ATTRIBUTE>_INDEX). They are the program's own: a
-    // file lacking them is not incomplete, so checkStoreFile never asks for them.
+    // Indexes of a to-one's key then an attribute, for the reads that ask
+    // for one object's rows in that attribute's order (an account's
+    // transactions by date), or of an attribute alone (toOne ""), for the
+    // reads of a range of its values (a month's transactions): `open` adds
+    // the missing ones (named Z<ROOT>_Z<TOONE>_Z<ATTRIBUTE>_INDEX, or
+    // Z<ROOT>_Z<ATTRIBUTE>_INDEX). They are the program's own: a file lacking
+    // them is not incomplete, so checkStoreFile never asks for them.
     struct OrderedIndex {
         std::string entity;
         std::string toOne;
@@ -121,6 +123,10 @@ public:
     bool loadDeferring(StoreLoadSink& sink, const std::vector<const EntityDescription*>& deferredRoots,
                        std::string* error) override;
     bool loadRows(const StoreRowQuery& query, StoreLoadSink& sink, std::string* error) override;
+    // How SQLite would run a foreign-key or matching read: the details of
+    // EXPLAIN QUERY PLAN, a line a step ("SEARCH ZTRANSACTION USING INDEX
+    // ..."), or why the read cannot be made.
+    std::string queryPlan(const StoreRowQuery& query);
     // One transaction: deleted rows (and their many-to-many pairs) go, inserted
     // rows are added, updated rows get every stored column rewritten, pairs
     // are removed and added. Its cost follows the changed rows, not the store
@@ -136,6 +142,8 @@ private:
     struct Layout;
     SqliteStore(std::string path, std::shared_ptr<const Model> model, std::unique_ptr<Layout> layout, sqlite3* db);
     bool applyChanges(const StoreChanges& changes, std::string* error);
+    // A read's rows into `sink`, or with `plan` its query plan instead.
+    bool runRowQuery(const StoreRowQuery& query, StoreLoadSink* sink, std::string* plan, std::string* error);
 
     std::string path_;
     std::shared_ptr<const Model> model_;

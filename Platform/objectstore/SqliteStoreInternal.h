@@ -125,8 +125,7 @@ struct JoinLayout {
 struct OrderedIndexLayout {
     size_t table;
     std::string name;
-    std::string firstColumn;
-    std::string secondColumn;
+    std::vector<std::string> columns;
 };
 
 struct StoreLayout {

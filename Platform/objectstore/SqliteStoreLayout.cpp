@@ -133,10 +133,15 @@ bool StoreLayout::addOrderedIndexes(const std::vector<SqliteStoreOptions::Ordere
             if (field.toOne != nullptr && field.toOne->name == index.toOne) first = &table.columns[field.column];
             if (field.attribute != nullptr && field.attribute->name == index.attribute) second = &table.columns[field.column];
         }
-        if (first == nullptr || second == nullptr) {
-            return fail(error, index.entity + " stores no " + (first == nullptr ? index.toOne : index.attribute) + " to index");
+        if ((first == nullptr && !index.toOne.empty()) || second == nullptr) {
+            return fail(error, index.entity + " stores no " + (second != nullptr ? index.toOne : index.attribute) + " to index");
         }
-        orderedIndexes.push_back({entry->table, table.name + "_" + first->name + "_" + second->name + "_INDEX", first->name, second->name});
+        if (first == nullptr) {
+            orderedIndexes.push_back({entry->table, table.name + "_" + second->name + "_INDEX", {second->name}});
+        } else {
+            orderedIndexes.push_back(
+                {entry->table, table.name + "_" + first->name + "_" + second->name + "_INDEX", {first->name, second->name}});
+        }
     }
     return true;
 }

@@ -98,6 +98,7 @@ void TableView::renderTableState(SceneNode& table, SceneContext& context) {
     if (!change_.empty()) table.set("change", std::exchange(change_, std::string()));
     if (scrollTarget_) table.set("scrollTo", suffix(*std::exchange(scrollTarget_, std::nullopt)));
     if (rightMargin > 0) table.set("rightMargin", rightMargin);
+    if (rowHeight > 0) table.set("rowHeight", rowHeight);
     if (contentOffset_ != 0) table.set("offset", contentOffset_);
     if (offsetAnimation_ > 0) table.set("animate", std::exchange(offsetAnimation_, 0.0));
     if (bottomInset_ != 0) table.set("inset", bottomInset_);

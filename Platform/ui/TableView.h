@@ -112,6 +112,9 @@ public:
     std::vector<SceneNode>& headerNodes() { return header_; }
     std::vector<SceneNode>& footerNodes() { return footer_; }
     int rightMargin = 0;
+    // The height in points of a row whose cell asks for none; 0 leaves it
+    // to the page's standard row.
+    double rowHeight = 0;
 
     // The number of rows the data source reports for `section`.
     int numberOfRowsInSection(int section);

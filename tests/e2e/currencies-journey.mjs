@@ -12,7 +12,7 @@ import { mkdtempSync, mkdirSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
-import { createFirstAccount, row, screenshot, startTallo, stopTallo, title } from './support.mjs';
+import { createFirstAccount, row, screenshot, searchFor, startTallo, stopTallo, title } from './support.mjs';
 
 const bin = process.env.TALLO_BIN;
 const out = process.env.E2E_OUT || path.join(tmpdir(), 'tallo-e2e');
@@ -61,7 +61,7 @@ try {
   await page.waitForTimeout(400);  // the list stays where it jumped to
   assert.ok(await page.evaluate(() => document.querySelector('.content').scrollTop > 1000));
   await shot(page, 'insert-list-s');
-  await page.locator('.search-field').fill('swiss');
+  await searchFor(page, 'swiss');
   await row(page, 'Swiss Franc (CHF)').click();
   await title(page, 'Currencies');
   await row(page, 'Swiss Franc (CHF)').waitFor();

@@ -142,11 +142,32 @@ try {
   await page.locator('.row input.field').click();
   await page.keyboard.type('17');
   await page.waitForFunction(() => document.activeElement?.matches('input.field') && document.activeElement.value === '17');
+  // Done takes the editing rows out: they fold away where they stood, then go.
+  await page.evaluate(() => {
+    window.leftRows = [];
+    new MutationObserver((records) => {
+      for (const record of records) {
+        for (const node of record.addedNodes) {
+          if (!node.querySelectorAll) continue;
+          // The screen is drawn off the page and put in at once.
+          const leaving = [...node.querySelectorAll('.row.leaving')];
+          if (node.matches('.row.leaving')) leaving.push(node);
+          for (const row of leaving) window.leftRows.push(row.textContent);
+        }
+      }
+    }).observe(document.getElementById('screen'), { childList: true, subtree: true });
+  });
   await navButton(page, 'Done').click();
   await navButton(page, 'Edit').waitFor();
   await row(page, 'Add split').waitFor({ state: 'detached' });
+  assert.ok((await page.evaluate(() => window.leftRows)).some((text) => text.includes('Add split')), 'the row left where it stood');
+  await page.waitForFunction(() => !document.querySelector('.row.leaving'));
   await row(page, 'Notes').locator('.detail', { hasText: 'the bread and the cheese' }).waitFor();
   await row(page, 'No.').locator('.detail', { hasText: '17' }).waitFor();
+  // The editor's plain rows are 44 points high, as on the phone.
+  for (const name of ['Date', 'No.']) {
+    assert.equal(Math.round((await row(page, name).boundingBox()).height), 44, `the ${name} row`);
+  }
   await navButton(page, 'Back').click();
   await title(page, 'Checking');
   await page.waitForFunction(() => document.querySelector('.networth.bottom .amount')?.textContent === '$947.50');

@@ -22,6 +22,14 @@ TEST(Localization, TheCurrentLanguagesTableIsUsed) {
     EXPECT_EQ(L("No such text"), "No such text");  // missing entries stay English
 }
 
+TEST(Localization, AWordWithTwoSensesHasAnEntryForEach) {
+    EXPECT_EQ(L("Security", "investment"), "Security");  // English shows the word itself
+    test::ScopedLocale german("de_DE");
+    EXPECT_EQ(L("Security"), "Sicherheit");
+    EXPECT_EQ(L("Security", "investment"), "Wertpapier");
+    EXPECT_EQ(L("Shares", "no such sense"), "Shares");  // a sense without an entry stays English
+}
+
 TEST(Localization, ParsesCommentsEscapesAndUnicode) {
     auto table = Localization::parseStringsTable(
         "/* header */\n"

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The German strings table against the texts the program shows: every text
-written as L("...") in the C++ code has an entry, every entry keeps the
+written as L("...") in the C++ code has an entry (L("word", "sense")
+as "word|sense"), every entry keeps the
 placeholders of its English key, and no key is written twice (the table
 would answer the first and hide the second).
 
@@ -23,8 +24,12 @@ def program_texts():
     for folder in ('Classes', 'Platform', 'tools'):
         for path in sorted(glob.glob(os.path.join(ROOT, folder, '**', '*.[ch]*'), recursive=True)):
             with open(path, encoding='utf-8') as source:
-                for match in re.finditer(r'\bL\(' + QUOTED + r'\)', source.read()):
+                text = source.read()
+                for match in re.finditer(r'\bL\(' + QUOTED + r'\)', text):
                     texts.setdefault(match.group(1), os.path.relpath(path, ROOT))
+                # L("Security", "investment") is looked up as "Security|investment".
+                for match in re.finditer(r'\bL\(' + QUOTED + r',\s*' + QUOTED + r'\)', text):
+                    texts.setdefault(match.group(1) + '|' + match.group(2), os.path.relpath(path, ROOT))
     return texts
 
 

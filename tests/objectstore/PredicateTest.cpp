@@ -323,6 +323,30 @@ TEST_F(PredicateTest, FetchesLearnWhichToOneKeyIsPinnedToAnObject) {
     EXPECT_EQ(terms("uuid == %@", {"TL-A-1"}), "");
 }
 
+TEST_F(PredicateTest, FetchesLearnWhichTextAKeyMustContain) {
+    ManagedObject* cash = insert("Account", {{"name", "Cash"}});
+    auto terms = [](const char* format, const std::vector<Value>& arguments) {
+        std::string text;
+        for (const auto& term : parsed(format, arguments)->keyContainsTextTerms()) {
+            text += (text.empty() ? "" : ", ") + term.key + " contains[" + (term.foldCase ? "c" : "") +
+                    (term.foldDiacritics ? "d" : "") + "] " + term.text;
+        }
+        return text;
+    };
+    EXPECT_EQ(terms("(account == %@) AND (searchString contains[cd] %@)", {cash, "Café"}),
+              "searchString contains[cd] Café");
+    EXPECT_EQ(terms("name contains 'Ca' AND (memo contains[c] 'rent' AND type == 1)", {}),
+              "name contains[] Ca, memo contains[c] rent");
+    // Nothing every match must satisfy: an OR, a NOT, a key path, a text on
+    // the left, another operator.
+    EXPECT_EQ(terms("name contains 'a' OR type == 1", {}), "");
+    EXPECT_EQ(terms("NOT name contains 'a'", {}), "");
+    EXPECT_EQ(terms("account.name contains 'a'", {}), "");
+    EXPECT_EQ(terms("'Cash' contains name", {}), "");
+    EXPECT_EQ(terms("name beginswith 'Ca'", {}), "");
+    EXPECT_EQ(terms("name contains %@", {cash}), "") << "an object is no text";
+}
+
 // --------------------------------------------------------------- evaluation
 
 TEST_F(PredicateTest, AccountListsLeaveOutHiddenAccountsAndNilTypesStayIn) {

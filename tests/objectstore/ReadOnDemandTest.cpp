@@ -44,6 +44,7 @@ class CountingStore : public PersistentStore {
 public:
     CountingStore(std::unique_ptr<SqliteStore> inner, std::map<std::string, int>& counts)
         : inner_(std::move(inner)), counts_(counts) {}
+    static inline int reads = 0;  // the reads on demand asked of any counting store
     bool load(StoreLoadSink& sink, std::string* error) override {
         CountingSink counting(sink, counts_);
         return inner_->load(counting, error);
@@ -54,6 +55,7 @@ public:
         return inner_->loadDeferring(counting, roots, error);
     }
     bool loadRows(const StoreRowQuery& query, StoreLoadSink& sink, std::string* error) override {
+        ++reads;
         CountingSink counting(sink, counts_);
         return inner_->loadRows(query, counting, error);
     }
@@ -278,11 +280,15 @@ TEST_F(ReadOnDemandTest, ASearchPageReadsTheAccountsRowsOnlyUntilItHasItsMatches
         }
         return out;
     };
-    // "cafe" finds "Café Latte" and "cafe au lait", newest first.
+    // "cafe" finds "Café Latte" and "cafe au lait", newest first; the store
+    // hands over only the rows that contain the text, folded as the
+    // predicate folds it.
+    EXPECT_EQ(search("tea", 25), "");
+    EXPECT_EQ(counts["Transaction"], 0) << "no row contains it: none is read";
     EXPECT_EQ(search("cafe", 25), "-42.5 -7.25");
+    EXPECT_EQ(counts["Transaction"], 2) << "the transfer to savings is not read";
     EXPECT_EQ(search("CAFÉ", 1), "-42.5");
     EXPECT_EQ(search("savings", 25), "-100");
-    EXPECT_EQ(search("tea", 25), "");
 
     // An unsaved edit of the text counts at once.
     Value listed = checking->valueForKey("transactions");  // reads the set now
@@ -315,6 +321,76 @@ TEST_F(ReadOnDemandTest, ASearchPageBeforeAnySetIsReadSeesUnsavedEditsToo) {
     EXPECT_EQ(context->executeFetchRequest(request).at(0), espresso);
     request.fetchLimit = 5;
     EXPECT_EQ(context->executeFetchRequest(request).size(), 2U);
+}
+
+TEST_F(ReadOnDemandTest, ADateRangeReadsOnlyItsDaysRowsAndSeesUnsavedChanges) {
+    auto context = open(true);
+    auto within = [&](int fromDay, int toDay, size_t limit = 0) {
+        FetchRequest request;
+        request.entityName = "Transaction";
+        request.predicate = Predicate::parse("transactionDate >= %@ AND transactionDate <= %@",
+                                             {Value(test::localDate(2026, 1, fromDay)), Value(test::localDate(2026, 1, toDay))});
+        request.sortDescriptors = {{"transactionDate", false}};
+        request.fetchLimit = limit;
+        std::string out;
+        for (const ManagedObject* object : context->executeFetchRequest(request)) {
+            out += (out.empty() ? "" : " ") + object->valueForKey("totalamount").description();
+        }
+        return out;
+    };
+    // Jan 2 and 3: two rows read, not the transfer of Jan 1 nor Savings'.
+    EXPECT_EQ(within(2, 3), "-42.5 -7.25");
+    EXPECT_EQ(counts["Transaction"], 2);
+    EXPECT_EQ(within(1, 3, 1), "-42.5") << "the newest, with a limit";
+    EXPECT_EQ(within(4, 31), "");
+
+    // Moved out of the range, a new one in it, one deleted: all unsaved.
+    ManagedObject* latte = fetch(*context, "Transaction", "totalamount == -42.5").at(0);
+    latte->setValueForKey(Value(test::localDate(2026, 1, 10)), "transactionDate");
+    ManagedObject* tea = insert(*context, "Transaction", {{"totalamount", Value(D("-2.40"))}});
+    tea->setValueForKey(Value(test::localDate(2026, 1, 2)), "transactionDate");
+    EXPECT_EQ(within(2, 3), "-7.25 -2.4");
+    EXPECT_EQ(within(4, 31), "-42.5");
+    context->deleteObject(fetch(*context, "Transaction", "totalamount == -7.25").at(0));
+    EXPECT_EQ(within(1, 3), "-2.4 -100");
+
+    context->rollback();
+    EXPECT_EQ(within(1, 3), "-42.5 -7.25 -100");
+}
+
+TEST_F(ReadOnDemandTest, TheSetsOfManyOwnersAreReadInOneReadWithTheirUnsavedChanges) {
+    auto context = open(true);
+    std::vector<ManagedObject*> days = fetch(*context, "Transaction", "transactionDate >= %@",
+                                             {Value(test::localDate(2026, 1, 1))});
+    ASSERT_EQ(days.size(), 3U);
+    auto splitAmounts = [](const ManagedObject* transaction) {
+        std::string out;
+        Value splits = transaction->valueForKey("splits");
+        for (const ManagedObject* split : *splits.asObjects()) {
+            out += (out.empty() ? "" : " ") + split->valueForKey("amount").description();
+        }
+        return out;
+    };
+    ManagedObject* latte = fetch(*context, "Transaction", "totalamount == -42.5").at(0);
+    ManagedObject* transfer = fetch(*context, "Transaction", "totalamount == -100").at(0);
+    // Unsaved: a second split for the latte.
+    insert(*context, "Split", {{"amount", Value(D("-0.50"))}, {"transaction", Value(latte)}});
+
+    int readsBefore = CountingStore::reads;
+    context->prefetchToMany(days, "splits");
+    EXPECT_EQ(CountingStore::reads, readsBefore + 1) << "one read for the three sets";
+    EXPECT_EQ(counts["Split"], 3);
+    EXPECT_EQ(splitAmounts(latte), "-42.5 -0.5");
+    EXPECT_EQ(splitAmounts(transfer), "-100");
+    context->prefetchToMany(days, "splits");
+    EXPECT_EQ(CountingStore::reads, readsBefore + 1) << "sets read already are left";
+    EXPECT_EQ(counts["Split"], 3);
+
+    // The same sets as a whole load gives, once the unsaved split is gone.
+    context->rollback();
+    for (ManagedObject* transaction : days) transaction->valueForKey("splits");
+    fetch(*context, "Split");
+    EXPECT_EQ(test::dumpContext(*context), wholeDump);
 }
 
 TEST_F(ReadOnDemandTest, DeletingAnAccountCascadesThroughRowsNeverRead) {
@@ -466,6 +542,34 @@ TEST_F(ReadOnDemandTest, TheOrderedIndexIsAddedAtOpenAndAReadOnlyFileOpensWithou
     EXPECT_EQ(indexes(), "ZTRANSACTION_ZACCOUNT_ZTRANSACTIONDATE_INDEX");
     // A file with the index is still one any copy of this model accepts.
     EXPECT_TRUE(SqliteStore::checkStoreFile(path, *test::ledgerModel(), &error)) << error;
+
+    // With an index of the dates alone too, a register page and a month's
+    // rows are each searched through their index, never scanned.
+    options.orderedIndexes.push_back({"Transaction", "", "transactionDate"});
+    auto store = SqliteStore::open(path, test::ledgerModel(), &error, options);
+    ASSERT_TRUE(store) << error;
+    EXPECT_EQ(indexes(), "ZTRANSACTION_ZACCOUNT_ZTRANSACTIONDATE_INDEXZTRANSACTION_ZTRANSACTIONDATE_INDEX");
+    const EntityDescription* transaction = test::ledgerModel()->entityNamed("Transaction");
+    const AttributeDescription* date = transaction->attributeNamed("transactionDate");
+    StoreRowQuery page;
+    page.kind = StoreRowQuery::Kind::ForeignKey;
+    page.root = transaction;
+    page.keys = {1};
+    page.toOne = transaction->relationshipNamed("account");
+    page.orderBy = {{date, false}};
+    page.limit = 25;
+    EXPECT_NE(store->queryPlan(page).find("USING INDEX ZTRANSACTION_ZACCOUNT_ZTRANSACTIONDATE_INDEX"), std::string::npos)
+        << store->queryPlan(page);
+    page.contains = {{transaction->attributeNamed("searchString"), "café", true, true}};
+    EXPECT_NE(store->queryPlan(page).find("USING INDEX ZTRANSACTION_ZACCOUNT_ZTRANSACTIONDATE_INDEX"), std::string::npos)
+        << store->queryPlan(page);
+    StoreRowQuery month;
+    month.kind = StoreRowQuery::Kind::Matching;
+    month.root = transaction;
+    month.bounds = {{date, Value(test::localDate(2026, 1, 1)), true, true}, {date, Value(test::localDate(2026, 1, 31)), false, true}};
+    EXPECT_NE(store->queryPlan(month).find("USING INDEX ZTRANSACTION_ZTRANSACTIONDATE_INDEX"), std::string::npos)
+        << store->queryPlan(month);
+    store.reset();
 
     options.orderedIndexes = {{"Transaction", "account", "nothing"}};
     EXPECT_FALSE(SqliteStore::open(path, test::ledgerModel(), &error, options));

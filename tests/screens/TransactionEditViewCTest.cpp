@@ -65,10 +65,15 @@ protected:
         }
         return out;
     }
-    // The height a row is drawn with; 0 for the table's standard row.
+    // The height a row is drawn with: its own, else the table's; 0 for the
+    // page's standard row.
     double height(const SceneNode& rendered, int row) {
         const SceneNode* node = rendered.find("row:0:" + std::to_string(row));
         const auto* value = node != nullptr ? node->property("height") : nullptr;
+        if (value == nullptr) {
+            const SceneNode* table = rendered.find("table");
+            value = table != nullptr ? table->property("rowHeight") : nullptr;
+        }
         return value != nullptr ? std::get<double>(*value) : 0;
     }
     // The rows drawn as newly inserted, with their animation.
@@ -206,12 +211,14 @@ TEST_F(TransactionEditViewCTest, TheAmountRowIsTallWithItsSmallLabelAndTheNotesG
 
     open(lunch, 0);
     SceneNode shown = app().render();
-    EXPECT_EQ(height(shown, 0), 0) << "no small label: the standard 44";
     EXPECT_EQ(rows(), "-$30.00; Food [$30.00]; Date [Mar 15, 2011]; Notes [with Ann\nand Bob\nat the harbour]");
+    for (int row : {0, 1, 2}) EXPECT_EQ(height(shown, row), 44) << "no small label: the standard 44, row " << row;
     EXPECT_EQ(height(shown, 3), 19 * 3 + 42);
 
     tap("nav:right");
-    EXPECT_EQ(height(app().render(), 5), 99);
+    SceneNode editing = app().render();
+    EXPECT_EQ(height(editing, 5), 99);
+    EXPECT_EQ(height(editing, 4), 44) << "the number field's row";
     type("field:0:5", "");
     EXPECT_EQ(height(app().render(), 5), 61) << "an empty text view keeps one line";
     type("field:0:5", R"(one\ntwo)");  // JSON: a line break

@@ -32,8 +32,9 @@ const Color kNegative{184 / 255.0, 62 / 255.0, 68 / 255.0};
 const Color kPositive{123 / 255.0, 157 / 255.0, 74 / 255.0};
 const Color kPlaceholder{0.6, 0.6, 0.6};
 
-// Row heights in points: the amount with its small label under it, and the
-// notes, which grow by a line's height per line of text.
+// Row heights in points: every row 44, the amount with its small label under
+// it 88, and the notes, which grow by a line's height per line of text.
+constexpr double kRowHeight = 44;
 constexpr double kAmountWithLabelHeight = 88;
 constexpr double kNotesLineHeight = 19;
 constexpr double kNotesPadding = 42;
@@ -94,6 +95,7 @@ std::string TransactionEditViewC::amountText(const Decimal& amount) const {
 
 void TransactionEditViewC::viewDidLoad() {
     IconCDViewC::viewDidLoad();
+    tableView().rowHeight = kRowHeight;
     isDeletable = true;
     if (transaction != nullptr) {
         if (transaction->splits().toVector().empty()) insertSplit(transaction);
@@ -314,7 +316,7 @@ std::shared_ptr<TableViewCell> TransactionEditViewC::investmentCell(Row kind) {
     auto amount = [&](const std::optional<Decimal>& value) { return value ? amountText(*value) : std::string(); };
     switch (kind) {
         case Row::Security: {
-            cell->textLabel().text = L("Security");
+            cell->textLabel().text = L("Security", "investment");
             TLSecurity* security = investment != nullptr ? investment->security() : nullptr;
             std::string name = security != nullptr ? security->name().value_or("") : "";
             cell->detailTextLabel().text = name.empty() ? L("Name") : name;
