@@ -27,12 +27,16 @@ public:
 
     explicit RowReader(ManagedObjectContext::Impl& impl) : impl_(impl) {}
 
+    // A row whose object exists is left alone: its values are not even read.
+    bool knowsRow(const EntityDescription& entity, int64_t primaryKey) override {
+        ManagedObject* known = impl_.find(entity.rootEntity(), primaryKey);
+        if (known != nullptr && firstQuery_) rows_.push_back(known);
+        return known != nullptr;
+    }
+
     bool loadRow(const EntityDescription& entity, int64_t primaryKey, std::vector<Value> values,
                  std::string* error) override {
-        if (ManagedObject* known = impl_.find(entity.rootEntity(), primaryKey)) {
-            if (firstQuery_) rows_.push_back(known);
-            return true;
-        }
+        if (knowsRow(entity, primaryKey)) return true;
         auto object = impl_.objectFromRow(entity, primaryKey, values, keys_, error);
         if (object == nullptr) return false;
         object->unreadSets_ = impl_.unreadSetsOf(entity, true);

@@ -30,6 +30,14 @@ public:
                          std::string* error) = 0;
     virtual bool loadPair(const RelationshipDescription& relationship, int64_t ownerKey, int64_t targetKey,
                           std::string* error) = 0;
+    // Asked before a row's values are read: true when the sink holds that
+    // row already, and the store then neither reads its values nor calls
+    // loadRow for it.
+    virtual bool knowsRow(const EntityDescription& entity, int64_t primaryKey) {
+        (void)entity;
+        (void)primaryKey;
+        return false;
+    }
     // A table left unread by loadDeferring: its largest primary key (0 when
     // it is empty), so new rows get keys never used before.
     virtual void deferredTable(const EntityDescription& root, int64_t largestKey) {
@@ -46,7 +54,8 @@ public:
 // text (the stored text and `text` folded alike by foldText with the term's
 // options; a row without text left out), and whose attributes lie within the
 // bounds (a row without the value left out); skipping and the limit count
-// the rows kept.
+// the rows kept. A store may hand over the rows of such a read that its
+// sink does not know (knowsRow) after those it knows, in key order.
 struct StoreRowQuery {
     struct Order {
         const AttributeDescription* attribute;  // a date, integer, boolean or double

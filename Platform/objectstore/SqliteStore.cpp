@@ -17,7 +17,6 @@
 #include "Platform/objectstore/ManagedObject.h"
 #include "Platform/objectstore/ObjectStoreAccess.h"
 #include "Platform/objectstore/SqliteStoreInternal.h"
-#include "Platform/objectstore/TextFolding.h"
 
 namespace tallo {
 
@@ -33,24 +32,6 @@ namespace {
 void harden(sqlite3* db) {
     sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-}
-
-// folded_contains(text, folded, options): whether `text`, folded as
-// `options` says (1 case, 2 diacritics; foldText), contains `folded`, which
-// the caller folded alike. Not text: false. The predicates' own test, so a
-// read narrowed by it keeps exactly the rows they would keep.
-void foldedContains(sqlite3_context* context, int, sqlite3_value** arguments) {
-    if (sqlite3_value_type(arguments[0]) != SQLITE_TEXT || sqlite3_value_type(arguments[1]) != SQLITE_TEXT) {
-        sqlite3_result_int(context, 0);
-        return;
-    }
-    auto text = [](sqlite3_value* value) {
-        return std::string_view(reinterpret_cast<const char*>(sqlite3_value_text(value)),
-                                static_cast<size_t>(sqlite3_value_bytes(value)));
-    };
-    int options = sqlite3_value_int(arguments[2]);
-    std::string folded = foldText(text(arguments[0]), (options & 1) != 0, (options & 2) != 0);
-    sqlite3_result_int(context, folded.find(text(arguments[1])) != std::string::npos ? 1 : 0);
 }
 
 }  // namespace
@@ -116,8 +97,7 @@ Connection openConnection(const std::string& path, int flags, std::string* error
     }
     sqlite3_extended_result_codes(raw, 1);
     harden(raw);
-    sqlite3_create_function(raw, "folded_contains", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
-                            foldedContains, nullptr, nullptr);
+    addReadFunctions(raw);
     return db;
 }
 
@@ -164,6 +144,7 @@ bool feedRows(sqlite3* db, const std::string& path, StoreLayout& layout, TableLa
                                        " in this model");
             }
         }
+        if (sink.knowsRow(*last->entity, primaryKey)) continue;
         std::vector<Value> values(static_cast<size_t>(last->entity->valueSlotCount()));
         for (const Field& field : last->fields) {
             std::string problem;
@@ -467,96 +448,22 @@ bool SqliteStore::runRowQuery(const StoreRowQuery& query, StoreLoadSink* sink, s
         }
         return true;
     }
-    // Rows naming one object through a to-one: the column of that to-one in
-    // the layout of the relationship's own entity (indexed).
-    bool byKey = query.kind == StoreRowQuery::Kind::ForeignKey || query.toOne != nullptr;
-    if (byKey && (query.toOne == nullptr || query.keys.empty())) {
-        return fail(error, path_ + ": a foreign-key read needs a to-one and a key");
-    }
-    std::vector<std::string> conditions;
-    if (byKey) {
-        auto entry = layout_->entityIndex.find(query.toOne->owner);
-        if (entry == layout_->entityIndex.end()) return fail(error, path_ + ": no table holds " + query.toOne->owner->name());
-        const Field* field = nullptr;
-        for (const Field& candidate : layout_->entities[entry->second].fields) {
-            if (candidate.toOne == query.toOne) field = &candidate;
-        }
-        if (field == nullptr) return fail(error, path_ + ": " + query.toOne->name + " has no column");
-        // Several owners at once: their keys as one JSON list.
-        conditions.push_back(quoted(table.columns[field->column].name) +
-                             (query.keys.size() == 1 ? " = ?1" : " IN (SELECT value FROM json_each(?1))"));
-    }
-    auto fieldOf = [&](const AttributeDescription* attribute) -> const Field* {
-        for (size_t index : table.entities) {
-            for (const Field& candidate : layout_->entities[index].fields) {
-                if (candidate.attribute == attribute) return &candidate;
-            }
-        }
-        return nullptr;
-    };
-    auto columnOf = [&](const AttributeDescription* attribute) -> const ColumnLayout* {
-        const Field* field = fieldOf(attribute);
-        return field != nullptr ? &table.columns[field->column] : nullptr;
-    };
-    auto isNumber = [](const ColumnLayout* column) {
-        return column != nullptr && column->storage != Storage::Text && column->storage != Storage::Blob;
-    };
-    // The order's columns, each an attribute of the table's entities stored
-    // as a number (text would sort by bytes, not as the context compares).
-    std::string order;
-    for (const StoreRowQuery::Order& by : query.orderBy) {
-        const ColumnLayout* column = columnOf(by.attribute);
-        if (!isNumber(column)) return fail(error, path_ + ": " + table.name + " cannot be ordered by " + by.attribute->name);
-        order += quoted(column->name) + (by.ascending ? " ASC, " : " DESC, ");
-    }
-    // Texts to contain, then bounds: parameters 4 and on.
-    int parameter = 4;
-    for (const StoreRowQuery::Contains& term : query.contains) {
-        const ColumnLayout* column = columnOf(term.attribute);
-        if (column == nullptr || column->storage != Storage::Text) {
-            return fail(error, path_ + ": " + table.name + " cannot search " + term.attribute->name);
-        }
-        conditions.push_back("folded_contains(" + quoted(column->name) + ", ?" + std::to_string(parameter) + ", ?" +
-                             std::to_string(parameter + 1) + ")");
-        parameter += 2;
-    }
-    for (const StoreRowQuery::Bound& bound : query.bounds) {
-        const ColumnLayout* column = columnOf(bound.attribute);
-        if (!isNumber(column)) return fail(error, path_ + ": " + table.name + " cannot bound " + bound.attribute->name);
-        std::string comparison = bound.lower ? (bound.inclusive ? " >= ?" : " > ?") : (bound.inclusive ? " <= ?" : " < ?");
-        conditions.push_back(quoted(column->name) + comparison + std::to_string(parameter++));
-    }
-    std::string where;
-    for (const std::string& condition : conditions) where += (where.empty() ? " WHERE " : " AND ") + condition;
-    std::string sql = selectColumns(table) + where + " ORDER BY " + order + quoted(kPrimaryKeyColumn) + " LIMIT ?2 OFFSET ?3";
+    std::string clauses, why;
+    if (!rowQueryClauses(*layout_, table, query, &clauses, &why)) return fail(error, path_ + ": " + why);
+    // Without a text to search, the conditions and the order are all in an
+    // index: the keys come from the index alone, and only the rows the sink
+    // does not hold yet are read from the table.
+    bool keysFirst = plan == nullptr && query.contains.empty();
+    std::string sql = (keysFirst ? "SELECT " + quoted(kPrimaryKeyColumn) + " FROM " + quoted(table.name) : selectColumns(table)) +
+                      clauses;
     // The plan is asked of a statement of its own, bound as the read would be.
     Statement explained;
     sqlite3_stmt* statement = plan != nullptr ? cached(db_, explained, "EXPLAIN QUERY PLAN " + sql, error)
                                               : cached(db_, table.selectWhere[sql], sql, error);
     if (statement == nullptr) return false;
-    if (byKey && query.keys.size() == 1) {
-        sqlite3_bind_int64(statement, 1, query.keys[0]);
-    } else if (byKey) {
-        std::string keys;
-        for (int64_t key : query.keys) keys += (keys.empty() ? "[" : ",") + std::to_string(key);
-        keys += "]";
-        sqlite3_bind_text(statement, 1, keys.data(), static_cast<int>(keys.size()), SQLITE_TRANSIENT);
-    }
-    sqlite3_bind_int64(statement, 2, query.limit == 0 ? -1 : static_cast<sqlite3_int64>(query.limit));
-    sqlite3_bind_int64(statement, 3, static_cast<sqlite3_int64>(query.offset));
-    parameter = 4;
-    for (const StoreRowQuery::Contains& term : query.contains) {
-        std::string folded = foldText(term.text, term.foldCase, term.foldDiacritics);
-        sqlite3_bind_text(statement, parameter, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_int(statement, parameter + 1, (term.foldCase ? 1 : 0) | (term.foldDiacritics ? 2 : 0));
-        parameter += 2;
-    }
-    for (const StoreRowQuery::Bound& bound : query.bounds) {
-        std::string problem;
-        if (bound.value.isNull() || !bindField(statement, parameter++, *fieldOf(bound.attribute), bound.value, &problem)) {
-            sqlite3_clear_bindings(statement);
-            return fail(error, path_ + ": " + bound.attribute->name + " cannot be bounded by " + bound.value.description());
-        }
+    if (!bindRowQuery(statement, *layout_, table, query, &why)) {
+        sqlite3_clear_bindings(statement);
+        return fail(error, path_ + ": " + why);
     }
     if (plan != nullptr) {
         // One line a step: its detail ("SEARCH ZTRANSACTION USING INDEX ...").
@@ -564,7 +471,26 @@ bool SqliteStore::runRowQuery(const StoreRowQuery& query, StoreLoadSink* sink, s
         while (sqlite3_step(statement) == SQLITE_ROW) *plan += columnText(statement, 3) + "\n";
         return true;
     }
-    return feedRows(db_, path_, *layout_, table, statement, *sink, error);
+    if (!keysFirst) return feedRows(db_, path_, *layout_, table, statement, *sink, error);
+    std::string unknown;
+    {
+        StatementUse use(statement);
+        int rc;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            int64_t key = sqlite3_column_int64(statement, 0);
+            if (!sink->knowsRow(*table.root, key)) unknown += (unknown.empty() ? "[" : ",") + std::to_string(key);
+        }
+        if (rc != SQLITE_DONE) return fail(error, path_ + ": reading " + table.name + ": " + sqliteMessage(db_));
+    }
+    if (unknown.empty()) return true;
+    unknown += "]";
+    sqlite3_stmt* rows = cached(db_, table.selectByKeys,
+                                selectColumns(table) + " WHERE " + quoted(kPrimaryKeyColumn) +
+                                    " IN (SELECT value FROM json_each(?1)) ORDER BY " + quoted(kPrimaryKeyColumn),
+                                error);
+    if (rows == nullptr) return false;
+    sqlite3_bind_text(rows, 1, unknown.data(), static_cast<int>(unknown.size()), SQLITE_TRANSIENT);
+    return feedRows(db_, path_, *layout_, table, rows, *sink, error);
 }
 
 bool SqliteStore::save(const StoreChanges& changes, std::string* error) {

@@ -6,6 +6,7 @@
 //                           migration, the read-only checks, creating a
 //                           store file
 //   SqliteStoreColumns.cpp  values in and out of columns
+//   SqliteStoreReads.cpp    the reads on demand by conditions
 //
 // Internal: only those SqliteStore*.cpp files include this header, which is
 // why it may include sqlite3.h. Everything else sees SqliteStore.h alone.
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "Platform/objectstore/Model.h"
+#include "Platform/objectstore/PersistentStore.h"
 #include "Platform/objectstore/SqliteStore.h"
 #include "Platform/objectstore/Value.h"
 
@@ -105,6 +107,7 @@ struct TableLayout {
     std::vector<size_t> entities;  // into StoreLayout::entities
     Statement select;
     Statement selectByKey;                      // one row by Z_PK
+    Statement selectByKeys;                     // rows by a JSON list of Z_PKs
     std::map<std::string, Statement> selectWhere;  // rows by a foreign-key column, by their SQL
     Statement remove;
 };
@@ -174,5 +177,20 @@ bool readField(sqlite3_stmt* statement, int column, const Field& field, Value* o
 // Binds `value` as the field's column type; false, with the reason in
 // `problem`, when the value is not of that type or out of its range.
 bool bindField(sqlite3_stmt* statement, int index, const Field& field, const Value& value, std::string* problem);
+
+// ---- the reads on demand by conditions (SqliteStoreReads.cpp) ----
+
+// Lets the connection's SQL ask folded_contains(text, folded, options): does
+// `text`, folded as `options` says (1 case, 2 diacritics), contain `folded`.
+void addReadFunctions(sqlite3* db);
+// What follows the table's SELECT in a foreign-key or matching read:
+// " WHERE ... ORDER BY ... LIMIT ?2 OFFSET ?3". False, with the reason in
+// `problem`, when the table cannot be read so (an order or bound on text).
+bool rowQueryClauses(const StoreLayout& layout, const TableLayout& table, const StoreRowQuery& query, std::string* clauses,
+                     std::string* problem);
+// Binds the parameters of those clauses; false when a bound is not a value
+// of its attribute's type.
+bool bindRowQuery(sqlite3_stmt* statement, const StoreLayout& layout, const TableLayout& table, const StoreRowQuery& query,
+                  std::string* problem);
 
 }  // namespace tallo::sqlite_store_detail

@@ -1,0 +1,147 @@
+// SqliteStore's reads on demand by conditions: the clauses of a foreign-key
+// or matching read (StoreRowQuery) after the table's SELECT, their
+// parameters, and the SQL function that searches folded text.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Platform/objectstore/PersistentStore.h"
+#include "Platform/objectstore/SqliteStoreInternal.h"
+#include "Platform/objectstore/TextFolding.h"
+
+namespace tallo::sqlite_store_detail {
+
+namespace {
+
+// folded_contains(text, folded, options): whether `text`, folded as
+// `options` says (1 case, 2 diacritics; foldText), contains `folded`, which
+// the caller folded alike. Not text: false. The predicates' own test, so a
+// read narrowed by it keeps exactly the rows they would keep.
+void foldedContains(sqlite3_context* context, int, sqlite3_value** arguments) {
+    if (sqlite3_value_type(arguments[0]) != SQLITE_TEXT || sqlite3_value_type(arguments[1]) != SQLITE_TEXT) {
+        sqlite3_result_int(context, 0);
+        return;
+    }
+    auto text = [](sqlite3_value* value) {
+        return std::string_view(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                                static_cast<size_t>(sqlite3_value_bytes(value)));
+    };
+    int options = sqlite3_value_int(arguments[2]);
+    std::string folded = foldText(text(arguments[0]), (options & 1) != 0, (options & 2) != 0);
+    sqlite3_result_int(context, folded.find(text(arguments[1])) != std::string::npos ? 1 : 0);
+}
+
+}  // namespace
+
+void addReadFunctions(sqlite3* db) {
+    sqlite3_create_function(db, "folded_contains", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                            foldedContains, nullptr, nullptr);
+}
+
+namespace {
+
+// The field of `attribute` among the fields of the table's entities.
+const Field* fieldOf(const StoreLayout& layout, const TableLayout& table, const AttributeDescription* attribute) {
+    for (size_t index : table.entities) {
+        for (const Field& candidate : layout.entities[index].fields) {
+            if (candidate.attribute == attribute) return &candidate;
+        }
+    }
+    return nullptr;
+}
+
+// A column SQLite compares and sorts as the context does: a number.
+const ColumnLayout* numberColumn(const StoreLayout& layout, const TableLayout& table, const AttributeDescription* attribute) {
+    const Field* field = fieldOf(layout, table, attribute);
+    if (field == nullptr) return nullptr;
+    const ColumnLayout& column = table.columns[field->column];
+    return column.storage == Storage::Text || column.storage == Storage::Blob ? nullptr : &column;
+}
+
+bool byForeignKey(const StoreRowQuery& query) {
+    return query.kind == StoreRowQuery::Kind::ForeignKey || query.toOne != nullptr;
+}
+
+}  // namespace
+
+// Parameters: ?1 the owner's key (or a JSON list of keys), ?2 the limit, ?3
+// the offset, then two a text to contain and one a bound.
+bool rowQueryClauses(const StoreLayout& layout, const TableLayout& table, const StoreRowQuery& query, std::string* clauses,
+                     std::string* problem) {
+    std::vector<std::string> conditions;
+    if (byForeignKey(query)) {
+        // Rows naming one object through a to-one: the column of that to-one
+        // in the layout of the relationship's own entity (indexed).
+        if (query.toOne == nullptr || query.keys.empty()) return fail(problem, "a foreign-key read needs a to-one and a key");
+        auto entry = layout.entityIndex.find(query.toOne->owner);
+        if (entry == layout.entityIndex.end()) return fail(problem, "no table holds " + query.toOne->owner->name());
+        const Field* field = nullptr;
+        for (const Field& candidate : layout.entities[entry->second].fields) {
+            if (candidate.toOne == query.toOne) field = &candidate;
+        }
+        if (field == nullptr) return fail(problem, query.toOne->name + " has no column");
+        // Several owners at once: their keys as one JSON list.
+        conditions.push_back(quoted(table.columns[field->column].name) +
+                             (query.keys.size() == 1 ? " = ?1" : " IN (SELECT value FROM json_each(?1))"));
+    }
+    // The order's columns, each an attribute of the table's entities stored
+    // as a number (text would sort by bytes, not as the context compares).
+    std::string order;
+    for (const StoreRowQuery::Order& by : query.orderBy) {
+        const ColumnLayout* column = numberColumn(layout, table, by.attribute);
+        if (column == nullptr) return fail(problem, table.name + " cannot be ordered by " + by.attribute->name);
+        order += quoted(column->name) + (by.ascending ? " ASC, " : " DESC, ");
+    }
+    int parameter = 4;
+    for (const StoreRowQuery::Contains& term : query.contains) {
+        const Field* field = fieldOf(layout, table, term.attribute);
+        if (field == nullptr || table.columns[field->column].storage != Storage::Text) {
+            return fail(problem, table.name + " cannot search " + term.attribute->name);
+        }
+        conditions.push_back("folded_contains(" + quoted(table.columns[field->column].name) + ", ?" +
+                             std::to_string(parameter) + ", ?" + std::to_string(parameter + 1) + ")");
+        parameter += 2;
+    }
+    for (const StoreRowQuery::Bound& bound : query.bounds) {
+        const ColumnLayout* column = numberColumn(layout, table, bound.attribute);
+        if (column == nullptr) return fail(problem, table.name + " cannot bound " + bound.attribute->name);
+        std::string comparison = bound.lower ? (bound.inclusive ? " >= ?" : " > ?") : (bound.inclusive ? " <= ?" : " < ?");
+        conditions.push_back(quoted(column->name) + comparison + std::to_string(parameter++));
+    }
+    std::string where;
+    for (const std::string& condition : conditions) where += (where.empty() ? " WHERE " : " AND ") + condition;
+    *clauses = where + " ORDER BY " + order + quoted(kPrimaryKeyColumn) + " LIMIT ?2 OFFSET ?3";
+    return true;
+}
+
+bool bindRowQuery(sqlite3_stmt* statement, const StoreLayout& layout, const TableLayout& table, const StoreRowQuery& query,
+                  std::string* problem) {
+    if (byForeignKey(query) && query.keys.size() == 1) {
+        sqlite3_bind_int64(statement, 1, query.keys[0]);
+    } else if (byForeignKey(query)) {
+        std::string keys;
+        for (int64_t key : query.keys) keys += (keys.empty() ? "[" : ",") + std::to_string(key);
+        keys += "]";
+        sqlite3_bind_text(statement, 1, keys.data(), static_cast<int>(keys.size()), SQLITE_TRANSIENT);
+    }
+    sqlite3_bind_int64(statement, 2, query.limit == 0 ? -1 : static_cast<sqlite3_int64>(query.limit));
+    sqlite3_bind_int64(statement, 3, static_cast<sqlite3_int64>(query.offset));
+    int parameter = 4;
+    for (const StoreRowQuery::Contains& term : query.contains) {
+        std::string folded = foldText(term.text, term.foldCase, term.foldDiacritics);
+        sqlite3_bind_text(statement, parameter, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int(statement, parameter + 1, (term.foldCase ? 1 : 0) | (term.foldDiacritics ? 2 : 0));
+        parameter += 2;
+    }
+    for (const StoreRowQuery::Bound& bound : query.bounds) {
+        const Field* field = fieldOf(layout, table, bound.attribute);
+        std::string why;
+        if (field == nullptr || bound.value.isNull() || !bindField(statement, parameter++, *field, bound.value, &why)) {
+            return fail(problem, bound.attribute->name + " cannot be bounded by " + bound.value.description());
+        }
+    }
+    return true;
+}
+
+}  // namespace tallo::sqlite_store_detail
