@@ -1006,7 +1006,11 @@ function connect() {
     const data = JSON.parse(message.data);
     if (data.type !== 'scene') return;
     if (pressing) heldScene = data.scene;
-    else draw(data.scene);
+    else {
+      // A scene held during the press is older than this one: never drawn after it.
+      heldScene = null;
+      draw(data.scene);
+    }
   };
   socket.onclose = () => {
     statusEl.hidden = false;

@@ -142,7 +142,13 @@ try {
   await page.locator('.row input.field').click();
   await page.keyboard.type('17');
   await page.waitForFunction(() => document.activeElement?.matches('input.field') && document.activeElement.value === '17');
-  // Done takes the editing rows out: they fold away where they stood, then go.
+  // Done takes the editing rows out: they fold away where they stood, then
+  // go. Typing ends first: the end of typing redraws the whole list, and
+  // handled together with Done (a busy machine) it would leave nothing to
+  // fold.
+  await page.evaluate(() => document.activeElement.blur());
+  await settle(page);
+  await page.waitForTimeout(500);
   await page.evaluate(() => {
     window.leftRows = [];
     new MutationObserver((records) => {
