@@ -195,15 +195,14 @@ sqlite3* openBare() {
     return db;
 }
 
-// Runs `sql` with the first account's key bound, stepping through every row.
-void runBareAccountQuery(benchmark::State& state, const char* sql) {
-    useBook(static_cast<size_t>(state.range(0)));
-    int64_t account = firstAccount()->primaryKey();
+// Runs `sql` with its parameters bound by `bind`, stepping through every row.
+template <typename Bind>
+void runBareQuery(benchmark::State& state, const char* sql, const Bind& bind) {
     sqlite3* db = openBare();
     sqlite3_stmt* query = nullptr;
     sqlite3_prepare_v2(db, sql, -1, &query, nullptr);
     for (auto _ : state) {
-        sqlite3_bind_int64(query, 1, account);
+        bind(query);
         int rows = 0;
         while (sqlite3_step(query) == SQLITE_ROW) ++rows;
         sqlite3_reset(query);
@@ -211,6 +210,13 @@ void runBareAccountQuery(benchmark::State& state, const char* sql) {
     }
     sqlite3_finalize(query);
     sqlite3_close(db);
+}
+
+// Runs `sql` with the first account's key bound.
+void runBareAccountQuery(benchmark::State& state, const char* sql) {
+    useBook(static_cast<size_t>(state.range(0)));
+    int64_t account = firstAccount()->primaryKey();
+    runBareQuery(state, sql, [account](sqlite3_stmt* query) { sqlite3_bind_int64(query, 1, account); });
 }
 
 void RegisterPageBare(benchmark::State& state) {
@@ -267,22 +273,13 @@ void CategoryMonthBare(benchmark::State& state) {
     useBook(static_cast<size_t>(state.range(0)));
     TLTimeInterval month;
     month.setMonthIntervalFromYear(2010, 2);
-    sqlite3* db = openBare();
-    sqlite3_stmt* query = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT * FROM ZTRANSACTION t CROSS JOIN ZSPLIT s ON s.ZTRANSACTION = t.Z_PK "
-                       "WHERE t.ZTRANSACTIONDATE >= ? AND t.ZTRANSACTIONDATE <= ?",
-                       -1, &query, nullptr);
-    for (auto _ : state) {
-        sqlite3_bind_double(query, 1, month.startDate().timeIntervalSince1970());
-        sqlite3_bind_double(query, 2, month.endDate()->timeIntervalSince1970());
-        int rows = 0;
-        while (sqlite3_step(query) == SQLITE_ROW) ++rows;
-        sqlite3_reset(query);
-        benchmark::DoNotOptimize(rows);
-    }
-    sqlite3_finalize(query);
-    sqlite3_close(db);
+    runBareQuery(state,
+                 "SELECT * FROM ZTRANSACTION t CROSS JOIN ZSPLIT s ON s.ZTRANSACTION = t.Z_PK "
+                 "WHERE t.ZTRANSACTIONDATE >= ? AND t.ZTRANSACTIONDATE <= ?",
+                 [&month](sqlite3_stmt* query) {
+                     sqlite3_bind_double(query, 1, month.startDate().timeIntervalSince1970());
+                     sqlite3_bind_double(query, 2, month.endDate()->timeIntervalSince1970());
+                 });
 }
 
 // ---------------------------------------------------------------- saves

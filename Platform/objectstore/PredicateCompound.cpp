@@ -47,34 +47,34 @@ std::string CompoundPredicate::description() const {
     return text;
 }
 
-std::vector<Predicate::KeyEqualsObject> CompoundPredicate::keyEqualsObjectTerms() const {
-    if (kind_ != Kind::And) return {};
-    std::vector<KeyEqualsObject> terms;
-    for (const auto& node : children_) {
-        for (KeyEqualsObject term : node->keyEqualsObjectTerms()) {
-            term.isWholePredicate = false;  // other conditions stand beside it
-            terms.push_back(term);
-        }
+namespace {
+
+// The terms every child of an AND gives (an OR or a NOT gives none: no one
+// term holds for every object it accepts).
+template <typename Term, typename Children>
+std::vector<Term> termsOfAll(bool isAnd, const Children& children, std::vector<Term> (Predicate::*termsOf)() const) {
+    std::vector<Term> terms;
+    if (!isAnd) return terms;
+    for (const auto& node : children) {
+        for (Term& term : ((*node).*termsOf)()) terms.push_back(std::move(term));
     }
+    return terms;
+}
+
+}  // namespace
+
+std::vector<Predicate::KeyEqualsObject> CompoundPredicate::keyEqualsObjectTerms() const {
+    std::vector<KeyEqualsObject> terms = termsOfAll(kind_ == Kind::And, children_, &Predicate::keyEqualsObjectTerms);
+    for (KeyEqualsObject& term : terms) term.isWholePredicate = false;  // other conditions stand beside it
     return terms;
 }
 
 std::vector<Predicate::KeyContainsText> CompoundPredicate::keyContainsTextTerms() const {
-    if (kind_ != Kind::And) return {};
-    std::vector<KeyContainsText> terms;
-    for (const auto& node : children_) {
-        for (KeyContainsText& term : node->keyContainsTextTerms()) terms.push_back(std::move(term));
-    }
-    return terms;
+    return termsOfAll(kind_ == Kind::And, children_, &Predicate::keyContainsTextTerms);
 }
 
 std::vector<Predicate::KeyBound> CompoundPredicate::keyBoundTerms() const {
-    if (kind_ != Kind::And) return {};
-    std::vector<KeyBound> terms;
-    for (const auto& node : children_) {
-        for (KeyBound& term : node->keyBoundTerms()) terms.push_back(std::move(term));
-    }
-    return terms;
+    return termsOfAll(kind_ == Kind::And, children_, &Predicate::keyBoundTerms);
 }
 
 }  // namespace tallo::predicate

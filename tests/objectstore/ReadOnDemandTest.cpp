@@ -134,9 +134,14 @@ protected:
 
     // The newest `limit` of an account's transactions, as a register asks.
     static std::string page(ManagedObjectContext& context, ManagedObject* owner, size_t limit) {
+        return newestFirst(context, Predicate::parse("account == %@", {Value(owner)}), limit);
+    }
+    // The totals of the transactions `predicate` finds, newest first, at
+    // most `limit` of them (0: all).
+    static std::string newestFirst(ManagedObjectContext& context, std::shared_ptr<const Predicate> predicate, size_t limit) {
         FetchRequest request;
         request.entityName = "Transaction";
-        request.predicate = Predicate::parse("account == %@", {Value(owner)});
+        request.predicate = std::move(predicate);
         request.sortDescriptors = {{"transactionDate", false}};
         request.fetchLimit = limit;
         std::string out;
@@ -271,16 +276,9 @@ TEST_F(ReadOnDemandTest, ASearchPageReadsTheAccountsRowsOnlyUntilItHasItsMatches
     auto context = open(true);
     ManagedObject* checking = account(*context, "Checking");
     auto search = [&](const char* text, size_t limit) {
-        FetchRequest request;
-        request.entityName = "Transaction";
-        request.predicate = Predicate::parse("(account == %@) AND (searchString contains[cd] %@)", {Value(checking), Value(text)});
-        request.sortDescriptors = {{"transactionDate", false}};
-        request.fetchLimit = limit;
-        std::string out;
-        for (const ManagedObject* object : context->executeFetchRequest(request)) {
-            out += (out.empty() ? "" : " ") + object->valueForKey("totalamount").description();
-        }
-        return out;
+        return newestFirst(*context, Predicate::parse("(account == %@) AND (searchString contains[cd] %@)",
+                                                      {Value(checking), Value(text)}),
+                           limit);
     };
     // "cafe" finds "Café Latte" and "cafe au lait", newest first; the store
     // hands over only the rows that contain the text, folded as the
@@ -328,17 +326,10 @@ TEST_F(ReadOnDemandTest, ASearchPageBeforeAnySetIsReadSeesUnsavedEditsToo) {
 TEST_F(ReadOnDemandTest, ADateRangeReadsOnlyItsDaysRowsAndSeesUnsavedChanges) {
     auto context = open(true);
     auto within = [&](int fromDay, int toDay, size_t limit = 0) {
-        FetchRequest request;
-        request.entityName = "Transaction";
-        request.predicate = Predicate::parse("transactionDate >= %@ AND transactionDate <= %@",
-                                             {Value(test::localDate(2026, 1, fromDay)), Value(test::localDate(2026, 1, toDay))});
-        request.sortDescriptors = {{"transactionDate", false}};
-        request.fetchLimit = limit;
-        std::string out;
-        for (const ManagedObject* object : context->executeFetchRequest(request)) {
-            out += (out.empty() ? "" : " ") + object->valueForKey("totalamount").description();
-        }
-        return out;
+        return newestFirst(*context,
+                           Predicate::parse("transactionDate >= %@ AND transactionDate <= %@",
+                                            {Value(test::localDate(2026, 1, fromDay)), Value(test::localDate(2026, 1, toDay))}),
+                           limit);
     };
     // Jan 2 and 3: two rows read, not the transfer of Jan 1 nor Savings'.
     EXPECT_EQ(within(2, 3), "-42.5 -7.25");
