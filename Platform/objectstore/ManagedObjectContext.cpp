@@ -188,6 +188,7 @@ void ManagedObjectContext::noteChange(ManagedObject* object) {
     ++changeGeneration_;
     if (impl_->loading) return;
     impl_->changedEntities.insert(&object->entity());
+    impl_->noteObject(*object);
     if (object->state_ == ManagedObject::State::Saved && object->snapshot_ == nullptr) {
         object->snapshot_ = std::make_unique<ManagedObject::Snapshot>(
             ManagedObject::Snapshot{object->values_, object->toOnes_, object->sets_, object->unreadSets_});
@@ -208,6 +209,7 @@ ManagedObject* ManagedObjectContext::insertNewObjectForEntityForName(std::string
     table.objects.emplace_hint(table.objects.end(), key, std::move(object));
     impl_->inserted.push_back(raw);
     impl_->changedEntities.insert(entity);
+    impl_->noteObject(*raw);
     raw->awakeFromInsert();
     return raw;
 }
@@ -219,6 +221,7 @@ void ManagedObjectContext::deleteObject(ManagedObject* object) {
     if (std::find(impl_->pendingDeletes.begin(), impl_->pendingDeletes.end(), object) != impl_->pendingDeletes.end()) return;
     impl_->pendingDeletes.push_back(object);
     impl_->changedEntities.insert(&object->entity());
+    impl_->noteObject(*object);
 }
 
 void ManagedObjectContext::processPendingChanges() {
@@ -364,6 +367,7 @@ void ManagedObjectContext::rollback() {
     impl_->pendingDeletes.clear();
     for (ManagedObject* object : impl_->changed) {
         impl_->changedEntities.insert(&object->entity());
+        impl_->noteObject(*object);
         object->values_ = std::move(object->snapshot_->values);
         object->toOnes_ = std::move(object->snapshot_->toOnes);
         object->sets_ = std::move(object->snapshot_->sets);
@@ -371,8 +375,14 @@ void ManagedObjectContext::rollback() {
         object->snapshot_.reset();
         object->deleted_ = false;
     }
-    for (ManagedObject* object : impl_->deleted) object->deleted_ = false;
-    for (ManagedObject* object : impl_->inserted) impl_->changedEntities.insert(&object->entity());
+    for (ManagedObject* object : impl_->deleted) {
+        object->deleted_ = false;
+        impl_->noteObject(*object);
+    }
+    for (ManagedObject* object : impl_->inserted) {
+        impl_->changedEntities.insert(&object->entity());
+        impl_->noteObject(*object);
+    }
     std::vector<ManagedObject*> doomed = impl_->inserted;
     impl_->inserted.clear();
     impl_->changed.clear();
@@ -386,6 +396,7 @@ void ManagedObjectContext::rollback() {
 void ManagedObjectContext::reset() {
     ++changeGeneration_;
     for (auto& [root, table] : impl_->tables) impl_->changedEntities.insert(root);
+    impl_->changedEverything = true;
     std::string error;
     if (!load(&error)) InternalError::report("reloading the store failed: " + error);
     impl_->notify();
@@ -576,7 +587,25 @@ int ManagedObjectContext::addChangeListener(ChangeListener listener) {
     return token;
 }
 
-void ManagedObjectContext::removeChangeListener(int token) { impl_->listeners.erase(token); }
+int ManagedObjectContext::addChangeListener(ObjectChangeListener listener) {
+    int token = impl_->nextListener++;
+    impl_->objectListeners[token] = std::move(listener);
+    return token;
+}
+
+void ManagedObjectContext::removeChangeListener(int token) {
+    impl_->listeners.erase(token);
+    impl_->objectListeners.erase(token);
+    if (impl_->objectListeners.empty()) impl_->changedObjects.clear();
+}
+
+ManagedObject* ManagedObjectContext::registeredObject(const EntityDescription& root, int64_t primaryKey) const {
+    auto table = impl_->tables.find(&root);
+    if (table == impl_->tables.end()) return nullptr;
+    auto found = table->second.objects.find(primaryKey);
+    if (found == table->second.objects.end() || found->second->deleted_) return nullptr;
+    return found->second.get();
+}
 
 std::vector<ManagedObject*> ManagedObjectContext::allObjects() const {
     impl_->completeAllTables();

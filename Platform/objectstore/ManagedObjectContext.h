@@ -53,6 +53,22 @@ public:
     // Makes the object of an entity's class (the generated class registry).
     using ObjectFactory = std::function<std::unique_ptr<ManagedObject>(const EntityDescription&)>;
     using ChangeListener = std::function<void(const std::set<const EntityDescription*>& changedEntities)>;
+    // An object named by its table (root entity) and primary key: it may be
+    // gone (deleted, or an insert rolled back) by the time a listener hears of it.
+    struct ObjectKey {
+        const EntityDescription* root = nullptr;
+        int64_t primaryKey = 0;
+        auto operator<=>(const ObjectKey&) const = default;
+    };
+    // What one batch of changes touched: every object inserted, changed,
+    // deleted or put back by a rollback; `everything` when the store was
+    // read again (reset), and then `objects` says nothing.
+    struct Changes {
+        std::set<const EntityDescription*> entities;
+        std::set<ObjectKey> objects;
+        bool everything = false;
+    };
+    using ObjectChangeListener = std::function<void(const Changes& changes)>;
 
     // Without a store the context lives in memory only and save always succeeds.
     ManagedObjectContext(std::shared_ptr<const Model> model, ObjectFactory factory,
@@ -90,7 +106,13 @@ public:
     // Called after changes to objects of the named entities were processed,
     // saved or rolled back (fetched-results controllers refetch on it).
     int addChangeListener(ChangeListener listener);
+    // The same, naming the objects too (kept totals adjust for just those).
+    // Objects are collected only while such a listener exists.
+    int addChangeListener(ObjectChangeListener listener);
     void removeChangeListener(int token);
+    // The live object of the table of `root` with `primaryKey`, if the
+    // context holds it (nothing for a deleted object or a row never read).
+    ManagedObject* registeredObject(const EntityDescription& root, int64_t primaryKey) const;
 
     // Alive as long as the context: holders of a weak_ptr to it can tell
     // whether the context still exists before touching it.

@@ -52,6 +52,9 @@ struct ManagedObjectContext::Impl {
     std::vector<ManagedObject*> deleted;  // processed deletions
     std::set<const EntityDescription*> changedEntities;
     std::map<int, ChangeListener> listeners;
+    std::map<int, ObjectChangeListener> objectListeners;
+    std::set<ObjectKey> changedObjects;  // collected only for objectListeners
+    bool changedEverything = false;
     int nextListener = 1;
     bool loading = false;
     std::vector<std::string> onDemandNames;
@@ -164,13 +167,25 @@ struct ManagedObjectContext::Impl {
         return unread;
     }
 
+    void noteObject(const ManagedObject& object) {
+        if (!objectListeners.empty()) changedObjects.insert({object.entity().rootEntity(), object.primaryKey()});
+    }
+
     void notify() {
-        if (changedEntities.empty()) return;
-        std::set<const EntityDescription*> entities;
-        entities.swap(changedEntities);
+        if (changedEntities.empty() && changedObjects.empty() && !changedEverything) return;
+        Changes changes;
+        changes.entities.swap(changedEntities);
+        changes.objects.swap(changedObjects);
+        changes.everything = changedEverything;
+        changedEverything = false;
+        if (changes.everything) changes.objects.clear();
         auto copy = listeners;
         for (auto& [token, listener] : copy) {
-            if (listeners.count(token) != 0) listener(entities);
+            if (listeners.count(token) != 0 && !changes.entities.empty()) listener(changes.entities);
+        }
+        auto objectCopy = objectListeners;
+        for (auto& [token, listener] : objectCopy) {
+            if (objectListeners.count(token) != 0) listener(changes);
         }
     }
 };

@@ -2,6 +2,7 @@
 // category list shows them.
 
 #include "Classes/ledger/TLCategory.h"
+#include "Classes/ledger/TLCategoryTotals.h"
 #include "Classes/store/TLImageRecord.h"
 #include "Classes/schedules/TLScheduler.h"
 #include "tests/support/LedgerTestSupport.h"
@@ -46,6 +47,63 @@ TEST_F(CategoryTotalsTest, ANewDefaultCurrencyCountsOnceTheCacheIsCleared) {
     EXPECT_EQ(travel->getTotalAmount(), D("-30"));  // the cache still says dollars
     TLCurrencyCenter::sharedCenter().clearRatesCache();
     EXPECT_EQ(travel->getTotalAmount(), D("-15.0"));
+}
+
+// The kept totals after each change equal a count made afresh, and a change
+// of one split or one transaction rates only its own splits again.
+TEST_F(CategoryTotalsTest, KeptTotalsFollowEveryKindOfChangeRatingOnlyWhatItTouched) {
+    TLCategory* car = category("Car");
+    TLCategory* fuel = category("Fuel", car);
+    TLCategory* salary = category("Salary");
+    rate(eur, usd, "1.1");
+    TLCurrencyCenter::sharedCenter().clearRatesCache();
+    TLAccount* euros = account("Euros", eur);
+    TLTransaction* parking = transaction(checking, TLTransactionType::Expense, {"40"}, car);
+    TLTransaction* diesel = transaction(euros, TLTransactionType::Expense, {"10"}, fuel);
+    TLTransaction* pay = transaction(checking, TLTransactionType::Income, {"2500"}, salary);
+    db().save();
+
+    TLCategoryTotals totals;
+    auto shown = [&] {
+        std::string text;
+        for (TLCategory* c : {car, fuel, salary}) {
+            EXPECT_EQ(totals.totalOf(*c), c->getTotalAmount()) << *c->name();
+            text += *c->name() + " " + totals.totalOf(*c).toString() + "; ";
+        }
+        return text;
+    };
+    EXPECT_EQ(shown(), "Car -51; Fuel -11; Salary 2500; ");
+    EXPECT_EQ(totals.splitsRated(), 3u);
+
+    TLSplit* parked = *parking->splits().begin();
+    parked->changeAmountTo(D("45"));
+    EXPECT_EQ(shown(), "Car -56; Fuel -11; Salary 2500; ");
+    EXPECT_EQ(totals.splitsRated(), 4u) << "one split changed, one rated";
+
+    diesel->changeTypeTo(TLTransactionType::Income);  // a refund: the sign comes from the transaction
+    EXPECT_EQ(shown(), "Car -34; Fuel 11; Salary 2500; ");
+    EXPECT_EQ(totals.splitsRated(), 5u);
+
+    parked->changeCategoryTo(salary);
+    addSplit(pay, "0.01", fuel);
+    db().deleteObject(diesel);
+    EXPECT_EQ(shown(), "Car 0.01; Fuel 0.01; Salary 2455; ");
+    EXPECT_EQ(totals.splitsRated(), 8u) << "the moved split, the new one and the pay's first split (its transaction changed)";
+
+    db().rollback();
+    EXPECT_EQ(shown(), "Car -51; Fuel -11; Salary 2500; ");
+    EXPECT_EQ(totals.splitsRated(), 11u) << "the three splits back as they were";
+
+    // Deleting a subcategory leaves its splits without a category.
+    db().deleteObject(fuel);
+    EXPECT_EQ(totals.totalOf(*car), D("-40"));
+    EXPECT_EQ(totals.totalOf(*salary), D("2500"));
+    db().rollback();
+
+    // A new rate converts every foreign split again.
+    rate(eur, usd, "1.2");
+    TLCurrencyCenter::sharedCenter().clearRatesCache();
+    EXPECT_EQ(shown(), "Car -52; Fuel -12; Salary 2500; ");
 }
 
 TEST_F(CategoryTotalsTest, PicturesComeFromTheCategoryItsMasterOrItsName) {

@@ -234,5 +234,47 @@ TEST_F(ContextTest, ListenersHearWhichEntitiesChanged) {
     EXPECT_EQ(heard, (std::vector<std::string>{"Account ", "Account "}));
 }
 
+TEST_F(ContextTest, ObjectListenersHearEveryObjectABatchTouchedEvenOnceItIsGone) {
+    std::vector<std::string> heard;
+    int token = context.addChangeListener([&](const ManagedObjectContext::Changes& changes) {
+        std::string names = changes.everything ? "everything " : "";
+        for (const auto& key : changes.objects) names += key.root->name() + "#" + std::to_string(key.primaryKey) + " ";
+        heard.push_back(names);
+    });
+    ManagedObject* checking = insert("Account");
+    ManagedObject* rent = insert("Transaction", {{"account", checking}});
+    ManagedObject* split = insert("Split", {{"transaction", rent}, {"amount", D("950")}});
+    ASSERT_TRUE(context.save());
+    EXPECT_EQ(heard.back(), "Account#1 Transaction#1 Split#1 ");
+
+    split->setValueForKey(D("975"), "amount");
+    context.processPendingChanges();
+    split->setValueForKey(D("980"), "amount");  // changed again before the save: heard again
+    ASSERT_TRUE(context.save());
+    EXPECT_EQ(heard.size(), 3u);
+    EXPECT_EQ(heard[1], "Split#1 ");
+    EXPECT_EQ(heard[2], "Split#1 ");
+
+    // A deletion names what its rules took with it, which is then no longer held.
+    context.deleteObject(rent);
+    context.processPendingChanges();
+    EXPECT_EQ(heard.back(), "Account#1 Transaction#1 Split#1 ");
+    const EntityDescription& splits = *context.model().entityNamed("Split");
+    EXPECT_EQ(context.registeredObject(splits, 1), nullptr);
+    // Rolled back, the same objects are back and named again; so is an insert the rollback drops.
+    insert("Split");
+    context.rollback();
+    EXPECT_EQ(heard.back(), "Account#1 Transaction#1 Split#1 Split#2 ");
+    EXPECT_EQ(context.registeredObject(splits, 1), split);
+    EXPECT_EQ(context.registeredObject(splits, 2), nullptr);
+
+    context.reset();
+    EXPECT_EQ(heard.back(), "everything ");
+    context.removeChangeListener(token);
+    insert("Budget");
+    context.processPendingChanges();
+    EXPECT_EQ(heard.size(), 6u) << "a removed listener hears nothing";
+}
+
 }  // namespace
 }  // namespace tallo

@@ -26,7 +26,6 @@ CategoriesViewC::CategoriesViewC() {
     label2 = L("Press \"+\" to create your first category.");
     NotificationCenter::defaultCenter().addObserver(this, "gotNewDatabase", [this](const Notification&) {
         resetFetchedResultsControllerAfterSync();
-        amountsCache.clear();
     });
 }
 
@@ -51,19 +50,7 @@ void CategoriesViewC::viewWillAppear(bool animated) {
     reloadData();
 }
 
-Decimal CategoriesViewC::amountForCategory(TLCategory* category) {
-    // Money may have moved (or a sync replaced the store) since the totals
-    // were taken: then they are all taken again.
-    if (!amountsState_.isCurrent()) {
-        amountsCache.clear();
-        amountsState_ = TLStoreState::current();
-    }
-    std::string key = category->uuid().value_or("");
-    if (auto cached = amountsCache.find(key); cached != amountsCache.end()) return cached->second;
-    Decimal total = category->getTotalAmount();
-    amountsCache[key] = total;
-    return total;
-}
+Decimal CategoriesViewC::amountForCategory(TLCategory* category) { return totals_.totalOf(*category); }
 
 bool CategoriesViewC::searchDisplayControllerShouldReloadTableForSearchString(const std::string& text) {
     foundObjectsArray.clear();
@@ -123,7 +110,6 @@ TableViewCellEditingStyle CategoriesViewC::tableViewEditingStyleForRowAtIndexPat
 void CategoriesViewC::tableViewCommitDeleteForRowAtIndexPath(TableView&, IndexPath indexPath) {
     TLCategory* category = categoryAtIndexPath(indexPath);
     if (category == nullptr) return;
-    amountsCache.erase(category->uuid().value_or(""));
     deleteObject(category);
     TLGlobal::sharedGlobal().setShouldMissDeselect(true);
     performFetch();
@@ -152,7 +138,6 @@ void CategoriesViewC::createCategory() {
 void CategoriesViewC::startNewTransaction(TLCategory* category) {
     TLTransaction* transaction = NewTransactionFromPicture::fromCategory(category);
     if (transaction == nullptr) return;
-    amountsCache.erase(category->uuid().value_or(""));
     TLWizard::activeWizard().beginWithInitiator(this, TLWizard::Initiator::CategoryList, transaction);
 }
 
@@ -165,11 +150,6 @@ void CategoriesViewC::leftAction() {
 void CategoriesViewC::rightAction() {
     if (isEditing()) return done();
     createCategory();
-}
-
-void CategoriesViewC::cancel() {
-    amountsCache.clear();
-    TLSearchViewC::cancel();
 }
 
 bool CategoriesViewC::keyPressed(const std::string& key) {

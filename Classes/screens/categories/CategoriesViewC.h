@@ -12,16 +12,14 @@
 // (mode 0) with the total already known; tapping a picture starts a new
 // transaction in that category (NewTransactionFromPicture).
 //
-// Totals are kept in amountsCache (category uuid → total): computed when
-// first drawn, dropped for a deleted category, and all dropped once anything
-// in the store changed or a sync replaced it (money may have moved), so
-// coming back to an unchanged list costs no pass over the splits.
+// Totals come from a TLCategoryTotals the list keeps: the first drawing
+// rates every split once, and after a change only the splits it touched
+// are rated again.
 
-#include <map>
 #include <string>
 
+#include "Classes/ledger/TLCategoryTotals.h"
 #include "Classes/shell/TLSearchViewC.h"
-#include "Classes/store/TLStoreState.h"
 #include "Platform/foundation/Decimal.h"
 
 namespace tallo {
@@ -32,8 +30,7 @@ class CategoriesViewC : public TLSearchViewC {
 public:
     CategoriesViewC();
 
-    std::map<std::string, Decimal> amountsCache;
-    // The cached total of `category`, computed when missing.
+    // The total of `category` in the default currency, as the store holds it now.
     Decimal amountForCategory(TLCategory* category);
     // The category a row shows (nothing for "Create Category").
     TLCategory* categoryAtIndexPath(IndexPath indexPath);
@@ -54,7 +51,6 @@ public:
     void rightAction() override;
     // "+" typed outside the search field makes a new category, as the button does.
     bool keyPressed(const std::string& key) override;
-    void cancel() override;
 
     int numberOfSectionsInTableView(TableView&) override { return 1; }
     int tableViewNumberOfRowsInSection(TableView&, int section) override;
@@ -67,7 +63,7 @@ public:
 
 private:
     bool showsCreateRow() { return isEditing() && !isSearching(); }
-    TLStoreState amountsState_;  // what amountsCache was taken from
+    TLCategoryTotals totals_;
 };
 
 }  // namespace tallo
