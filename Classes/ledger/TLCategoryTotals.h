@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -27,6 +28,7 @@ namespace tallo {
 
 class TLCategory;
 class TLCurrency;
+class TLGlobalCurrencyRates;
 
 class TLCategoryTotals {
 public:
@@ -52,27 +54,34 @@ private:
     void follow(ManagedObjectContext& context);
     void forget();
     void rebuild(ManagedObjectContext& context);
+    // Every split's contribution from the saved rows, without objects; false
+    // when the context holds unsaved changes (the objects are read instead).
+    bool rateSavedRows(ManagedObjectContext& context, TLGlobalCurrencyRates& rates);
     void rateAgain(ManagedObjectContext& context);
     void take(int64_t split);
     void give(int64_t split, int64_t category, const Decimal& amount);
     bool ratesChanged();
+    bool codesChanged(ManagedObjectContext& context);
 
     ManagedObjectContext* context_ = nullptr;
     std::weak_ptr<void> contextAlive_;
     int listener_ = 0;
     const EntityDescription* splitTable_ = nullptr;
     const EntityDescription* transactionTable_ = nullptr;
+    const EntityDescription* currencyTable_ = nullptr;
 
     std::unordered_map<int64_t, Contribution> bySplit_;  // split → what it adds
     std::unordered_map<int64_t, Decimal> byCategory_;    // category → its own splits' sum
     std::set<int64_t> touchedSplits_;
     std::set<int64_t> touchedTransactions_;
+    std::set<int64_t> touchedCurrencies_;
     bool stale_ = true;  // everything is to be taken again
     uint64_t splitsRated_ = 0;
 
     // What the rated amounts were converted with.
     const TLCurrency* defaultCurrency_ = nullptr;
     std::map<std::string, Decimal> rates_;
+    std::map<int64_t, std::optional<std::string>> codes_;  // currency → its code
 };
 
 }  // namespace tallo

@@ -66,10 +66,12 @@ void TLTransaction::awakeFromFetch() {
 
 // ---- classification ---------------------------------------------------------
 
-bool TLTransaction::isNegative() const {
-    int kind = type().value_or(TLTransactionType::Expense);
+bool TLTransaction::isNegative() const { return isNegativeType(type(), transferPrimary()); }
+
+bool TLTransaction::isNegativeType(std::optional<long long> type, std::optional<bool> transferPrimary) {
+    long long kind = type.value_or(TLTransactionType::Expense);
     if (kind == TLTransactionType::Expense || kind == TLTransactionType::InvestmentBuy) return true;
-    return kind == TLTransactionType::Transfer && transferPrimary().value_or(false);
+    return kind == TLTransactionType::Transfer && transferPrimary.value_or(false);
 }
 
 bool TLTransaction::isTransfer() const {

@@ -44,6 +44,9 @@ public:
 
     // Classification.
     bool isNegative() const;
+    // isNegative for a transaction of `type` (nil: an expense) whose
+    // transferPrimary is `transferPrimary`, for sums read without objects.
+    static bool isNegativeType(std::optional<long long> type, std::optional<bool> transferPrimary);
     bool isTransfer() const;
     // In an investment account (TLAccountType::Investment).
     bool isInvestment() const;

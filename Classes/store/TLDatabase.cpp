@@ -13,6 +13,7 @@
 #include "Platform/foundation/InternalError.h"
 #include "Platform/foundation/SharedInstance.h"
 #include "Platform/objectstore/SqliteStore.h"
+#include "Platform/objectstore/StoreRowCheck.h"
 
 namespace tallo {
 
@@ -78,6 +79,8 @@ bool TLDatabase::openAndLoad(std::string* error) {
     // a budget month or a report reads the transactions of a span of days.
     SqliteStoreOptions options;
     options.orderedIndexes = {{"Transaction", "account", "transactionDate"}, {"Transaction", "", "transactionDate"}};
+    // The file as this program left it was checked then; any other is checked now.
+    options.skipCheckOfUnchangedFile = true;
     auto store = SqliteStore::open(urlToSqliteFile(), model_, error, options);
     if (!store) return false;
     bool readOnly = store->isReadOnly();
@@ -123,9 +126,7 @@ bool TLDatabase::storeFileLoads(const std::string& path, std::shared_ptr<const M
     // Opened as the store would be (with its quick check), so a kept store
     // put back by the recovery is one the opening will take.
     auto store = SqliteStore::open(path, model, error);
-    if (!store) return false;
-    ManagedObjectContext context(model, makeEntityObject, std::move(store));
-    return context.load(error);
+    return store && StoreRowCheck::checkEveryRow(*store, error);
 }
 
 ManagedObjectContext* TLDatabase::context() {

@@ -49,9 +49,10 @@ public:
     // the previous store put back in place of one that does not load.
     const std::string& recoveryNote() const { return recoveryNote_; }
 
-    // Whether the store file at `path` — not the one in use — opens and loads
-    // with `model` (this program's) and its classes. Reads it in a context of its
-    // own; the shared store is untouched. False with the reason otherwise.
+    // Whether the store file at `path` — not the one in use — opens (with its
+    // quick check) and loads with `model` (this program's): every row read and
+    // decoded as a load would (StoreRowCheck), without making objects. The
+    // shared store is untouched. False with the reason otherwise.
     static bool storeFileLoads(const std::string& path, std::shared_ptr<const Model> model, std::string* error);
 
     std::string applicationDocumentsDirectory() const;

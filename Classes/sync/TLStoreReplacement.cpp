@@ -13,18 +13,33 @@
 #include "Platform/foundation/Failure.h"
 #include "Platform/objectstore/Model.h"
 #include "Platform/objectstore/SqliteStore.h"
+#include "Platform/objectstore/StoreRowCheck.h"
 
 namespace tallo {
 
 namespace {
 
-// The three checks, cheapest first: every page and every index against its
-// table (a quick check misses an index that disagrees with its rows, and the
-// first save touching them would fail), every table, column and index of the
-// model present, and a load of every row into objects of this program.
+// The three checks: every table, column and index of the model present
+// (cheap, and first: a store lacking them must not be opened, which would
+// add them); then, side by side on two threads once the file is open, every
+// page and every index against its table (a quick check misses an index that
+// disagrees with its rows, and the first save touching them would fail) and
+// every row read and decoded as this program's load would.
 bool checkReceivedStore(const std::string& path, const std::shared_ptr<const Model>& model, std::string* error) {
-    return SqliteStore::checkStoreFile(path, *model, error, SqliteStoreOptions::IntegrityCheck::Full) &&
-           TLDatabase::storeFileLoads(path, model, error);
+    if (!SqliteStore::checkStoreFile(path, *model, error, SqliteStoreOptions::IntegrityCheck::None)) return false;
+    // Opening may still write (the metadata of an older version), so the
+    // page check starts after it.
+    SqliteStoreOptions unchecked;
+    unchecked.integrityCheck = SqliteStoreOptions::IntegrityCheck::None;
+    auto opened = SqliteStore::open(path, model, error, unchecked);
+    if (!opened) return false;
+    std::string pagesError;
+    auto pages = std::async(std::launch::async, [&] {
+        return SqliteStore::checkStoreFile(path, *model, &pagesError, SqliteStoreOptions::IntegrityCheck::Full);
+    });
+    bool rowsLoad = StoreRowCheck::checkEveryRow(*opened, error);
+    if (!pages.get()) return failWith(error, pagesError);
+    return rowsLoad;
 }
 
 }  // namespace
@@ -59,6 +74,9 @@ bool TLStoreReplacement::replaceStoreFiles(std::string_view storeFile, const std
         if (!checked) return failWith(error, "the received store is refused: " + message);
         return failWith(error, "cannot write " + received + ": " + std::strerror(flushError));
     }
+
+    // Checked in full, the file needs no check when the store opens it.
+    SqliteStore::recordCheckedFile(received, store);
 
     // Keep the present store under a second name (a hard link, so the store
     // itself never goes missing), then swap the received file in.

@@ -581,6 +581,17 @@ size_t ManagedObjectContext::countForFetchRequest(const FetchRequest& request) {
     return executeFetchRequest(unsorted).size();
 }
 
+bool ManagedObjectContext::scanSavedValues(std::string_view entityName, std::vector<std::string> keyPaths,
+                                           const StoreValueScan::Row& row, std::string* error) {
+    processPendingChanges();
+    const EntityDescription* entity = model_->entityNamed(entityName);
+    if (entity == nullptr || !impl_->store || hasChanges()) return false;
+    StoreValueScan scan;
+    scan.root = entity->rootEntity();
+    scan.keyPaths = std::move(keyPaths);
+    return impl_->store->scanValues(scan, row, error);
+}
+
 int ManagedObjectContext::addChangeListener(ChangeListener listener) {
     int token = impl_->nextListener++;
     impl_->listeners[token] = std::move(listener);

@@ -103,6 +103,14 @@ public:
     // month's transactions). Sets already read, and unknown keys, are left.
     void prefetchToMany(const std::vector<ManagedObject*>& owners, std::string_view key);
 
+    // Hands `row` the saved values of `keyPaths` (see StoreValueScan) of
+    // every row of the entity's table, making no objects: for sums over a
+    // whole table. Only while the context holds no unsaved change, when each
+    // object says what its row says; false (nothing handed) when it holds
+    // some, or the store cannot scan, and the caller reads objects instead.
+    bool scanSavedValues(std::string_view entityName, std::vector<std::string> keyPaths, const StoreValueScan::Row& row,
+                         std::string* error = nullptr);
+
     // Called after changes to objects of the named entities were processed,
     // saved or rolled back (fetched-results controllers refetch on it).
     int addChangeListener(ChangeListener listener);

@@ -6,6 +6,7 @@
 // load and ask for their rows as fetches and relationships need them.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,19 @@ struct StoreChanges {
     }
 };
 
+// A read of a few saved values of every row of one table (a root entity's),
+// for a sum over the whole table without an object per row. Each key path is
+// an attribute or to-one of the root entity, or a to-one then an attribute or
+// to-one of its destination ("transaction.type"), or "self" after a to-one
+// (the target row's key, nil when no such row exists); a to-one reads as its
+// target's key (an integer), and a missing value or target as nil. `row`
+// gets the row's key and the values in the order of the key paths.
+struct StoreValueScan {
+    using Row = std::function<void(int64_t primaryKey, const std::vector<Value>& values)>;
+    const EntityDescription* root = nullptr;
+    std::vector<std::string> keyPaths;
+};
+
 class PersistentStore {
 public:
     virtual ~PersistentStore() = default;
@@ -137,6 +151,14 @@ public:
         (void)query;
         (void)sink;
         if (error != nullptr) *error = "this store cannot read rows on demand";
+        return false;
+    }
+    // Hands `row` some saved values of every row of one table, making no
+    // objects (see StoreValueScan). A store that cannot answers false.
+    virtual bool scanValues(const StoreValueScan& scan, const StoreValueScan::Row& row, std::string* error) {
+        (void)scan;
+        (void)row;
+        if (error != nullptr) *error = "this store cannot scan values";
         return false;
     }
     // All or nothing: on failure the store is as it was before the call.

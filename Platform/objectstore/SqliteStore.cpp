@@ -325,6 +325,12 @@ SqliteStore::~SqliteStore() {
     sqlite3_close_v2(db_);
 }
 
+void SqliteStore::recordCheckedFile(const std::string& checkedFile, const std::string& storePath) {
+    recordVerifiedAs(checkedFile, storePath);
+}
+
+bool SqliteStore::isUnchangedSinceChecked(const std::string& path) { return isUnchangedSinceVerified(path); }
+
 std::unique_ptr<SqliteStore> SqliteStore::open(const std::string& path, std::shared_ptr<const Model> model,
                                                std::string* error, SqliteStoreOptions options) {
     auto layout = std::make_unique<Layout>();
@@ -340,8 +346,13 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const std::string& path, std::sha
             return nullptr;
         }
         if (!createStoreFile(path, *model, *layout, error)) return nullptr;
-    } else if (!checkExistingFile(path, *model, *layout, options.integrityCheck, true, error)) {
-        return nullptr;
+    } else {
+        SqliteStoreOptions::IntegrityCheck check = options.integrityCheck;
+        if (options.skipCheckOfUnchangedFile && isUnchangedSinceVerified(path)) check = SqliteStoreOptions::IntegrityCheck::None;
+        if (!checkExistingFile(path, *model, *layout, check, true, error)) {
+            forgetVerified(path);
+            return nullptr;
+        }
     }
 
     Connection db = openConnection(path, SQLITE_OPEN_READWRITE, error);
@@ -367,6 +378,8 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const std::string& path, std::sha
     }
     auto store = std::unique_ptr<SqliteStore>(new SqliteStore(path, std::move(model), std::move(layout), db.release()));
     store->readOnly_ = readOnly;
+    store->recordsVerified_ = options.skipCheckOfUnchangedFile && !readOnly;
+    if (store->recordsVerified_) recordVerified(path);
     return store;
 }
 
@@ -422,6 +435,12 @@ bool SqliteStore::loadDeferring(StoreLoadSink& sink, const std::vector<const Ent
 
 bool SqliteStore::loadRows(const StoreRowQuery& query, StoreLoadSink& sink, std::string* error) {
     return runRowQuery(query, &sink, nullptr, error);
+}
+
+bool SqliteStore::scanValues(const StoreValueScan& scan, const StoreValueScan::Row& row, std::string* error) {
+    std::string why;
+    if (!sqlite_store_detail::scanValues(db_, *layout_, scan, row, &why)) return fail(error, path_ + ": " + why);
+    return true;
 }
 
 std::string SqliteStore::queryPlan(const StoreRowQuery& query) {
@@ -503,8 +522,11 @@ bool SqliteStore::save(const StoreChanges& changes, std::string* error) {
     }
     if (!exec(db_, "COMMIT", &why)) {
         rollbackIfOpen(db_);
+        if (recordsVerified_) forgetVerified(path_);
         return fail(error, path_ + ": cannot save: " + why);
     }
+    // The file is this store's own commit on a file known sound.
+    if (recordsVerified_) recordVerified(path_);
     return true;
 }
 

@@ -58,6 +58,14 @@ struct SqliteStoreOptions {
     // check's cost (a 100k-transaction store: about 70 ms against 370 ms).
     // checkStoreFile runs Full unless asked otherwise.
     IntegrityCheck integrityCheck = IntegrityCheck::Quick;
+    // Skips that check for a file exactly as this store last left it. The
+    // store then records the file (device, inode, size, modification time
+    // and SQLite's change counter, in "<file>-verified") after opening and
+    // after every save; a file that differs in any of them — a save cut off
+    // by a crash, a copy, a replacement, a change by another program — is
+    // checked. What the skip cannot see is damage by the medium that leaves
+    // all of them alone; SQLite still refuses pages it cannot read.
+    bool skipCheckOfUnchangedFile = false;
     // How long a save waits for another connection's lock before failing.
     int busyTimeoutMilliseconds = 1000;
     // Indexes of a to-one's key then an attribute, for the reads that ask
@@ -106,6 +114,15 @@ public:
     // incomplete, not old). Writes nothing.
     static bool checkStoreFile(const std::string& path, const Model& model, std::string* error = nullptr,
                                SqliteStoreOptions::IntegrityCheck check = SqliteStoreOptions::IntegrityCheck::Full);
+    // Records `checkedFile`, which the caller has just checked in full, as a
+    // file the store at `storePath` may open without its check
+    // (skipCheckOfUnchangedFile) once it is renamed there: a rename keeps
+    // everything the record names.
+    static void recordCheckedFile(const std::string& checkedFile, const std::string& storePath);
+    // Whether the file at `path` is exactly the one last recorded for it
+    // (by a store that skips the check of an unchanged file, or by
+    // recordCheckedFile): the opening will not check it.
+    static bool isUnchangedSinceChecked(const std::string& path);
 
     ~SqliteStore() override;
     SqliteStore(const SqliteStore&) = delete;
@@ -123,6 +140,7 @@ public:
     bool loadDeferring(StoreLoadSink& sink, const std::vector<const EntityDescription*>& deferredRoots,
                        std::string* error) override;
     bool loadRows(const StoreRowQuery& query, StoreLoadSink& sink, std::string* error) override;
+    bool scanValues(const StoreValueScan& scan, const StoreValueScan::Row& row, std::string* error) override;
     // How SQLite would run a foreign-key or matching read: the details of
     // EXPLAIN QUERY PLAN, a line a step ("SEARCH ZTRANSACTION USING INDEX
     // ..."), or why the read cannot be made.
@@ -150,6 +168,7 @@ private:
     std::unique_ptr<Layout> layout_;
     sqlite3* db_ = nullptr;
     bool readOnly_ = false;
+    bool recordsVerified_ = false;  // keeps "<file>-verified" (skipCheckOfUnchangedFile)
 };
 
 }  // namespace tallo

@@ -7,6 +7,7 @@
 //                           store file
 //   SqliteStoreColumns.cpp  values in and out of columns
 //   SqliteStoreReads.cpp    the reads on demand by conditions
+//   SqliteStoreVerified.cpp the record of the file as the store left it
 //
 // Internal: only those SqliteStore*.cpp files include this header, which is
 // why it may include sqlite3.h. Everything else sees SqliteStore.h alone.
@@ -169,6 +170,18 @@ bool checkExistingFile(const std::string& path, const Model& model, const StoreL
                        bool completeSchema = false);
 bool createStoreFile(const std::string& path, const Model& model, const StoreLayout& layout, std::string* error);
 
+// ---- the file as the store last left it (SqliteStoreVerified.cpp) ----
+
+// Whether the file at `path` is exactly the one recordVerified last
+// recorded (same device, inode, size, modification time and change count).
+bool isUnchangedSinceVerified(const std::string& path);
+// Records the file at `path` as it is now, as a file known to be sound.
+void recordVerified(const std::string& path);
+// Records `file` as the sound file at `path` (the file is to be renamed there).
+void recordVerifiedAs(const std::string& file, const std::string& path);
+// Drops the record: the next open checks the file.
+void forgetVerified(const std::string& path);
+
 // ---- values in and out of columns (SqliteStoreColumns.cpp) ----
 
 // Reads the column into `out` (left alone for NULL); false, with the reason
@@ -183,6 +196,9 @@ bool bindField(sqlite3_stmt* statement, int index, const Field& field, const Val
 // Lets the connection's SQL ask folded_contains(text, folded, options): does
 // `text`, folded as `options` says (1 case, 2 diacritics), contain `folded`.
 void addReadFunctions(sqlite3* db);
+// The rows of a value scan (StoreValueScan), in one statement.
+bool scanValues(sqlite3* db, const StoreLayout& layout, const StoreValueScan& scan, const StoreValueScan::Row& row,
+                std::string* problem);
 // What follows the table's SELECT in a foreign-key or matching read:
 // " WHERE ... ORDER BY ... LIMIT ?2 OFFSET ?3". False, with the reason in
 // `problem`, when the table cannot be read so (an order or bound on text).

@@ -2,6 +2,7 @@
 // or matching read (StoreRowQuery) after the table's SELECT, their
 // parameters, and the SQL function that searches folded text.
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -141,6 +142,75 @@ bool bindRowQuery(sqlite3_stmt* statement, const StoreLayout& layout, const Tabl
             return fail(problem, bound.attribute->name + " cannot be bounded by " + bound.value.description());
         }
     }
+    return true;
+}
+
+namespace {
+
+// The field a property of the table's entities is stored in, by name.
+const Field* fieldNamed(const StoreLayout& layout, const TableLayout& table, std::string_view name) {
+    for (size_t index : table.entities) {
+        for (const Field& candidate : layout.entities[index].fields) {
+            if (candidate.propertyName() == name) return &candidate;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool scanValues(sqlite3* db, const StoreLayout& layout, const StoreValueScan& scan, const StoreValueScan::Row& row,
+                std::string* problem) {
+    auto found = layout.tableOfRoot.find(scan.root);
+    if (found == layout.tableOfRoot.end()) return fail(problem, "no table holds " + scan.root->name());
+    const TableLayout& table = layout.tables[found->second];
+    std::string columns = "r." + quoted(kPrimaryKeyColumn);
+    std::string joins;
+    std::vector<std::string> joined;  // the first steps joined, by alias number
+    std::vector<const Field*> fields;
+    for (const std::string& path : scan.keyPaths) {
+        size_t dot = path.find('.');
+        const Field* field = fieldNamed(layout, table, std::string_view(path).substr(0, dot));
+        if (field == nullptr) return fail(problem, table.name + " stores no " + path);
+        std::string column = "r." + quoted(table.columns[field->column].name);
+        if (dot != std::string::npos) {
+            if (field->toOne == nullptr) return fail(problem, path + ": " + field->propertyName() + " is not a to-one");
+            auto target = layout.tableOfRoot.find(field->toOne->destination->rootEntity());
+            if (target == layout.tableOfRoot.end()) return fail(problem, "no table holds " + path);
+            const TableLayout& destination = layout.tables[target->second];
+            // "self": the target row's own key, nil when the row is missing.
+            bool self = path.substr(dot + 1) == "self";
+            const Field* second = self ? field : fieldNamed(layout, destination, std::string_view(path).substr(dot + 1));
+            if (second == nullptr) return fail(problem, destination.name + " stores no " + path.substr(dot + 1));
+            std::string step = path.substr(0, dot);
+            size_t alias = std::find(joined.begin(), joined.end(), step) - joined.begin();
+            if (alias == joined.size()) {
+                joined.push_back(step);
+                joins += " LEFT JOIN " + quoted(destination.name) + " j" + std::to_string(alias) + " ON j" +
+                         std::to_string(alias) + "." + quoted(kPrimaryKeyColumn) + " = " + column;
+            }
+            column = "j" + std::to_string(alias) + "." + quoted(self ? kPrimaryKeyColumn : destination.columns[second->column].name);
+            field = second;
+        }
+        columns += ", " + column;
+        fields.push_back(field);
+    }
+    Statement statement = prepare(db, "SELECT " + columns + " FROM " + quoted(table.name) + " r" + joins, problem);
+    if (!statement) return false;
+    std::vector<Value> values(fields.size());
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        int64_t key = sqlite3_column_int64(statement.get(), 0);
+        for (size_t i = 0; i < fields.size(); ++i) {
+            values[i] = Value();
+            std::string why;
+            if (!readField(statement.get(), static_cast<int>(i) + 1, *fields[i], &values[i], &why)) {
+                return fail(problem, table.name + ", row " + std::to_string(key) + ", " + scan.keyPaths[i] + ": " + why);
+            }
+        }
+        row(key, values);
+    }
+    if (rc != SQLITE_DONE) return fail(problem, table.name + ": " + sqliteMessage(db));
     return true;
 }
 

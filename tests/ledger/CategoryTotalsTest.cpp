@@ -61,6 +61,17 @@ TEST_F(CategoryTotalsTest, KeptTotalsFollowEveryKindOfChangeRatingOnlyWhatItTouc
     TLTransaction* parking = transaction(checking, TLTransactionType::Expense, {"40"}, car);
     TLTransaction* diesel = transaction(euros, TLTransactionType::Expense, {"10"}, fuel);
     TLTransaction* pay = transaction(checking, TLTransactionType::Income, {"2500"}, salary);
+    auto* planned = create<TLSplit>();  // a schedule's split counts zero
+    planned->setBill(create<TLScheduler>());
+    planned->setCategory(car);
+    planned->setAmount(D("999"));
+    TLTransaction* loan = transaction(checking, TLTransactionType::Transfer, {"300"}, salary);
+    loan->setTransferPrimary(true);  // the sending side
+    // Unsaved, the totals come from the objects; saved, from the rows alone.
+    TLCategoryTotals fromObjects;
+    EXPECT_EQ(fromObjects.totalOf(*car), D("-51"));
+    EXPECT_EQ(fromObjects.totalOf(*salary), D("2200"));
+    db().deleteObject(loan);
     db().save();
 
     TLCategoryTotals totals;
@@ -73,26 +84,26 @@ TEST_F(CategoryTotalsTest, KeptTotalsFollowEveryKindOfChangeRatingOnlyWhatItTouc
         return text;
     };
     EXPECT_EQ(shown(), "Car -51; Fuel -11; Salary 2500; ");
-    EXPECT_EQ(totals.splitsRated(), 3u);
+    EXPECT_EQ(totals.splitsRated(), 4u) << "three splits and the schedule's";
 
     TLSplit* parked = *parking->splits().begin();
     parked->changeAmountTo(D("45"));
     EXPECT_EQ(shown(), "Car -56; Fuel -11; Salary 2500; ");
-    EXPECT_EQ(totals.splitsRated(), 4u) << "one split changed, one rated";
+    EXPECT_EQ(totals.splitsRated(), 5u) << "one split changed, one rated";
 
     diesel->changeTypeTo(TLTransactionType::Income);  // a refund: the sign comes from the transaction
     EXPECT_EQ(shown(), "Car -34; Fuel 11; Salary 2500; ");
-    EXPECT_EQ(totals.splitsRated(), 5u);
+    EXPECT_EQ(totals.splitsRated(), 6u);
 
     parked->changeCategoryTo(salary);
     addSplit(pay, "0.01", fuel);
     db().deleteObject(diesel);
     EXPECT_EQ(shown(), "Car 0.01; Fuel 0.01; Salary 2455; ");
-    EXPECT_EQ(totals.splitsRated(), 8u) << "the moved split, the new one and the pay's first split (its transaction changed)";
+    EXPECT_EQ(totals.splitsRated(), 9u) << "the moved split, the new one and the pay's first split (its transaction changed)";
 
     db().rollback();
     EXPECT_EQ(shown(), "Car -51; Fuel -11; Salary 2500; ");
-    EXPECT_EQ(totals.splitsRated(), 11u) << "the three splits back as they were";
+    EXPECT_EQ(totals.splitsRated(), 12u) << "the three splits back as they were";
 
     // Deleting a subcategory leaves its splits without a category.
     db().deleteObject(fuel);
@@ -104,6 +115,9 @@ TEST_F(CategoryTotalsTest, KeptTotalsFollowEveryKindOfChangeRatingOnlyWhatItTouc
     rate(eur, usd, "1.2");
     TLCurrencyCenter::sharedCenter().clearRatesCache();
     EXPECT_EQ(shown(), "Car -52; Fuel -12; Salary 2500; ");
+    // A currency's code names its rate: a code without one counts unconverted.
+    eur->setCode("XEU");
+    EXPECT_EQ(shown(), "Car -50; Fuel -10; Salary 2500; ");
 }
 
 TEST_F(CategoryTotalsTest, PicturesComeFromTheCategoryItsMasterOrItsName) {

@@ -61,6 +61,9 @@ public:
         CountingSink counting(sink, counts_);
         return inner_->loadRows(query, counting, error);
     }
+    bool scanValues(const StoreValueScan& scan, const StoreValueScan::Row& row, std::string* error) override {
+        return inner_->scanValues(scan, row, error);
+    }
     bool save(const StoreChanges& changes, std::string* error) override { return inner_->save(changes, error); }
 
 private:
@@ -568,6 +571,48 @@ TEST_F(ReadOnDemandTest, TheOrderedIndexIsAddedAtOpenAndAReadOnlyFileOpensWithou
     options.orderedIndexes = {{"Transaction", "account", "nothing"}};
     EXPECT_FALSE(SqliteStore::open(path, test::ledgerModel(), &error, options));
     EXPECT_NE(error.find("stores no nothing"), std::string::npos) << error;
+}
+
+// A sum over a whole table reads the saved values alone: no object is made,
+// a to-one comes as its target's key, a step through it as the target's value.
+TEST_F(ReadOnDemandTest, AScanOfATableReadsItsSavedValuesWithoutMakingObjects) {
+    auto context = open(true);
+    std::string rows;
+    auto collect = [&](int64_t key, const std::vector<Value>& values) {
+        rows += std::to_string(key) + ":";
+        for (const Value& value : values) rows += " " + value.description();
+        rows += "; ";
+    };
+    std::string error;
+    ASSERT_TRUE(context->scanSavedValues("Split", {"amount", "transaction", "transaction.self", "transaction.account",
+                                                   "transaction.searchString"},
+                                         collect, &error))
+        << error;
+    EXPECT_EQ(rows,
+              "1: -42.5 1 1 1 \"Café Latte\"; 2: -100 2 2 1 \"Transfer to savings\"; 3: -7.25 3 3 1 \"cafe au lait\"; ");
+    EXPECT_EQ(counts["Split"] + counts["Transaction"], 0) << "no row became an object";
+
+    // A split naming a transaction the store does not hold: its key, but no "self".
+    {
+        sqlite3* raw = nullptr;
+        sqlite3_open(path.c_str(), &raw);
+        sqlite3_exec(raw, "UPDATE ZSPLIT SET ZTRANSACTION = 99 WHERE Z_PK = 3", nullptr, nullptr, nullptr);
+        sqlite3_close(raw);
+    }
+    rows.clear();
+    ASSERT_TRUE(context->scanSavedValues("Split", {"transaction", "transaction.self", "transaction.searchString"}, collect));
+    EXPECT_EQ(rows.substr(rows.find("3:")), "3: 99 nil nil; ");
+
+    // While anything is unsaved the rows are not what the objects say.
+    account(*context, "Checking")->setValueForKey(Value("Current"), "name");
+    rows.clear();
+    EXPECT_FALSE(context->scanSavedValues("Split", {"amount"}, collect));
+    EXPECT_EQ(rows, "");
+    context->rollback();
+    EXPECT_FALSE(context->scanSavedValues("Split", {"nothing"}, collect, &error));
+    EXPECT_NE(error.find("stores no nothing"), std::string::npos) << error;
+    EXPECT_FALSE(context->scanSavedValues("Split", {"amount.value"}, collect, &error));
+    EXPECT_NE(error.find("is not a to-one"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "Platform/objectstore/SqliteStore.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -14,6 +15,7 @@
 #include <iterator>
 
 #include "Platform/objectstore/ManagedObjectContext.h"
+#include "Platform/objectstore/StoreRowCheck.h"
 #include "tests/support/StoreDump.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -332,10 +334,20 @@ TEST_F(SqliteStoreTest, AValueThatIsNotItsTypeStopsTheLoadNamingTableRowAndColum
             insert(*context, "Transaction", {{"amount", D("1")}, {"account", cash}});
             saveOrFail(*context);
         }
-        RawDb(path).exec(c.damage);
         std::string error;
+        if (&c == &cases[0]) {
+            auto sound = SqliteStore::open(path, modelV1(), &error);
+            StoreRowCheck check;
+            ASSERT_TRUE(sound && sound->load(check, &error)) << error;
+            EXPECT_EQ(check.rows(), 3u) << "two accounts and a transaction";
+        }
+        RawDb(path).exec(c.damage);
         auto store = SqliteStore::open(path, modelV1(), &error);
         ASSERT_TRUE(store) << error;
+        // The check of every row without objects finds what the load finds.
+        std::string checked;
+        EXPECT_FALSE(StoreRowCheck::checkEveryRow(*store, &checked));
+        EXPECT_NE(checked.find(c.expected), std::string::npos) << checked;
         ManagedObjectContext context(modelV1(), factory(), std::move(store));
         EXPECT_FALSE(context.load(&error));
         EXPECT_NE(error.find(c.expected), std::string::npos) << error;
@@ -578,6 +590,79 @@ TEST_F(SqliteStoreTest, AnInterruptedWriteIsRefusedByTheCheckAndUndoneByOpening)
     EXPECT_EQ(accounts[39]->valueForKey("order").asInteger(), 39);
     EXPECT_TRUE(accounts[39]->valueForKey("picture").isNull());
     EXPECT_FALSE(std::filesystem::exists(copy + "-journal"));
+}
+
+// ---- the file as the store left it ----
+
+// Overwrites a stretch in the middle of the file in place (same inode and
+// size, the header and its change counter untouched); with `keepTime` the
+// modification time is put back as it was.
+void damageMiddle(const std::string& path, bool keepTime) {
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(before.st_size / 2);
+    file << std::string(2048, 'x');
+    file.close();
+    if (!keepTime) return;
+    struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+TEST_F(SqliteStoreTest, AFileExactlyAsTheStoreLastLeftItSkipsTheCheckAndAnyOtherIsChecked) {
+    SqliteStoreOptions trusting;
+    trusting.skipCheckOfUnchangedFile = true;
+    auto makeStore = [&] {
+        std::filesystem::remove(path);
+        auto context = openContext(modelV1(), trusting);
+        for (int i = 0; i < 60; ++i) {
+            insert(*context, "Account", {{"name", "Account " + std::to_string(i)}, {"picture", Bytes(600, uint8_t(i))}});
+        }
+        saveOrFail(*context);
+    };
+    auto opens = [&](SqliteStoreOptions options) {
+        std::string error;
+        bool opened = SqliteStore::open(path, modelV1(), &error, options) != nullptr;
+        EXPECT_TRUE(opened || error.find("integrity") != std::string::npos) << error;
+        return opened;
+    };
+
+    // What the skip trusts is the record alone: damage that leaves inode,
+    // size, time and change count as recorded is not looked for...
+    makeStore();
+    EXPECT_TRUE(SqliteStore::isUnchangedSinceChecked(path));
+    damageMiddle(path, true);
+    EXPECT_TRUE(SqliteStore::isUnchangedSinceChecked(path));
+    EXPECT_TRUE(opens(trusting));
+    EXPECT_FALSE(opens({})) << "the quick check finds the damage";
+
+    // ...while the same damage with its own modification time is.
+    makeStore();
+    damageMiddle(path, false);
+    EXPECT_FALSE(SqliteStore::isUnchangedSinceChecked(path));
+    EXPECT_FALSE(opens(trusting));
+    EXPECT_FALSE(opens(trusting)) << "a refused file stays unrecorded";
+
+    // A record cut short names no file.
+    makeStore();
+    damageMiddle(path, true);
+    std::string record = readFile(path + "-verified");
+    writeFile(path + "-verified", record.substr(0, record.size() - 1));
+    EXPECT_FALSE(opens(trusting));
+
+    // Every save records the file it leaves, and only a trusting store keeps a record.
+    makeStore();
+    {
+        auto context = openContext(modelV1(), trusting);
+        insert(*context, "Account", {{"name", "Savings"}});
+        saveOrFail(*context);
+    }
+    damageMiddle(path, true);
+    EXPECT_TRUE(opens(trusting)) << "the record follows the last save";
+    std::filesystem::remove(path);
+    std::filesystem::remove(path + "-verified");
+    openContext();
+    EXPECT_FALSE(std::filesystem::exists(path + "-verified"));
 }
 
 // ---- migration ----

@@ -11,6 +11,7 @@
 
 #include <set>
 
+#include "Platform/objectstore/SqliteStore.h"
 #include "tests/sync/SyncTestSupport.h"
 
 namespace tallo::test {
@@ -111,6 +112,8 @@ TEST_F(DesktopData, AMergedStoreReplacesTheStoreWhichReloadsOneSecondLater) {
     EXPECT_EQ(readBytes(db().urlToSqliteFile()), *message["dataFileData"].asData());
     EXPECT_EQ(readBytes(TLStoreReplacement::previousStorePath()), oldStore_);
     EXPECT_EQ(readBytes(db().urlToFastSyncStore()), bytesOf("fast sync v2"));
+    EXPECT_TRUE(SqliteStore::isUnchangedSinceChecked(db().urlToSqliteFile()))
+        << "checked in full on arrival, the new store is not checked again when it opens";
     EXPECT_EQ(UserDefaults::standardUserDefaults().dateValue("lastSyncDate"), Date(1300000000));
     EXPECT_EQ(txt()["lastSyncDate"].substr(0, 12), "3/13/11, 3:0");
     EXPECT_EQ(notes_, "");  // not reloaded yet: the old objects stay until then
