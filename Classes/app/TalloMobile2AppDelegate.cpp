@@ -128,6 +128,12 @@ bool TalloMobile2AppDelegate::applicationDidFinishLaunching() {
         home->holdsAppearanceChecks = false;
         home->notifyAppearing(false);
     }
+    // The Categories tab's all-time totals are read beside the first screen.
+    for (const auto& screen : tabs_->viewControllers()) {
+        auto* stack = dynamic_cast<NavigationController*>(screen.get());
+        if (stack == nullptr || stack->viewControllers().empty()) continue;
+        if (auto* categories = dynamic_cast<CategoriesViewC*>(stack->viewControllers()[0].get())) categories->prepareTotals();
+    }
     return true;
 }
 

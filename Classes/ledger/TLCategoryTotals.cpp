@@ -7,12 +7,86 @@
 #include "Classes/ledger/TLCategory.h"
 #include "Classes/ledger/TLGlobalCurrencyRates.h"
 #include "Classes/ledger/TLSplit.h"
+#include "Classes/ledger/TLSplitRowRating.h"
 #include "Classes/ledger/TLTransaction.h"
 #include "Classes/store/TLDatabase.h"
+#include "Platform/objectstore/SqliteStore.h"
 
 namespace tallo {
 
-TLCategoryTotals::~TLCategoryTotals() { forget(); }
+namespace {
+
+// Every categorised split's contribution from the saved rows of the store
+// file at `path`, read through a connection of this thread's own.
+TLCategoryTotals::Prepared readContributions(const std::string& path, const std::shared_ptr<const Model>& model,
+                                             const TLSplitRowRating& rating) {
+    TLCategoryTotals::Prepared prepared;
+    SqliteStoreOptions options;
+    options.integrityCheck = SqliteStoreOptions::IntegrityCheck::None;  // the program's own open checked it
+    std::string error;
+    auto store = SqliteStore::open(path, model, &error, options);
+    if (!store) return prepared;
+    StoreValueScan scan;
+    scan.root = model->entityNamed("Split")->rootEntity();
+    scan.keyPaths = TLSplitRowRating::keyPaths();
+    prepared.complete = store->scanValues(
+        scan,
+        [&](int64_t key, const std::vector<Value>& row) {
+            auto rated = rating.rate(row);
+            if (!rated) return;
+            prepared.bySplit.emplace(key, TLCategoryTotals::Contribution{rated->category, rated->amount});
+            Decimal& sum = prepared.byCategory[rated->category];
+            sum = sum + rated->amount;
+        },
+        &error);
+    return prepared;
+}
+
+}  // namespace
+
+TLCategoryTotals::~TLCategoryTotals() {
+    forget();
+    settle();
+}
+
+void TLCategoryTotals::prepareInBackground() {
+    TLDatabase& database = TLDatabase::sharedDatabase();
+    ManagedObjectContext* context = database.context();
+    if (context == nullptr || !database.hasPersistentStore() || pending_.valid()) return;
+    if (!follows(*context)) follow(*context);
+    context->processPendingChanges();
+    if (!stale_ || context->hasChanges()) return;
+    takeRates(*context);
+    touchedSplits_.clear();
+    touchedTransactions_.clear();
+    preparing_ = true;
+    preparedVoid_ = false;
+    pending_ = std::async(std::launch::async, readContributions, database.urlToSqliteFile(), database.managedObjectModel(),
+                          TLSplitRowRating::from(*context));
+}
+
+void TLCategoryTotals::waitUntilPrepared() {
+    if (pending_.valid()) pending_.wait();
+}
+
+void TLCategoryTotals::settle() {
+    if (pending_.valid()) pending_.get();
+    preparing_ = false;
+}
+
+void TLCategoryTotals::adoptPrepared() {
+    Prepared prepared = pending_.get();
+    preparing_ = false;
+    if (!prepared.complete || preparedVoid_) return;  // still stale: taken again
+    // Made on the reading thread, so taking them costs nothing here.
+    bySplit_.swap(prepared.bySplit);
+    byCategory_.swap(prepared.byCategory);
+    stale_ = false;
+}
+
+bool TLCategoryTotals::follows(ManagedObjectContext& context) const {
+    return &context == context_ && !contextAlive_.expired() && contextAlive_.lock() == context.lifetimeToken();
+}
 
 Decimal TLCategoryTotals::totalOf(const TLCategory& category) {
     update();
@@ -30,15 +104,19 @@ void TLCategoryTotals::update() {
     ManagedObjectContext* context = TLDatabase::sharedDatabase().context();
     if (context == nullptr) {
         forget();
+        settle();
         bySplit_.clear();
         byCategory_.clear();
         stale_ = true;
         return;
     }
-    bool sameContext = context == context_ && !contextAlive_.expired() && contextAlive_.lock() == context->lifetimeToken();
-    if (!sameContext) follow(*context);
+    if (!follows(*context)) {
+        settle();  // read from another store
+        follow(*context);
+    }
     // Changes not yet processed are reported by the processing.
     context->processPendingChanges();
+    if (pending_.valid()) adoptPrepared();
     if (stale_ || ratesChanged() || codesChanged(*context)) return rebuild(*context);
     if (!touchedSplits_.empty() || !touchedTransactions_.empty()) rateAgain(*context);
 }
@@ -52,8 +130,13 @@ void TLCategoryTotals::follow(ManagedObjectContext& context) {
     transactionTable_ = model.entityNamed("Transaction")->rootEntity();
     currencyTable_ = model.entityNamed("Currency")->rootEntity();
     listener_ = context.addChangeListener([this](const ManagedObjectContext::Changes& changes) {
-        if (changes.everything) stale_ = true;
-        if (stale_) return;
+        if (changes.everything) {
+            stale_ = true;
+            preparedVoid_ = true;
+        }
+        // While the rows are read elsewhere, every change is noted: the read
+        // may have seen the row before or after it.
+        if (stale_ && !preparing_) return;
         for (const ManagedObjectContext::ObjectKey& key : changes.objects) {
             if (key.root == splitTable_) touchedSplits_.insert(key.primaryKey);
             if (key.root == transactionTable_) touchedTransactions_.insert(key.primaryKey);
@@ -90,7 +173,7 @@ bool TLCategoryTotals::codesChanged(ManagedObjectContext& context) {
     return false;
 }
 
-void TLCategoryTotals::rebuild(ManagedObjectContext& context) {
+void TLCategoryTotals::takeRates(ManagedObjectContext& context) {
     TLCurrencyCenter& center = TLCurrencyCenter::sharedCenter();
     defaultCurrency_ = center.defaultCurrency();
     rates_ = center.ratesToDefaultCurrencyCache();
@@ -99,12 +182,16 @@ void TLCategoryTotals::rebuild(ManagedObjectContext& context) {
         codes_[object->primaryKey()] = static_cast<TLCurrency*>(object)->code();
     }
     touchedCurrencies_.clear();
+}
+
+void TLCategoryTotals::rebuild(ManagedObjectContext& context) {
+    takeRates(context);
     bySplit_.clear();
     byCategory_.clear();
-    TLGlobalCurrencyRates rates;
-    if (!rateSavedRows(context, rates)) {
+    if (!rateSavedRows(context)) {
         bySplit_.clear();
         byCategory_.clear();
+        TLGlobalCurrencyRates rates;
         for (ManagedObject* object : context.executeFetchRequest(FetchRequest{"Category"})) {
             auto* category = static_cast<TLCategory*>(object);
             for (TLSplit* split : category->splits()) {
@@ -117,31 +204,10 @@ void TLCategoryTotals::rebuild(ManagedObjectContext& context) {
     stale_ = false;
 }
 
-bool TLCategoryTotals::rateSavedRows(ManagedObjectContext& context, TLGlobalCurrencyRates& rates) {
-    // What TLSplit::getSignedAmountRatedToGlobalCurrency does with an object,
-    // done with its saved row: a target missing from the store reads as none.
-    const EntityDescription& splits = *context.model().entityNamed("Split");
-    auto rootOf = [&](const char* relationship) { return splits.relationshipNamed(relationship)->destination->rootEntity(); };
-    const EntityDescription* categories = rootOf("category");
-    const EntityDescription* schedules = rootOf("bill");
-    const EntityDescription* currencies = splits.relationshipNamed("transaction")->destination->relationshipNamed("currency")->destination->rootEntity();
-    enum { Category, Amount, Bill, Transaction, Type, TransferPrimary, Currency };
-    std::vector<std::string> paths = {"category",         "amount",         "bill", "transaction.self", "transaction.type",
-                                      "transaction.transferPrimary", "transaction.currency"};
-    return context.scanSavedValues("Split", paths, [&](int64_t key, const std::vector<Value>& row) {
-        std::optional<long long> category = row[Category].asInteger();
-        if (!category || context.registeredObject(*categories, *category) == nullptr) return;
-        Decimal amount = row[Amount].asDecimal().value_or(Decimal::zero());
-        std::optional<long long> bill = row[Bill].asInteger();
-        if (bill && context.registeredObject(*schedules, *bill) != nullptr) {
-            amount = Decimal::zero();  // a schedule's split
-        } else if (!row[Transaction].isNull()) {
-            if (TLTransaction::isNegativeType(row[Type].asInteger(), row[TransferPrimary].asBool())) amount = Decimal::zero() - amount;
-            std::optional<long long> currency = row[Currency].asInteger();
-            ManagedObject* in = currency ? context.registeredObject(*currencies, *currency) : nullptr;
-            amount = rates.convert(amount, static_cast<TLCurrency*>(in));
-        }
-        give(key, *category, amount);
+bool TLCategoryTotals::rateSavedRows(ManagedObjectContext& context) {
+    TLSplitRowRating rating = TLSplitRowRating::from(context);
+    return context.scanSavedValues("Split", TLSplitRowRating::keyPaths(), [&](int64_t key, const std::vector<Value>& row) {
+        if (auto rated = rating.rate(row)) give(key, rated->category, rated->amount);
     });
 }
 

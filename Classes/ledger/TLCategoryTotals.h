@@ -14,6 +14,7 @@
 // Main thread only.
 
 #include <cstdint>
+#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -28,7 +29,6 @@ namespace tallo {
 
 class TLCategory;
 class TLCurrency;
-class TLGlobalCurrencyRates;
 
 class TLCategoryTotals {
 public:
@@ -40,23 +40,48 @@ public:
     // The category's own splits plus its subcategories' (every level), as
     // the shared store holds them now, unsaved changes included.
     Decimal totalOf(const TLCategory& category);
-    // How many splits were rated since this was made: what the totals cost.
+    // How many splits were rated on this thread since this was made: what
+    // the totals cost the screens.
     uint64_t splitsRated() const { return splitsRated_; }
 
-private:
+    // Starts reading every split's contribution from the store file on a
+    // thread and a connection of its own (the program shows its first
+    // screen meanwhile), when nothing is unsaved and the totals are not
+    // taken yet. The next question waits for the read if it is still going
+    // and takes its result, then rates again whatever changed since it
+    // started (a change noted while the rows are read may or may not be in
+    // them); a reset or new rates meanwhile throw the result away.
+    void prepareInBackground();
+    // Blocks until a read started by prepareInBackground has finished.
+    void waitUntilPrepared();
+
     struct Contribution {
         int64_t category = 0;  // primary key
         Decimal amount;
     };
+    // What the read in the background hands over.
+    struct Prepared {
+        bool complete = false;  // every row was read
+        std::unordered_map<int64_t, Contribution> bySplit;
+        std::unordered_map<int64_t, Decimal> byCategory;
+    };
+
+private:
     // Brings the sums up to the store's present state.
     void update();
     Decimal sumOf(const TLCategory& category) const;
+    bool follows(ManagedObjectContext& context) const;
     void follow(ManagedObjectContext& context);
     void forget();
+    // Waits for a read in the background and drops its result.
+    void settle();
+    void adoptPrepared();
+    // The default currency, its rates and the currencies' codes, as now.
+    void takeRates(ManagedObjectContext& context);
     void rebuild(ManagedObjectContext& context);
     // Every split's contribution from the saved rows, without objects; false
     // when the context holds unsaved changes (the objects are read instead).
-    bool rateSavedRows(ManagedObjectContext& context, TLGlobalCurrencyRates& rates);
+    bool rateSavedRows(ManagedObjectContext& context);
     void rateAgain(ManagedObjectContext& context);
     void take(int64_t split);
     void give(int64_t split, int64_t category, const Decimal& amount);
@@ -76,6 +101,9 @@ private:
     std::set<int64_t> touchedTransactions_;
     std::set<int64_t> touchedCurrencies_;
     bool stale_ = true;  // everything is to be taken again
+    std::future<Prepared> pending_;  // the read in the background
+    bool preparing_ = false;
+    bool preparedVoid_ = false;  // the store was read again meanwhile
     uint64_t splitsRated_ = 0;
 
     // What the rated amounts were converted with.

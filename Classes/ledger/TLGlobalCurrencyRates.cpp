@@ -8,7 +8,12 @@ namespace tallo {
 TLGlobalCurrencyRates::TLGlobalCurrencyRates() : defaultCurrency_(TLCurrencyCenter::sharedCenter().defaultCurrency()) {}
 
 Decimal TLGlobalCurrencyRates::convert(const Decimal& amount, const TLCurrency* currency) {
-    if (currency == nullptr || defaultCurrency_ == nullptr || currency == defaultCurrency_) return amount;
+    std::optional<Decimal> factor = factorFor(currency);
+    return factor ? amount * *factor : amount;
+}
+
+std::optional<Decimal> TLGlobalCurrencyRates::factorFor(const TLCurrency* currency) {
+    if (currency == nullptr || defaultCurrency_ == nullptr || currency == defaultCurrency_) return std::nullopt;
     auto known = factors_.find(currency);
     if (known == factors_.end()) {
         std::optional<Decimal> factor;
@@ -18,7 +23,7 @@ Decimal TLGlobalCurrencyRates::convert(const Decimal& amount, const TLCurrency* 
         }
         known = factors_.emplace(currency, factor).first;
     }
-    return known->second ? amount * *known->second : amount;
+    return known->second;
 }
 
 }  // namespace tallo

@@ -26,6 +26,9 @@ public:
 
     // `amount`, in `currency`, in the default currency.
     Decimal convert(const Decimal& amount, const TLCurrency* currency);
+    // What `convert` multiplies by for `currency`; nothing when an amount in
+    // it stays as it is.
+    std::optional<Decimal> factorFor(const TLCurrency* currency);
 
 private:
     const TLCurrency* defaultCurrency_;

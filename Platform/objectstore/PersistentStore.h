@@ -123,7 +123,10 @@ struct StoreChanges {
 // to-one of its destination ("transaction.type"), or "self" after a to-one
 // (the target row's key, nil when no such row exists); a to-one reads as its
 // target's key (an integer), and a missing value or target as nil. `row`
-// gets the row's key and the values in the order of the key paths.
+// gets the row's key and the values in the order of the key paths, in key
+// order. A store may read a span of keys at a time, so another connection's
+// save need not wait for the whole table: a row saved meanwhile may then be
+// seen as it was before or after that save.
 struct StoreValueScan {
     using Row = std::function<void(int64_t primaryKey, const std::vector<Value>& values)>;
     const EntityDescription* root = nullptr;

@@ -96,6 +96,9 @@ Connection openConnection(const std::string& path, int flags, std::string* error
         return nullptr;
     }
     sqlite3_extended_result_codes(raw, 1);
+    // Another connection's save holds the file for a moment: a read waits
+    // for it rather than failing (a writing connection sets its own wait).
+    sqlite3_busy_timeout(raw, SqliteStoreOptions{}.busyTimeoutMilliseconds);
     harden(raw);
     addReadFunctions(raw);
     return db;

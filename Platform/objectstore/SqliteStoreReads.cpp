@@ -157,17 +157,13 @@ const Field* fieldNamed(const StoreLayout& layout, const TableLayout& table, std
     return nullptr;
 }
 
-}  // namespace
-
-bool scanValues(sqlite3* db, const StoreLayout& layout, const StoreValueScan& scan, const StoreValueScan::Row& row,
-                std::string* problem) {
-    auto found = layout.tableOfRoot.find(scan.root);
-    if (found == layout.tableOfRoot.end()) return fail(problem, "no table holds " + scan.root->name());
-    const TableLayout& table = layout.tables[found->second];
+// The SELECT of a value scan, reading the key then each key path's column
+// (joining each to-one stepped through once), and the field of each column.
+bool scanSelect(const StoreLayout& layout, const TableLayout& table, const StoreValueScan& scan, std::string* select,
+                std::vector<const Field*>* fields, std::string* problem) {
     std::string columns = "r." + quoted(kPrimaryKeyColumn);
     std::string joins;
     std::vector<std::string> joined;  // the first steps joined, by alias number
-    std::vector<const Field*> fields;
     for (const std::string& path : scan.keyPaths) {
         size_t dot = path.find('.');
         const Field* field = fieldNamed(layout, table, std::string_view(path).substr(0, dot));
@@ -193,25 +189,60 @@ bool scanValues(sqlite3* db, const StoreLayout& layout, const StoreValueScan& sc
             field = second;
         }
         columns += ", " + column;
-        fields.push_back(field);
+        fields->push_back(field);
     }
-    Statement statement = prepare(db, "SELECT " + columns + " FROM " + quoted(table.name) + " r" + joins, problem);
+    *select = "SELECT " + columns + " FROM " + quoted(table.name) + " r" + joins + " WHERE r." + quoted(kPrimaryKeyColumn) +
+              " BETWEEN ?1 AND ?2 ORDER BY r." + quoted(kPrimaryKeyColumn);
+    return true;
+}
+
+}  // namespace
+
+bool scanValues(sqlite3* db, const StoreLayout& layout, const StoreValueScan& scan, const StoreValueScan::Row& row,
+                std::string* problem) {
+    auto found = layout.tableOfRoot.find(scan.root);
+    if (found == layout.tableOfRoot.end()) return fail(problem, "no table holds " + scan.root->name());
+    const TableLayout& table = layout.tables[found->second];
+    std::string select;
+    std::vector<const Field*> fields;
+    if (!scanSelect(layout, table, scan, &select, &fields, problem)) return false;
+    // A span of keys per statement: each holds the read lock only for its
+    // rows, so a save by another connection never waits long.
+    constexpr int64_t kKeysPerRead = 20000;
+    Statement span = prepare(db, "SELECT min(" + quoted(kPrimaryKeyColumn) + "), max(" + quoted(kPrimaryKeyColumn) + ") FROM " +
+                                     quoted(table.name),
+                             problem);
+    if (!span) return false;
+    if (sqlite3_step(span.get()) != SQLITE_ROW) return fail(problem, table.name + ": " + sqliteMessage(db));
+    if (sqlite3_column_type(span.get(), 0) == SQLITE_NULL) return true;  // no rows
+    int64_t first = sqlite3_column_int64(span.get(), 0);
+    int64_t last = sqlite3_column_int64(span.get(), 1);
+    span.reset();
+    Statement statement = prepare(db, select, problem);
     if (!statement) return false;
     std::vector<Value> values(fields.size());
-    int rc;
-    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
-        int64_t key = sqlite3_column_int64(statement.get(), 0);
-        for (size_t i = 0; i < fields.size(); ++i) {
-            values[i] = Value();
-            std::string why;
-            if (!readField(statement.get(), static_cast<int>(i) + 1, *fields[i], &values[i], &why)) {
-                return fail(problem, table.name + ", row " + std::to_string(key) + ", " + scan.keyPaths[i] + ": " + why);
+    while (true) {
+        int64_t end = 0;
+        if (__builtin_add_overflow(first, kKeysPerRead - 1, &end) || end > last) end = last;
+        sqlite3_reset(statement.get());
+        sqlite3_bind_int64(statement.get(), 1, first);
+        sqlite3_bind_int64(statement.get(), 2, end);
+        int rc;
+        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+            int64_t key = sqlite3_column_int64(statement.get(), 0);
+            for (size_t i = 0; i < fields.size(); ++i) {
+                values[i] = Value();
+                std::string why;
+                if (!readField(statement.get(), static_cast<int>(i) + 1, *fields[i], &values[i], &why)) {
+                    return fail(problem, table.name + ", row " + std::to_string(key) + ", " + scan.keyPaths[i] + ": " + why);
+                }
             }
+            row(key, values);
         }
-        row(key, values);
+        if (rc != SQLITE_DONE) return fail(problem, table.name + ": " + sqliteMessage(db));
+        if (end == last) return true;
+        first = end + 1;
     }
-    if (rc != SQLITE_DONE) return fail(problem, table.name + ": " + sqliteMessage(db));
-    return true;
 }
 
 }  // namespace tallo::sqlite_store_detail

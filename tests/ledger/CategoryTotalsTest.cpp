@@ -120,6 +120,34 @@ TEST_F(CategoryTotalsTest, KeptTotalsFollowEveryKindOfChangeRatingOnlyWhatItTouc
     EXPECT_EQ(shown(), "Car -50; Fuel -10; Salary 2500; ");
 }
 
+// Read on a thread of its own while the person goes on: what changed
+// meanwhile, saved or not, is rated again here; nothing else is.
+TEST_F(CategoryTotalsTest, TotalsReadInTheBackgroundAreTakenWithWhatChangedMeanwhile) {
+    TLCategory* car = category("Car");
+    TLCategory* food = category("Food");
+    transaction(checking, TLTransactionType::Expense, {"40"}, car);
+    TLTransaction* lunch = transaction(checking, TLTransactionType::Expense, {"12.50"}, food);
+    transaction(checking, TLTransactionType::Expense, {"7", "3"}, food);
+    db().save();
+
+    TLCategoryTotals totals;
+    totals.prepareInBackground();
+    (*lunch->splits().begin())->changeAmountTo(D("15"));
+    db().save();
+    transaction(checking, TLTransactionType::Income, {"5"}, car);  // a refund, unsaved
+    EXPECT_EQ(totals.totalOf(*car), D("-35"));
+    EXPECT_EQ(totals.totalOf(*food), D("-25"));
+    EXPECT_EQ(totals.splitsRated(), 2u) << "the changed split and the new one; the other three came from the read";
+
+    // A store read again while the rows are read elsewhere: that read is dropped.
+    TLCategoryTotals again;
+    again.prepareInBackground();
+    db().reloadData();
+    TLCategory* reloaded = TLCategory::getCategoryWithName("Food");
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_EQ(again.totalOf(*reloaded), D("-25"));
+}
+
 TEST_F(CategoryTotalsTest, PicturesComeFromTheCategoryItsMasterOrItsName) {
     TLCategory* home = category("Home Office");
     home->setImageName("Home_Office");

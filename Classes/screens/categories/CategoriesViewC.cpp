@@ -26,6 +26,7 @@ CategoriesViewC::CategoriesViewC() {
     label2 = L("Press \"+\" to create your first category.");
     NotificationCenter::defaultCenter().addObserver(this, "gotNewDatabase", [this](const Notification&) {
         resetFetchedResultsControllerAfterSync();
+        prepareTotals();
     });
 }
 

@@ -32,6 +32,10 @@ public:
 
     // The total of `category` in the default currency, as the store holds it now.
     Decimal amountForCategory(TLCategory* category);
+    // Starts reading the totals in the background (TLCategoryTotals), so the
+    // tab's first showing finds them ready; also after a sync.
+    void prepareTotals() { totals_.prepareInBackground(); }
+    TLCategoryTotals& totals() { return totals_; }
     // The category a row shows (nothing for "Create Category").
     TLCategory* categoryAtIndexPath(IndexPath indexPath);
     // A new category, opened in its screen in mode 1.
