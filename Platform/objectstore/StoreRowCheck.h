@@ -25,14 +25,12 @@ public:
     bool loadPair(const RelationshipDescription& relationship, int64_t ownerKey, int64_t targetKey,
                   std::string* error) override;
 
-    // How many rows and pairs were read.
+    // How many rows were read.
     uint64_t rows() const { return rows_; }
-    uint64_t pairs() const { return pairs_; }
 
 private:
     std::map<const EntityDescription*, int64_t> lastKey_;  // per root entity
     uint64_t rows_ = 0;
-    uint64_t pairs_ = 0;
 };
 
 }  // namespace tallo
