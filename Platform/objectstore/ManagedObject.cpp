@@ -10,7 +10,12 @@ ManagedObject::~ManagedObject() = default;
 std::string ManagedObject::objectIDString() const { return entity_->name() + "#" + std::to_string(primaryKey_); }
 
 void ManagedObject::willChange() {
+    if (hollow_) refill();
     if (context_ != nullptr) context_->noteChange(this);
+}
+
+void ManagedObject::refill() const {
+    if (context_ != nullptr) context_->refillValues(const_cast<ManagedObject*>(this));
 }
 
 void ManagedObject::setAttributeValue(int slot, Value value) {

@@ -11,6 +11,10 @@
 // demand is read when it is first used (toMany), so an account's
 // transactions cost nothing until something asks for them.
 //
+// The values of a clean row read on demand may be dropped by the context to
+// keep memory within its bound (ManagedObjectContext::setCleanRowLimit); the
+// object stays, and its values are read again from the store at first use.
+//
 // Objects live until the context frees them: a deleted object when its
 // deletion is saved (or the context is reset), every object when its context
 // is destroyed. A pointer kept past that is dangling — AddressSanitizer
@@ -70,7 +74,11 @@ protected:
     virtual void prepareForDeletion() {}
 
     // Typed slot access for the generated accessor classes.
-    const Value& attributeValue(int slot) const { return values_[static_cast<size_t>(entity_->storageIndex(slot))]; }
+    const Value& attributeValue(int slot) const {
+        if (hollow_) refill();
+        used_ = true;
+        return values_[static_cast<size_t>(entity_->storageIndex(slot))];
+    }
     void setAttributeValue(int slot, Value value);
     std::optional<std::string> stringAt(int slot) const;
     std::optional<Decimal> decimalAt(int slot) const;
@@ -108,6 +116,8 @@ private:
     };
 
     void willChange();
+    // Reads the values dropped from a hollow object again (through the context).
+    void refill() const;
     // Reads a to-many set that was left unread (through the context).
     void readSet(int setSlot) const;
     bool isSetUnread(int setSlot) const { return ((unreadSets_ >> setSlot) & 1U) != 0; }
@@ -120,6 +130,8 @@ private:
     int64_t primaryKey_ = 0;
     State state_ = State::Inserted;
     bool deleted_ = false;
+    bool hollow_ = false;                 // values dropped; read again at first use
+    mutable bool used_ = false;           // a value was read since the context last looked
     std::vector<Value> values_;           // attributes, by EntityDescription::storageIndex
     std::vector<ManagedObject*> toOnes_;  // to-one targets, likewise
     std::vector<ObjectSet> sets_;

@@ -151,6 +151,7 @@ bool takesPartInManyToMany(const EntityDescription& root) {
 bool ManagedObjectContext::load(std::string* error) {
     ++changeGeneration_;
     impl_->tables.clear();
+    impl_->heldRows.clear();
     impl_->inserted.clear();
     impl_->changed.clear();
     impl_->pendingDeletes.clear();
@@ -351,7 +352,11 @@ bool ManagedObjectContext::save(std::string* error) {
         if (!impl_->store->save(changes, error)) return false;
     }
     // Saved: the current state is the new last saved state.
-    for (ManagedObject* object : impl_->inserted) object->state_ = ManagedObject::State::Saved;
+    for (ManagedObject* object : impl_->inserted) {
+        object->state_ = ManagedObject::State::Saved;
+        // A new row of a table read on demand may lose its values like a read one.
+        if (!object->deleted_ && impl_->tableOf(object->entity()).onDemand) impl_->noteHeld(*object);
+    }
     for (ManagedObject* object : impl_->changed) object->snapshot_.reset();
     std::vector<ManagedObject*> doomed = impl_->deleted;
     impl_->inserted.clear();
@@ -413,6 +418,9 @@ std::vector<ManagedObject*> ManagedObjectContext::executeFetchRequest(const Fetc
     FetchCandidates candidates = impl_->candidates(request, *entity);
     if (candidates.noneCanMatch) return {};
     if (candidates.set == nullptr) impl_->completeTable(entity->rootEntity());
+    // Whatever a fetch looks at is likely to be read next: dropped values
+    // come back in one pass rather than a row at a time.
+    impl_->refillCandidates(candidates, *entity);
     std::vector<ManagedObject*> result = impl_->filter(request, *entity, candidates);
     if (!request.sortDescriptors.empty()) Impl::sort(result, request, *entity);
     Impl::applyWindow(result, request.fetchOffset, request.fetchLimit);

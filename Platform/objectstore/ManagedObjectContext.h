@@ -14,8 +14,9 @@
 //   - a fetch that is answered from such a to-many (`key == object`) reads
 //     only that set; any other fetch of the table reads the table whole,
 //     once, and fills every set pointing into it in one pass.
-// An object read this way is never read again: its in-memory state, changed
-// or not, is what every fetch and relationship sees.
+// An object read this way is never read again, except for the values of a
+// clean one that were dropped to keep memory bounded (setCleanRowLimit): its
+// in-memory state, changed or not, is what every fetch and relationship sees.
 //
 //   insert      runs the class's awakeFromInsert
 //   delete      marks the object; processPendingChanges (called by save,
@@ -100,7 +101,8 @@ public:
     size_t countForFetchRequest(const FetchRequest& request);
     // Reads the `key` to-many sets of `owners` that are still unread, in a
     // few passes through the store rather than one each (the splits of a
-    // month's transactions). Sets already read, and unknown keys, are left.
+    // month's transactions). Sets already read get back the values of
+    // their rows that were dropped, likewise; unknown keys are left.
     void prefetchToMany(const std::vector<ManagedObject*>& owners, std::string_view key);
 
     // Hands `row` the saved values of `keyPaths` (see StoreValueScan) of
@@ -110,6 +112,24 @@ public:
     // some, or the store cannot scan, and the caller reads objects instead.
     bool scanSavedValues(std::string_view entityName, std::vector<std::string> keyPaths, const StoreValueScan::Row& row,
                          std::string* error = nullptr);
+
+    // Memory. The clean rows of tables read on demand keep their values in
+    // memory, up to a limit of rows. Past it, at the next turn of the main
+    // run loop (never inside a caller's work), the rows least recently used
+    // have their values dropped until no more than 7/8 of the limit are held.
+    // A dropped row is read again from the store when one of its values is
+    // next used, and a fetch reads the dropped rows it looks at in one pass.
+    // The object stays (one object per row, its relationships kept), so a
+    // dropped row still costs its object. A row with an unsaved change (new,
+    // changed or deleted) keeps its values, and so does any transient value.
+    static constexpr size_t kDefaultCleanRowLimit = 50000;
+    void setCleanRowLimit(size_t rows);
+    size_t cleanRowLimit() const;
+    // The rows read on demand whose values are in memory now.
+    size_t cleanRowsHeld() const;
+    // Drops values down to the limit now; answers how many rows dropped
+    // theirs. Only where no caller holds a reference into an object's values.
+    size_t trimCleanRows();
 
     // Called after changes to objects of the named entities were processed,
     // saved or rolled back (fetched-results controllers refetch on it).
@@ -138,6 +158,8 @@ private:
     friend class ManagedObject;
     friend class ContextLoader;
     friend class RowReader;
+    // Reads the values of a row that were dropped (see setCleanRowLimit).
+    void refillValues(ManagedObject* object);
     // Reads an object's to-many set that was left unread.
     void readSet(ManagedObject* owner, int setSlot);
     // Reads the set at `setSlot` of each of `owners` (all of one entity, each

@@ -2,8 +2,10 @@
 // ManagedObjectContext's inside, shared by the files that implement it:
 //   ManagedObjectContext.cpp         loading, changes, save, rollback, fetches
 //   ManagedObjectContextReading.cpp  tables read on demand: rows, sets, pages
+//   ManagedObjectContextRowCache.cpp the bound on rows read on demand held in memory
 // Internal: only those files include this header.
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -35,6 +37,7 @@ struct ManagedObjectContext::Impl {
         // `complete` once every row was read.
         bool onDemand = false;
         bool complete = true;
+        size_t hollowCount = 0;  // objects whose values were dropped
     };
 
     ManagedObjectContext* owner = nullptr;
@@ -58,6 +61,21 @@ struct ManagedObjectContext::Impl {
     int nextListener = 1;
     bool loading = false;
     std::vector<std::string> onDemandNames;
+
+    // The rows read on demand whose values are held, oldest first (keys, not
+    // pointers: a row freed since is skipped when its turn comes).
+    std::deque<ObjectKey> heldRows;
+    size_t cleanRowLimit = kDefaultCleanRowLimit;
+    std::weak_ptr<void> trimTicket;  // alive while a trim waits on the run loop
+    // A row read on demand now holds its values: it joins heldRows, and a
+    // trim is posted once they are over the limit.
+    void noteHeld(ManagedObject& object);
+    // Puts a row's stored values back into an object whose values were dropped.
+    void fillValues(ManagedObject& object, std::vector<Value>& values);
+    // Reads the values of those of `objects` that were dropped, in one pass
+    // per table.
+    void refill(const std::vector<ManagedObject*>& objects);
+    void refillCandidates(const FetchCandidates& candidates, const EntityDescription& entity);
 
     // Reading on demand (RowReader below).
     bool isOnDemand(const EntityDescription* root) const {
@@ -152,7 +170,9 @@ struct ManagedObjectContext::Impl {
         for (ManagedObject* object : doomed) {
             if (!gone.insert(object).second) continue;
             auto table = tables.find(object->entity().rootEntity());
-            if (table != tables.end()) table->second.objects.erase(object->primaryKey());
+            if (table == tables.end()) continue;
+            if (object->hollow_) --table->second.hollowCount;
+            table->second.objects.erase(object->primaryKey());
         }
     }
 

@@ -27,16 +27,22 @@ public:
 
     explicit RowReader(ManagedObjectContext::Impl& impl) : impl_(impl) {}
 
-    // A row whose object exists is left alone: its values are not even read.
+    // A row whose object exists is left alone: its values are not even read,
+    // unless they were dropped.
     bool knowsRow(const EntityDescription& entity, int64_t primaryKey) override {
         ManagedObject* known = impl_.find(entity.rootEntity(), primaryKey);
-        if (known != nullptr && firstQuery_) rows_.push_back(known);
-        return known != nullptr;
+        if (known == nullptr || known->hollow_) return false;
+        if (firstQuery_) rows_.push_back(known);
+        return true;
     }
 
     bool loadRow(const EntityDescription& entity, int64_t primaryKey, std::vector<Value> values,
                  std::string* error) override {
-        if (knowsRow(entity, primaryKey)) return true;
+        if (ManagedObject* known = impl_.find(entity.rootEntity(), primaryKey)) {
+            if (known->hollow_) impl_.fillValues(*known, values);
+            if (firstQuery_) rows_.push_back(known);
+            return true;
+        }
         auto object = impl_.objectFromRow(entity, primaryKey, values, keys_, error);
         if (object == nullptr) return false;
         object->unreadSets_ = impl_.unreadSetsOf(entity, true);
@@ -44,6 +50,7 @@ public:
         impl_.tableOf(entity).objects.emplace(primaryKey, std::move(object));
         if (firstQuery_) rows_.push_back(raw);
         fresh_.push_back(raw);
+        impl_.noteHeld(*raw);
         return true;
     }
 
@@ -143,6 +150,52 @@ std::vector<ManagedObject*> ManagedObjectContext::Impl::readRows(const StoreRowQ
     reader.finish();
     if (!ok) InternalError::report("reading " + query.root->name() + " rows from the store failed: " + error);
     return reader.rows();
+}
+
+void ManagedObjectContext::Impl::refill(const std::vector<ManagedObject*>& objects) {
+    std::map<const EntityDescription*, StoreRowQuery> byTable;
+    for (ManagedObject* object : objects) {
+        if (!object->hollow_) continue;
+        const EntityDescription* root = object->entity().rootEntity();
+        StoreRowQuery& query = byTable[root];
+        query.kind = StoreRowQuery::Kind::PrimaryKeys;
+        query.root = root;
+        query.keys.push_back(object->primaryKey());
+    }
+    for (auto& [root, query] : byTable) {
+        // A good part of a table is read quicker whole: the rows that are
+        // held are skipped without reading their values.
+        if (query.keys.size() >= RowReader::kWholeTableKeys &&
+            query.keys.size() * RowReader::kWholeTableShare > static_cast<size_t>(tableOf(*root).nextPrimaryKey)) {
+            query.kind = StoreRowQuery::Kind::AllRows;
+            query.keys.clear();
+        }
+        readRows(query);
+    }
+    for (ManagedObject* object : objects) {
+        if (!object->hollow_) continue;
+        // Its row is gone from the store behind the context's back: the
+        // object reads as nil rather than as memory it does not have.
+        InternalError::report("the row of " + object->objectIDString() + " is gone from the store");
+        std::vector<Value> nils(static_cast<size_t>(object->entity().valueSlotCount()));
+        fillValues(*object, nils);
+    }
+}
+
+void ManagedObjectContext::Impl::refillCandidates(const FetchCandidates& candidates, const EntityDescription& entity) {
+    auto table = tables.find(entity.rootEntity());
+    if (table == tables.end() || table->second.hollowCount == 0) return;
+    std::vector<ManagedObject*> hollow;
+    if (candidates.set != nullptr) {
+        for (ManagedObject* object : *candidates.set) {
+            if (object->hollow_) hollow.push_back(object);
+        }
+    } else {
+        for (const auto& [key, object] : table->second.objects) {
+            if (object->hollow_) hollow.push_back(object.get());
+        }
+    }
+    refill(hollow);
 }
 
 void ManagedObjectContext::Impl::completeTable(const EntityDescription* root) {
@@ -249,7 +302,10 @@ bool ManagedObjectContext::Impl::pageFromStore(const FetchRequest& request, cons
         target = term.object;
         whole = term.isWholePredicate;
     }
-    bool byKey = relationship != nullptr && target->isSetUnread(relationship->inverse->slot) && !target->isInserted();
+    // An owner's set in memory answers a page unless some of its rows were
+    // dropped: the store's index then gives the page without reading them.
+    bool byKey = relationship != nullptr && !target->isInserted() &&
+                 (target->isSetUnread(relationship->inverse->slot) || tableOf(entity).hollowCount != 0);
     StoreRowQuery query;
     query.root = &entity;
     for (const Predicate::KeyContainsText& term : request.predicate->keyContainsTextTerms()) {
@@ -372,13 +428,21 @@ void ManagedObjectContext::readSets(const std::vector<ManagedObject*>& owners, i
 
 void ManagedObjectContext::prefetchToMany(const std::vector<ManagedObject*>& owners, std::string_view key) {
     std::map<std::pair<const EntityDescription*, int>, std::vector<ManagedObject*>> unread;
+    std::vector<ManagedObject*> hollow;  // members of sets read before whose values were dropped
     for (ManagedObject* owner : owners) {
         if (owner == nullptr || owner->context_ != this || owner->deleted_) continue;
         const RelationshipDescription* relationship = owner->entity().relationshipNamed(key);
-        if (relationship == nullptr || !relationship->isToMany || !owner->isSetUnread(relationship->slot)) continue;
-        unread[{&owner->entity(), relationship->slot}].push_back(owner);
+        if (relationship == nullptr || !relationship->isToMany) continue;
+        if (owner->isSetUnread(relationship->slot)) {
+            unread[{&owner->entity(), relationship->slot}].push_back(owner);
+        } else if (impl_->tableOf(*relationship->destination).hollowCount != 0) {
+            for (ManagedObject* member : owner->sets_[static_cast<size_t>(relationship->slot)]) {
+                if (member->hollow_) hollow.push_back(member);
+            }
+        }
     }
     for (const auto& [entityAndSlot, group] : unread) readSets(group, entityAndSlot.second);
+    impl_->refill(hollow);
 }
 
 }  // namespace tallo

@@ -10,6 +10,7 @@ class ObjectStoreAccess {
 public:
     // The value of an attribute slot, in place (text binds without a copy).
     static const Value& attribute(const ManagedObject& object, int slot) {
+        if (object.hollow_) object.refill();
         return object.values_[static_cast<size_t>(object.entity_->storageIndex(slot))];
     }
     // The target of a to-one slot, or nullptr.

@@ -215,6 +215,21 @@ sqlite3_stmt* cached(sqlite3* db, Statement& slot, const std::string& sql, std::
     return slot.get();
 }
 
+// Reads of more keys than this take them in one statement, in key order.
+constexpr size_t kKeysOneByOne = 8;
+
+// Feeds the rows whose keys are in `keys` (a JSON array), in key order.
+bool feedRowsByKeys(sqlite3* db, const std::string& path, StoreLayout& layout, TableLayout& table, const std::string& keys,
+                    StoreLoadSink& sink, std::string* error) {
+    sqlite3_stmt* rows = cached(db, table.selectByKeys,
+                                selectColumns(table) + " WHERE " + quoted(kPrimaryKeyColumn) +
+                                    " IN (SELECT value FROM json_each(?1)) ORDER BY " + quoted(kPrimaryKeyColumn),
+                                error);
+    if (rows == nullptr) return false;
+    sqlite3_bind_text(rows, 1, keys.data(), static_cast<int>(keys.size()), SQLITE_TRANSIENT);
+    return feedRows(db, path, layout, table, rows, sink, error);
+}
+
 bool writeRow(sqlite3* db, const StoreLayout& layout, EntityLayout& entry, const ManagedObject& object, bool insert,
               std::string* error) {
     const TableLayout& table = layout.tables[entry.table];
@@ -460,6 +475,12 @@ bool SqliteStore::runRowQuery(const StoreRowQuery& query, StoreLoadSink* sink, s
         if (plan != nullptr) return fail(error, path_ + ": only a foreign-key or matching read has a plan to show");
     }
     if (query.kind == StoreRowQuery::Kind::AllRows) return loadTable(db_, path_, *layout_, table, *sink, error);
+    if (query.kind == StoreRowQuery::Kind::PrimaryKeys && query.keys.size() > kKeysOneByOne) {
+        std::string keys;
+        for (int64_t key : query.keys) keys += (keys.empty() ? "[" : ",") + std::to_string(key);
+        keys += "]";
+        return feedRowsByKeys(db_, path_, *layout_, table, keys, *sink, error);
+    }
     if (query.kind == StoreRowQuery::Kind::PrimaryKeys) {
         sqlite3_stmt* statement =
             cached(db_, table.selectByKey, selectColumns(table) + " WHERE " + quoted(kPrimaryKeyColumn) + " = ?1", error);
@@ -506,14 +527,9 @@ bool SqliteStore::runRowQuery(const StoreRowQuery& query, StoreLoadSink* sink, s
     }
     if (unknown.empty()) return true;
     unknown += "]";
-    sqlite3_stmt* rows = cached(db_, table.selectByKeys,
-                                selectColumns(table) + " WHERE " + quoted(kPrimaryKeyColumn) +
-                                    " IN (SELECT value FROM json_each(?1)) ORDER BY " + quoted(kPrimaryKeyColumn),
-                                error);
-    if (rows == nullptr) return false;
-    sqlite3_bind_text(rows, 1, unknown.data(), static_cast<int>(unknown.size()), SQLITE_TRANSIENT);
-    return feedRows(db_, path_, *layout_, table, rows, *sink, error);
+    return feedRowsByKeys(db_, path_, *layout_, table, unknown, *sink, error);
 }
+
 
 bool SqliteStore::save(const StoreChanges& changes, std::string* error) {
     if (changes.empty()) return true;

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 
+#include "Platform/foundation/RunLoop.h"
 #include "Platform/objectstore/ManagedObjectContext.h"
 #include "Platform/objectstore/SqliteStore.h"
 #include "tests/objectstore/TestModel.h"
@@ -613,6 +614,113 @@ TEST_F(ReadOnDemandTest, AScanOfATableReadsItsSavedValuesWithoutMakingObjects) {
     EXPECT_NE(error.find("stores no nothing"), std::string::npos) << error;
     EXPECT_FALSE(context->scanSavedValues("Split", {"amount.value"}, collect, &error));
     EXPECT_NE(error.find("is not a to-one"), std::string::npos) << error;
+}
+
+
+// Memory stays within the limit the context states: clean rows past it lose
+// their values and read them again when used, with nothing else about them
+// changed.
+TEST_F(ReadOnDemandTest, CleanRowsPastTheLimitDropTheirValuesAndReadThemAgainWhenUsed) {
+    auto context = open(true);
+    context->setCleanRowLimit(2);
+    ManagedObject* checking = account(*context, "Checking");
+    ManagedObject* savings = account(*context, "Savings");
+    EXPECT_EQ(amounts(checking), "-42.5 -100 -7.25");
+    EXPECT_EQ(context->cleanRowsHeld(), 4U) << "Checking's three and the mirror its transfer names";
+    ManagedObject* groceries = member(checking, "transactions", 0);
+    ManagedObject* transfer = member(checking, "transactions", 1);
+
+    // The mirror was never used: it goes first; then the oldest of the three
+    // used ones, after the round each used row is given.
+    EXPECT_EQ(context->trimCleanRows(), 2U);
+    EXPECT_EQ(context->cleanRowsHeld(), 2U);
+    int read = counts["Transaction"];
+    EXPECT_EQ(amounts(checking), "-42.5 -100 -7.25");
+    EXPECT_EQ(counts["Transaction"], read + 1) << "only the one dropped row of the three is read again";
+    EXPECT_EQ(member(checking, "transactions", 0), groceries) << "the same object, with its relationships";
+    ManagedObject* mirror = transfer->valueForKey("transferCopy").asObject();
+    ASSERT_NE(mirror, nullptr);
+    EXPECT_EQ(mirror->valueForKey("totalamount").description(), "100");
+    EXPECT_EQ(mirror->valueForKey("account").asObject(), savings);
+
+    // A changed row keeps its values however far past the limit, and saves
+    // what was changed; a dropped row that is changed reads its values first.
+    context->setCleanRowLimit(1);
+    groceries->setValueForKey(D("-45"), "totalamount");
+    context->trimCleanRows();
+    context->trimCleanRows();
+    EXPECT_EQ(groceries->valueForKey("totalamount").description(), "-45");
+    ManagedObject* latte = member(checking, "transactions", 2);
+    latte->setValueForKey(Value("Latte"), "searchString");
+    EXPECT_EQ(latte->valueForKey("totalamount").description(), "-7.25");
+    std::string error;
+    ASSERT_TRUE(context->save(&error)) << error;
+    context->rollback();
+    EXPECT_EQ(latte->valueForKey("searchString").description(), "\"Latte\"");
+
+    // A fetch reads the dropped rows it looks at in one read, not one each;
+    // so does a prefetch of sets read before.
+    context->trimCleanRows();
+    int reads = CountingStore::reads;
+    EXPECT_EQ(fetch(*context, "Transaction", "totalamount > 0").size(), 2U);
+    EXPECT_LE(CountingStore::reads, reads + 2) << "the rest of the table, then the dropped rows";
+    context->trimCleanRows();
+    ASSERT_LT(context->cleanRowsHeld(), 5U);
+    reads = CountingStore::reads;
+    context->prefetchToMany({checking, savings}, "transactions");
+    EXPECT_EQ(CountingStore::reads, reads + 1);
+    EXPECT_EQ(context->cleanRowsHeld(), 5U);
+
+    // A deletion of a dropped row (and the splits its rule takes along) is
+    // saved, and the file holds exactly what the objects say.
+    context->trimCleanRows();
+    context->deleteObject(transfer);
+    ASSERT_TRUE(context->save(&error)) << error;
+    context.reset();
+    auto whole = open(false);
+    EXPECT_EQ(amounts(account(*whole, "Checking")), "-45 -7.25");
+    EXPECT_EQ(amounts(account(*whole, "Savings")), "100 2500");
+    EXPECT_EQ(fetch(*whole, "Transaction", "searchString == 'Latte'").size(), 1U);
+}
+
+TEST_F(ReadOnDemandTest, RowsReadPastTheLimitAreTrimmedAtTheNextTurnOfTheLoopAndAReloadForgetsThem) {
+    RunLoop::main().reset();
+    auto context = open(true);
+    context->setCleanRowLimit(2);
+    ManagedObject* checking = account(*context, "Checking");
+    amounts(checking);
+    // Nothing is dropped while the caller's work goes on.
+    EXPECT_EQ(context->cleanRowsHeld(), 4U);
+    RunLoop::main().runPending();
+    EXPECT_LE(context->cleanRowsHeld(), 2U);
+
+    // Dropped rows are forgotten by a reload like any other; what was read
+    // again is the file as it is.
+    context->reset();
+    EXPECT_EQ(context->cleanRowsHeld(), 0U);
+    EXPECT_EQ(amounts(account(*context, "Checking")), "-42.5 -100 -7.25");
+    EXPECT_EQ(amounts(account(*context, "Savings")), "100 2500");
+    RunLoop::main().runPending();
+    fetch(*context, "Split");
+    context->rollback();
+    EXPECT_EQ(test::dumpContext(*context), wholeDump) << "every value read again is the one the file holds";
+
+    // A row entered and saved is held, and may lose its values, like a read one.
+    ManagedObject* coffee = insert(*context, "Transaction", {{"totalamount", Value(D("-3"))}, {"account", Value(account(*context, "Checking"))}});
+    std::string error;
+    ASSERT_TRUE(context->save(&error)) << error;
+    context->setCleanRowLimit(1);
+    context->trimCleanRows();
+    context->trimCleanRows();
+    EXPECT_LE(context->cleanRowsHeld(), 1U);
+    int read = counts["Transaction"];
+    EXPECT_EQ(coffee->valueForKey("totalamount").description(), "-3");
+    EXPECT_EQ(counts["Transaction"], read + 1) << "its values were dropped and read again";
+
+    // A trim still waiting when its context is gone does nothing.
+    fetch(*context, "Transaction");
+    context.reset();
+    RunLoop::main().runPending();
 }
 
 }  // namespace
