@@ -52,8 +52,12 @@ TLCategoryTotals::~TLCategoryTotals() {
 void TLCategoryTotals::prepareInBackground() {
     TLDatabase& database = TLDatabase::sharedDatabase();
     ManagedObjectContext* context = database.context();
-    if (context == nullptr || !database.hasPersistentStore() || pending_.valid()) return;
-    if (!follows(*context)) follow(*context);
+    if (context == nullptr || !database.hasPersistentStore()) return;
+    if (!follows(*context)) {
+        settle();  // a read of the store this replaced (a sync) is of no use
+        follow(*context);
+    }
+    if (pending_.valid()) return;
     context->processPendingChanges();
     if (!stale_ || context->hasChanges()) return;
     takeRates(*context);

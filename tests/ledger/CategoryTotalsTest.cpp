@@ -146,6 +146,18 @@ TEST_F(CategoryTotalsTest, TotalsReadInTheBackgroundAreTakenWithWhatChangedMeanw
     TLCategory* reloaded = TLCategory::getCategoryWithName("Food");
     ASSERT_NE(reloaded, nullptr);
     EXPECT_EQ(again.totalOf(*reloaded), D("-25"));
+
+    // A read never taken when the store is replaced (the Categories tab not
+    // shown before a sync): the next preparation reads the new store.
+    TLCategoryTotals untaken;
+    untaken.prepareInBackground();
+    untaken.waitUntilPrepared();
+    db().reloadData();
+    untaken.prepareInBackground();
+    TLCategory* replaced = TLCategory::getCategoryWithName("Car");
+    ASSERT_NE(replaced, nullptr);
+    EXPECT_EQ(untaken.totalOf(*replaced), D("-40"));
+    EXPECT_EQ(untaken.splitsRated(), 0u) << "every split came from the read of the new store";
 }
 
 TEST_F(CategoryTotalsTest, PicturesComeFromTheCategoryItsMasterOrItsName) {
