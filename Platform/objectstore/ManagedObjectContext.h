@@ -123,6 +123,7 @@ public:
     // dropped row still costs its object. A row with an unsaved change (new,
     // changed or deleted) keeps its values, and so does any transient value.
     static constexpr size_t kDefaultCleanRowLimit = 50000;
+    // A lower limit than the rows held takes effect at the next turn.
     void setCleanRowLimit(size_t rows);
     size_t cleanRowLimit() const;
     // The rows read on demand whose values are in memory now.

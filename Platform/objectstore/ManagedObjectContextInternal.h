@@ -70,6 +70,7 @@ struct ManagedObjectContext::Impl {
     // A row read on demand now holds its values: it joins heldRows, and a
     // trim is posted once they are over the limit.
     void noteHeld(ManagedObject& object);
+    void postTrimIfOver();
     // Puts a row's stored values back into an object whose values were dropped.
     void fillValues(ManagedObject& object, std::vector<Value>& values);
     // Reads the values of those of `objects` that were dropped, in one pass

@@ -26,6 +26,10 @@ bool hasTransientAttributes(const EntityDescription& entity) {
 
 void ManagedObjectContext::Impl::noteHeld(ManagedObject& object) {
     heldRows.push_back({object.entity().rootEntity(), object.primaryKey()});
+    postTrimIfOver();
+}
+
+void ManagedObjectContext::Impl::postTrimIfOver() {
     if (heldRows.size() <= cleanRowLimit || !trimTicket.expired()) return;
     // One trim waits at a time; the ticket dies with the task, run or dropped.
     auto ticket = std::make_shared<int>(0);
@@ -53,7 +57,10 @@ void ManagedObjectContext::Impl::fillValues(ManagedObject& object, std::vector<V
 
 void ManagedObjectContext::refillValues(ManagedObject* object) { impl_->refill({object}); }
 
-void ManagedObjectContext::setCleanRowLimit(size_t rows) { impl_->cleanRowLimit = std::max<size_t>(rows, 1); }
+void ManagedObjectContext::setCleanRowLimit(size_t rows) {
+    impl_->cleanRowLimit = std::max<size_t>(rows, 1);
+    impl_->postTrimIfOver();
+}
 
 size_t ManagedObjectContext::cleanRowLimit() const { return impl_->cleanRowLimit; }
 

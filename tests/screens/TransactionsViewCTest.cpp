@@ -268,5 +268,44 @@ TEST_F(TransactionsViewCTest, TheSearchPagesByTwentyFiveAndItsRowsCanBeDeleted) 
     EXPECT_EQ(test::checkLedgerInvariantsSaved(), "");
 }
 
+// ---- memory -------------------------------------------------------------------
+
+// The store keeps the values of only so many rows. Rows that lost theirs at a
+// turn of the run loop read them again: the register shows exactly what it
+// showed, and an edit of such a row saves every value it had.
+TEST_F(TransactionsViewCTest, RowsThatLostTheirValuesShowAndSaveAsBefore) {
+    daily(checking, 60);
+    TLTransaction* sent = transaction(checking, TLTransactionType::Transfer, {"50"});
+    sent->setTransactionDate(localDate(2011, 3, 15, 9));
+    sent->transferToAccount(savings);
+    open(checking);
+    IndexPath last = register_->lastCellIndexPath();
+    tap("row:" + std::to_string(last.section) + ":" + std::to_string(last.row));
+    ASSERT_EQ(rows(), 50);
+    const std::string shown = scene();
+
+    ManagedObjectContext* context = db().context();
+    ASSERT_GT(context->cleanRowsHeld(), 100u) << "61 transactions and their splits, saved";
+    context->setCleanRowLimit(4);
+    RunLoop::main().runPending();
+    EXPECT_LE(context->cleanRowsHeld(), 4u);
+    register_->viewWillAppear(false);
+    EXPECT_EQ(scene(), shown);
+
+    context->setCleanRowLimit(1);
+    RunLoop::main().runPending();
+    size_t held = context->cleanRowsHeld();
+    sent->setComments("Rent share");
+    EXPECT_EQ(context->cleanRowsHeld(), held + 1) << "the transfer read its values again to be changed";
+    db().save();
+    EXPECT_EQ(test::checkLedgerInvariantsSaved(), "");
+    db().reloadData();
+    std::vector<TLAccount*> accounts = TLAccount::getAccounts();
+    ASSERT_EQ(accounts.size(), 2u);
+    EXPECT_EQ(accounts[0]->balance(), D("-110"));
+    EXPECT_EQ(accounts[1]->balance(), D("50"));
+    EXPECT_EQ(test::checkLedgerInvariants(), "");
+}
+
 }  // namespace
 }  // namespace tallo
