@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include "Classes/sync/AsyncSocketImpl.h"
 #include "Platform/foundation/InternalError.h"
@@ -136,9 +137,14 @@ long AsyncSocket::Impl::searchForTermAfterPreBuffering(const AsyncReadPacket& pa
     }
     const Data& term = *packet.term;
     long T = long(term.size()), D = packet.bytesDone;
-    for (long start = std::max(D - justRead - T + 1, 0L); start + T <= D; ++start)
-        if (std::memcmp(packet.buffer.data() + start, term.data(), size_t(T)) == 0) return D - start - T;
-    return -1;
+    // The terminator may begin in the bytes before these; a skip search
+    // keeps a whole store's message (tens of MB) from a compare at every byte.
+    const uint8_t* from = packet.buffer.data() + std::max(D - justRead - T + 1, 0L);
+    const uint8_t* to = packet.buffer.data() + D;
+    if (to - from < T) return -1;
+    const uint8_t* found = std::search(from, to, std::boyer_moore_horspool_searcher(term.begin(), term.end()));
+    if (found == to) return -1;
+    return D - long(found - packet.buffer.data()) - T;
 }
 
 // Kept bytes first, then the connection.
